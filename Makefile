@@ -1,0 +1,48 @@
+# Tempyra's two everyday commands, `make demo` and `make test`, work on a fresh
+# Debian 12 machine: they install what is missing, build and run.
+#
+#   make build   configure into build/ and build (Release)
+#   make test    build and run every test
+#   make demo    build and analyse the bundled demo tracks
+#   make bench   build and run the benchmarks
+
+BUILD      ?= build
+BUILD_TYPE ?= Release
+JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
+
+# Debian packages the build, the tests and the reference checks need.
+PACKAGES := build-essential cmake pkg-config libgtest-dev libgmock-dev \
+            libbenchmark-dev mpg123 lame twolame ffmpeg
+
+SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
+
+.PHONY: all deps build test demo bench clean
+
+all: build
+
+deps:
+	@missing=""; \
+	for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'ok installed' || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  $(SUDO) apt-get update -qq && \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
+	fi
+
+build: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+demo: build
+	$(BUILD)/tools/tempyra-demo
+
+bench: build
+	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+
+clean:
+	rm -rf $(BUILD)
