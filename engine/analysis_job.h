@@ -1,0 +1,69 @@
+// AnalysisJob: analyses one audio file at a time on a worker thread and
+// reports to a MessageTarget.
+//
+// Lifecycle, as the window drives it:
+//   1. Start(target, path)  stops any running worker, then starts a new one
+//                           on the file; false when no thread could be made
+//                           (nothing is posted then);
+//   2. the worker opens the file through an AudioSource, resets the
+//      detector, feeds it every decoded block and posts
+//        kAnalysisProgress (blockIndex, estimated total) for blocks 0, 40, 80...
+//      then exactly one of
+//        kAnalysisDone      the file was read to its end (under 5 % unread)
+//        kAnalysisFailed    no block at all, or too much left unread;
+//   3. after kAnalysisDone, EstimateTempo() once gives the tempo (a
+//      non-finite value is a failed analysis);
+//   4. Stop() (also done by the destructor and by the next Start) makes the
+//      worker end within one block and waits for it; a stopped run posts
+//      nothing more.
+// A null target analyses without posting anything.
+//
+// Threads: Start, Stop, EstimateTempo and the destructor run on the owner's
+// thread. While the worker runs, the only value both threads touch is the
+// stop flag; the detector state belongs to the worker until its last post.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <thread>
+
+#include "engine/tempo_detector.h"
+#include "platform/message_target.h"
+
+class AnalysisJob {
+ public:
+  static constexpr uint32_t kAnalysisProgress = 1025;  // WM_USER + 1
+  static constexpr uint32_t kAnalysisDone = 1026;      // WM_USER + 2
+  static constexpr uint32_t kAnalysisFailed = 1027;    // WM_USER + 3
+  static constexpr uint32_t kProgressEvery = 40;       // blocks between progress posts
+
+  AnalysisJob() = default;
+  AnalysisJob(const AnalysisJob&) = delete;
+  AnalysisJob& operator=(const AnalysisJob&) = delete;
+  virtual ~AnalysisJob();
+
+  bool Start(MessageTarget* target, const std::string& path);
+  void Stop();
+  double EstimateTempo();
+
+  // Output sampling rate of the file, from its first block.
+  uint32_t SampleRate() const { return sampleRate_; }
+  const TempoDetector& Detector() const { return detector_; }
+
+  // The worker's whole run on one file; public so that tests and the
+  // command line can run an analysis on their own thread.
+  static void AnalysisWorker(AnalysisJob* job);
+
+ private:
+  void Post(uint32_t message, uintptr_t wParam, intptr_t lParam);
+
+  const double maxTempo_ = 240.0;
+  const double minTempo_ = 30.0;
+  uint32_t sampleRate_ = 0;
+  MessageTarget* target_ = nullptr;
+  std::atomic<bool> stopRequested_{false};
+  std::thread thread_;
+  TempoDetector detector_;
+  std::string path_;
+};

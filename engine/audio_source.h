@@ -1,0 +1,87 @@
+// AudioSource: opens one audio file, finds where its MPEG audio begins and
+// hands out its frames one at a time as decoded 16-bit PCM.
+//
+// Lifecycle: Open(path) -> NextBlock() until it returns null -> Close()
+// (the destructor closes too). Every NextBlock decodes exactly one frame;
+// bytes that do not start a decodable frame are passed over one at a time,
+// so damaged stretches and foreign chunks inside the data are skipped.
+//
+// Layouts: a RIFF "WAVE" file whose data chunk holds MPEG audio (format
+// chunk of 30 or 32 bytes, with or without a "fact" chunk), a RIFF "RMP3"
+// file, or a raw MPEG stream found by a sync scan that skips ID3v2 tags; a
+// trailing ID3v1 tag is never offered to the decoder. WAVE files holding
+// PCM and other RIFF types do not open.
+//
+// The file is mapped, never read or copied; a file that shrinks while it is
+// mapped ends its blocks instead of the program. A cancel flag, when set,
+// makes long scans give up early.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include "mpeg/mpeg_decoder.h"
+#include "platform/mapped_file.h"
+
+// One decoded frame as NextBlock returns it; valid until the next call.
+struct PcmBlock {
+  uint32_t blockIndex = 0;   // 0 for the first block; a 16-bit count that wraps
+  mpeg::StreamInfo info{};   // this frame's header; totalFrames estimated when untagged
+  const uint8_t* pcm = nullptr;
+  uint32_t pcmBytes = 0;
+};
+
+class AudioSource {
+ public:
+  enum OpenResult { kOpened = 0, kCannotOpen = 1, kNoMemory = 3 };
+
+  AudioSource() = default;
+  AudioSource(const AudioSource&) = delete;
+  AudioSource& operator=(const AudioSource&) = delete;
+  ~AudioSource() { Close(); }
+
+  // 0 opened; 1 the file cannot be opened or mapped, or holds no MPEG audio
+  // we recognise; 3 no memory for the PCM buffer. On a source that is
+  // already open it returns 0 and changes nothing.
+  int Open(const std::string& path);
+  // The next frame's PCM, or null at the end of the data (and ever after).
+  const PcmBlock* NextBlock();
+  int Close();
+
+  // Polled during scans; null for none.
+  void SetCancelFlag(const std::atomic<bool>* cancel) { cancel_ = cancel; }
+  bool IsOpen() const { return state_ == kStateOpen; }
+  // Why the last Open failed, for messages: "cannot open: <reason>" or
+  // "not an audio file we can read".
+  const std::string& LastError() const { return lastError_; }
+  // Information of the first frame, valid while open.
+  const mpeg::StreamInfo& FirstInfo() const { return firstInfo_; }
+
+ private:
+  enum { kStateClosed = 0, kStateOpen = 1 };
+  int OpenMapped();
+  bool FindRawStream(uint32_t* start);
+  bool Cancelled() const { return cancel_ != nullptr && cancel_->load(std::memory_order_relaxed); }
+  const PcmBlock* DecodeNext();
+  uint32_t WindowAt(uint32_t position) const;
+  void Reset();
+
+  int state_ = kStateClosed;
+  MappedFile file_;
+  const uint8_t* dataStart_ = nullptr;
+  uint32_t position_ = 0;
+  mpeg::MpegDecoder decoder_{};
+  mpeg::FrameRequest request_{};
+  mpeg::StreamInfo firstInfo_{};
+  PcmBlock block_;
+  uint8_t* pcmBuffer_ = nullptr;
+  uint32_t dataLength_ = 0;
+  uint16_t firstVersionFlag_ = 0;
+  uint16_t firstBitrateKbps_ = 0;
+  uint16_t firstSampleRate_ = 0;
+  uint16_t headerWindow_ = 0;
+  uint16_t frameCounter_ = 0;
+  const std::atomic<bool>* cancel_ = nullptr;
+  std::string lastError_;
+};
