@@ -1,0 +1,39 @@
+// Polyphase synthesis subband filter and PCM output.
+//
+// Turns blocks of 32 subband samples of one channel into 32 PCM samples:
+// the standard's matrixing (as a fast 32-point cosine transform), the
+// windowing with the synthesis window D, and the conversion of each sum to a
+// 16-bit sample by truncation toward zero and clipping. Every layer ends
+// here. Each channel keeps its own history of the last 16 matrixed blocks
+// and its own position in it.
+#pragma once
+
+#include <cstdint>
+
+namespace mpeg {
+
+// Blocks kept per channel: the window spans 16 blocks of 32 samples.
+inline constexpr int kSynthesisBlocks = 16;
+
+struct SynthesisState {
+    // history[channel][block][i]: the 64 matrixed values V[i] of a block,
+    // block index counted in the ring, the newest at position[channel].
+    alignas(64) float history[2][kSynthesisBlocks][64];
+    std::int32_t position[2];
+};
+
+// Clears both channels' history and positions.
+void clearSynthesis(SynthesisState& state);
+
+// Synthesises `blockCount` blocks of one channel. `subbandSamples` holds the
+// blocks one after another, 32 values each (block-major). PCM goes to
+// `output` as 16-bit little-endian samples, `outputStride` samples apart
+// (1 for mono output, 2 for one channel of interleaved stereo).
+void synthesizeChannel(SynthesisState& state, int channel, const float* subbandSamples,
+                       int blockCount, std::uint8_t* output, int outputStride);
+
+// The 16-bit sample for one window sum: truncation toward zero, then
+// clipping to -32768..32767.
+std::int16_t sumToSample(double sum);
+
+}  // namespace mpeg
