@@ -2,6 +2,7 @@
 #include "engine/analysis_job.h"
 
 #include "engine/audio_source.h"
+#include "engine/file_analysis.h"
 #include "engine/tempo_estimation.h"
 #include "platform/idle_priority.h"
 
@@ -44,32 +45,15 @@ void AnalysisJob::AnalysisWorker(AnalysisJob* job) {
   LowerThreadToIdlePriority();
   source.Open(job->path_);  // a failed open yields no block below
   job->detector_.Reset();
-
-  const PcmBlock* block = source.NextBlock();
-  if (block == nullptr) {
-    if (!job->stopRequested_.load()) job->Post(kAnalysisFailed, 0, 0);
-    return;
-  }
-  job->sampleRate_ = static_cast<uint32_t>(block->info.outSampleRate);
-  uint32_t total = 0, index = 0;
-  while (!job->stopRequested_.load()) {
-    const uint32_t frameBytes =
-        static_cast<uint32_t>(block->info.outChannels * block->info.outBits / 8);
-    job->detector_.FeedBlock(block->pcm, block->pcmBytes,
-                             static_cast<uint32_t>(block->info.outSampleRate), frameBytes,
-                             static_cast<uint32_t>(block->info.outChannels));
-    if (block->blockIndex % kProgressEvery == 0)
-      job->Post(kAnalysisProgress, block->blockIndex,
-                static_cast<intptr_t>(static_cast<uint32_t>(block->info.totalFrames)));
-    total = static_cast<uint32_t>(block->info.totalFrames);
-    index = block->blockIndex;
-    block = source.NextBlock();
-    if (block == nullptr) break;
-  }
+  auto progress = [](void* context, uint32_t index, uint32_t total) {
+    static_cast<AnalysisJob*>(context)->Post(kAnalysisProgress, index,
+                                             static_cast<intptr_t>(total));
+  };
+  FileAnalysis result =
+      ReadMpegBlocks(source, job->detector_, &job->stopRequested_, progress, job);
   source.Close();
-  if (job->stopRequested_.load()) return;
-  // Share of the estimated frames left undecoded, in whole percent. A file
-  // whose estimate is 0 frames cannot be judged and counts as failed.
-  bool complete = total != 0 && (total - index) * 100u / total < 5u;
-  job->Post(complete ? kAnalysisDone : kAnalysisFailed, 0, 0);
+  if (result.status == FileAnalysis::Status::kStopped) return;
+  job->sampleRate_ = result.sampleRate;
+  job->Post(result.status == FileAnalysis::Status::kComplete ? kAnalysisDone : kAnalysisFailed,
+            0, 0);
 }

@@ -36,7 +36,6 @@ class AnalysisJob {
   static constexpr uint32_t kAnalysisProgress = 1025;  // WM_USER + 1
   static constexpr uint32_t kAnalysisDone = 1026;      // WM_USER + 2
   static constexpr uint32_t kAnalysisFailed = 1027;    // WM_USER + 3
-  static constexpr uint32_t kProgressEvery = 40;       // blocks between progress posts
 
   AnalysisJob() = default;
   AnalysisJob(const AnalysisJob&) = delete;

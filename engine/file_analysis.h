@@ -1,0 +1,48 @@
+// Reading a whole file into a TempoDetector, shared by the analysis job's
+// worker and the command line.
+//
+// ReadMpegBlocks feeds every block of an opened AudioSource to the detector
+// and judges, from the source's running estimate of the frame count,
+// whether the file was read to its end: fewer than 5 % of the estimated
+// frames left undecoded counts as complete. AnalyseFile does the whole
+// analysis of one path: RIFF WAVE files of plain 8- or 16-bit PCM go
+// straight into the detector, everything else through an AudioSource.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include "engine/audio_source.h"
+#include "engine/tempo_detector.h"
+
+struct FileAnalysis {
+  enum class Status {
+    kNotOpened,   // cannot open, or not an audio file we read; see error
+    kNoBlock,     // opened, but nothing decoded
+    kComplete,    // read to its end: the tempo can be estimated
+    kIncomplete,  // decoding broke off with too much left unread
+    kStopped,     // the stop flag ended it
+  };
+  Status status = Status::kNotOpened;
+  uint32_t sampleRate = 0;   // of the first block
+  uint32_t channels = 0;     // of the first block
+  uint64_t sampleFrames = 0; // PCM sample frames fed to the detector
+  uint32_t lastIndex = 0;    // block index and frame estimate of the last block
+  uint32_t lastTotal = 0;
+  std::string error;         // why the file did not open
+};
+
+// Called for every block index that is a multiple of 40, with the block's
+// index and the estimated total number of blocks.
+using ProgressFunction = void (*)(void* context, uint32_t blockIndex, uint32_t totalBlocks);
+
+// The detector must have been reset; `stop` (may be null) is polled once
+// per block.
+FileAnalysis ReadMpegBlocks(AudioSource& source, TempoDetector& detector,
+                            const std::atomic<bool>* stop, ProgressFunction progress,
+                            void* context);
+
+// Resets the detector, then analyses the file at path.
+FileAnalysis AnalyseFile(const std::string& path, TempoDetector& detector,
+                         const std::atomic<bool>* stop);

@@ -1,0 +1,123 @@
+// Builders of small MPEG audio files. See test_files.h.
+#include "tests/analysis/test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const int kBitrates[2][16] = {
+    {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0},  // MPEG-1
+    {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0}};     // MPEG-2, 2.5
+const int kRates[3][3] = {{44100, 48000, 32000}, {22050, 24000, 16000}, {11025, 12000, 8000}};
+
+void PutLe(Bytes& b, uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) b.push_back(static_cast<uint8_t>(value >> (8 * i)));
+}
+void PutBe32(uint8_t* p, uint32_t v) {
+  p[0] = static_cast<uint8_t>(v >> 24);
+  p[1] = static_cast<uint8_t>(v >> 16);
+  p[2] = static_cast<uint8_t>(v >> 8);
+  p[3] = static_cast<uint8_t>(v);
+}
+
+uint32_t SideInfoBytes(const FrameShape& s) {
+  if (s.version == 1) return s.mode == 3 ? 17 : 32;
+  return s.mode == 3 ? 9 : 17;
+}
+
+}  // namespace
+
+uint32_t Layer3FrameLength(const FrameShape& s) {
+  const int br = kBitrates[s.version == 1 ? 0 : 1][s.bitrateIndex] * 1000;
+  const int fs = kRates[s.version - 1][s.sampleRateIndex];
+  return static_cast<uint32_t>(144 * br / fs / (s.version == 1 ? 1 : 2) + s.padding);
+}
+
+Bytes SilentLayer3Frame(const FrameShape& s) {
+  Bytes frame(Layer3FrameLength(s), 0);
+  frame[0] = 0xFF;
+  const uint8_t nibble = s.version == 3 ? 0xE0 : 0xF0;
+  const uint8_t id = s.version == 1 ? 0x08 : 0x00;
+  frame[1] = static_cast<uint8_t>(nibble | id | 0x02 /* Layer III */ | 0x01 /* no CRC */);
+  frame[2] = static_cast<uint8_t>((s.bitrateIndex << 4) | (s.sampleRateIndex << 2) | (s.padding << 1));
+  frame[3] = static_cast<uint8_t>((s.mode << 6) | 0x04);
+  return frame;
+}
+
+Bytes SilentStream(const FrameShape& s, uint32_t count) {
+  Bytes one = SilentLayer3Frame(s);
+  Bytes all;
+  all.reserve(one.size() * count);
+  for (uint32_t i = 0; i < count; ++i) all.insert(all.end(), one.begin(), one.end());
+  return all;
+}
+
+Bytes XingFrame(const FrameShape& s, uint32_t frames, uint32_t bytes) {
+  Bytes frame = SilentLayer3Frame(s);
+  uint8_t* tag = frame.data() + 4 + SideInfoBytes(s);
+  std::memcpy(tag, "Xing", 4);
+  PutBe32(tag + 4, 0x0F);
+  PutBe32(tag + 8, frames);
+  PutBe32(tag + 12, bytes);
+  return frame;
+}
+
+Bytes Id3v2Tag(uint32_t size, uint8_t flags, uint8_t fill) {
+  Bytes tag = {'I', 'D', '3', 4, 0, flags,
+               static_cast<uint8_t>((size >> 21) & 0x7F), static_cast<uint8_t>((size >> 14) & 0x7F),
+               static_cast<uint8_t>((size >> 7) & 0x7F), static_cast<uint8_t>(size & 0x7F)};
+  tag.insert(tag.end(), size, fill);
+  if (flags & 0x10) {
+    Bytes footer = {'3', 'D', 'I', 4, 0, flags, tag[6], tag[7], tag[8], tag[9]};
+    tag.insert(tag.end(), footer.begin(), footer.end());
+  }
+  return tag;
+}
+
+Bytes WaveHeader(uint32_t formatBytes, bool fact, uint32_t dataBytes, uint16_t formatTag) {
+  Bytes h = {'R', 'I', 'F', 'F'};
+  PutLe(h, 4 + 8 + formatBytes + (fact ? 12 : 0) + 8 + dataBytes, 4);
+  for (char c : std::string("WAVEfmt ")) h.push_back(static_cast<uint8_t>(c));
+  PutLe(h, formatBytes, 4);
+  Bytes format(formatBytes, 0);
+  format[0] = static_cast<uint8_t>(formatTag);
+  format[1] = static_cast<uint8_t>(formatTag >> 8);
+  format[2] = 2;  // channels
+  h.insert(h.end(), format.begin(), format.end());
+  if (fact) {
+    for (char c : std::string("fact")) h.push_back(static_cast<uint8_t>(c));
+    PutLe(h, 4, 4);
+    PutLe(h, 0, 4);
+  }
+  for (char c : std::string("data")) h.push_back(static_cast<uint8_t>(c));
+  PutLe(h, dataBytes, 4);
+  return h;
+}
+
+Bytes Rmp3Header(uint32_t dataBytes) {
+  Bytes h = {'R', 'I', 'F', 'F'};
+  PutLe(h, 12 + dataBytes, 4);
+  for (char c : std::string("RMP3data")) h.push_back(static_cast<uint8_t>(c));
+  PutLe(h, dataBytes, 4);
+  return h;
+}
+
+Bytes Concat(std::initializer_list<Bytes> parts) {
+  Bytes all;
+  for (const Bytes& p : parts) all.insert(all.end(), p.begin(), p.end());
+  return all;
+}
+
+std::string WriteTempFile(const std::string& name, const Bytes& bytes) {
+  std::string path = testing::TempDir() + "tempyra_" + name;
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  EXPECT_NE(f, nullptr) << path;
+  if (f != nullptr) {
+    if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+  }
+  return path;
+}
