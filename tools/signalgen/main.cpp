@@ -116,7 +116,14 @@ int main(int argc, char** argv) {
             return 2;
         }
         const LowpassFilter filter(rate, lowpass, transition);
-        for (auto& track : tracks) track = filter.apply(track);
+        // Silence beyond the filter's reach at both ends keeps the filtered
+        // signal band-limited up to the first and last sample.
+        for (auto& track : tracks) {
+            applyEdgeFades(track, filter.taps().size() / 2 + 1, static_cast<std::size_t>(rate / 100));
+            track = filter.apply(track);
+        }
+    } else {
+        for (auto& track : tracks) applyEdgeFades(track, 0, static_cast<std::size_t>(rate / 100));
     }
 
     double maximum = 0.0;

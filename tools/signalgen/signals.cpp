@@ -156,6 +156,17 @@ bool generateSignal(const SignalRequest& request, std::vector<double>& samples) 
     return dispatch(request, samples);
 }
 
+void applyEdgeFades(std::vector<double>& samples, std::size_t silent, std::size_t ramp) {
+    const std::size_t n = samples.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::size_t edge = std::min(i, n - 1 - i);
+        double gain = 1.0;
+        if (edge < silent) gain = 0.0;
+        else if (edge < silent + ramp) gain = 0.5 - 0.5 * std::cos(kPi * static_cast<double>(edge - silent) / ramp);
+        samples[i] *= gain;
+    }
+}
+
 NoiseSource::NoiseSource(uint64_t seed) : state_(seed * 0x9E3779B97F4A7C15ull + 0x2545F4914F6CDD1Dull) {
     if (state_ == 0) state_ = 1;
 }

@@ -28,6 +28,12 @@ const std::vector<std::string>& signalKinds();
 // Returns false when the kind is unknown.
 bool generateSignal(const SignalRequest& request, std::vector<double>& samples);
 
+// Makes the signal start and end smoothly: `silent` samples of silence at
+// each end, then a raised-cosine ramp of `ramp` samples. An abrupt start or
+// end would put energy at all frequencies into the first and last frames,
+// whatever low-pass filter follows.
+void applyEdgeFades(std::vector<double>& samples, std::size_t silent, std::size_t ramp);
+
 // Small deterministic pseudo-random generator (xorshift64*), so the signals do
 // not depend on the standard library's distributions.
 class NoiseSource {

@@ -1,0 +1,154 @@
+"""Runs the programs of one reference check: signal, encoder, two decoders, compare.
+
+Every external program is run as a black box through its command line. Files
+are kept in the case's work folder so that a failure can be looked at.
+"""
+
+import os
+import shutil
+import subprocess
+
+import mpeg_frames
+
+# Long and short scale-factor band boundaries that bound the decoded lines:
+# (long boundary, short boundary) used for the line limit of the decoder under
+# test, per sampling rate (MPEG-1: the ends, 576 and 192; MPEG-2/2.5: the start
+# of the last band).
+_LAST_BANDS = {
+    44100: (576, 192), 48000: (576, 192), 32000: (576, 192),
+    22050: (522, 174), 24000: (540, 180), 16000: (522, 174),
+    11025: (522, 174), 12000: (522, 174), 8000: (574, 166),
+}
+
+
+def decoded_band_edge(layer, rate):
+    """Highest frequency (Hz) below which the decoder under test decodes everything.
+
+    Layers I/II decode subbands 0-30 only; Layer III decodes spectral lines
+    below the smaller of its long and short limits, at most 558 (31 subbands).
+    The edge is the start of the first subband that is not fully decoded.
+    """
+    if layer in (1, 2):
+        return 31 * rate / 64.0
+    long_end, short_end = _LAST_BANDS[rate]
+    lines = min(long_end, 3 * short_end, 558)
+    return (lines // 18) * rate / 64.0
+
+
+def band_limit_stop(layer, rate):
+    """Stop-band edge for band-limited test signals: one subband below the edge.
+
+    The extra subband keeps the analysis filterbank's overlap between
+    neighbouring subbands (whose aliasing the synthesis cancels only when
+    both are decoded) out of the cut subbands.
+    """
+    return decoded_band_edge(layer, rate) - rate / 64.0
+
+
+class ToolError(Exception):
+    pass
+
+
+def run(args, stdout=None, timeout=300):
+    """Runs a command; returns (returncode, stderr text)."""
+    try:
+        proc = subprocess.run(args, stdout=stdout or subprocess.DEVNULL, stderr=subprocess.PIPE,
+                              timeout=timeout, check=False)
+    except FileNotFoundError:
+        raise ToolError("program not found: %s" % args[0])
+    except subprocess.TimeoutExpired:
+        raise ToolError("timed out: %s" % " ".join(args))
+    return proc.returncode, proc.stderr.decode("utf-8", "replace")
+
+
+def run_ok(args, what, stdout=None):
+    code, err = run(args, stdout=stdout)
+    if code != 0:
+        raise ToolError("%s failed (exit %d): %s\n%s" % (what, code, " ".join(args), err.strip()[-2000:]))
+    return err
+
+
+def missing_programs(names):
+    return [n for n in names if shutil.which(n) is None]
+
+
+def make_signal(signalgen, path, rate, channels, seconds, kind="mix", stereo="correlated", lowpass=None,
+                extra=None):
+    if os.path.exists(path):
+        return
+    args = [signalgen, "-o", path, "--kind", kind, "--rate", str(rate), "--channels", str(channels),
+            "--seconds", str(seconds), "--stereo", stereo]
+    if lowpass:
+        args += ["--lowpass", "%.1f" % lowpass]
+    args += extra or []
+    run_ok(args, "signal generator")
+
+
+def encode(case, wav, out, layer1enc):
+    enc = case.encoder
+    if enc == "lame":
+        # --resample keeps lame from choosing another sampling rate for low bit rates.
+        args = ["lame", "--quiet", "--noreplaygain", "--resample", "%g" % (case.rate / 1000.0)] + case.args + [wav, out]
+    elif enc == "twolame":
+        args = ["twolame", "--quiet"] + case.args + [wav, out]
+    elif enc == "ffmpeg-mp2":
+        args = ["ffmpeg", "-nostdin", "-v", "error", "-y", "-i", wav, "-c:a", "mp2"] + case.args + ["-f", "mp2", out]
+    elif enc == "layer1enc":
+        args = [layer1enc] + case.args + [wav, out]
+    else:
+        raise ToolError("unknown encoder " + enc)
+    return run_ok(args, enc)
+
+
+def decode_mpg123(mp3, out_f32):
+    """mpg123 as the reference: no gapless trimming, float output (most exact)."""
+    with open(out_f32, "wb") as f:
+        run_ok(["mpg123", "-q", "--no-gapless", "-e", "f32", "-s", mp3], "mpg123", stdout=f)
+
+
+def decode_ffmpeg(mp3, out_f32, channels, layer):
+    """ffmpeg's floating-point decoder of the layer (its default for Layers I/II is fixed-point)."""
+    decoder = {1: "mp1float", 2: "mp2float", 3: "mp3float"}[layer]
+    run_ok(["ffmpeg", "-nostdin", "-v", "error", "-y", "-c:a", decoder, "-i", mp3, "-ac", str(channels),
+            "-f", "f32le", out_f32], "ffmpeg")
+
+
+def decode_ours(cli, mp3, out_raw):
+    """tempyra-cli decode; returns the key=value pairs it printed on stderr."""
+    if not cli or not os.path.exists(cli):
+        raise ToolError("tempyra-cli not built (expected at %s): the decoder under test is missing" % cli)
+    err = run_ok([cli, "decode", mp3, "-o", out_raw], "tempyra-cli decode")
+    info = {}
+    for token in err.split():
+        if "=" in token:
+            key, value = token.split("=", 1)
+            info[key] = value
+    return info
+
+
+def compare(pcmcompare, ours, ref, channels, frame_samples, thresholds, ours_format="s16", ref_format="f32"):
+    """Runs tempyra-pcmcompare; returns (passed, dict of its key=value output)."""
+    args = [pcmcompare, "--channels", str(channels), "--frame-samples", str(frame_samples),
+            "--ours-format", ours_format, "--ref-format", ref_format, "--ref-rounding", "trunc"]
+    args += thresholds + [ours, ref]
+    proc = subprocess.run(args, stdout=subprocess.PIPE, stderr=subprocess.PIPE, check=False)
+    if proc.returncode not in (0, 1):
+        raise ToolError("pcmcompare failed: %s" % proc.stderr.decode().strip())
+    values = {}
+    for line in proc.stdout.decode().splitlines():
+        if "=" in line:
+            key, value = line.split("=", 1)
+            values[key] = value
+    return proc.returncode == 0, values
+
+
+def patch_tag_padding(src, dst, padded):
+    with open(src, "rb") as f:
+        data = f.read()
+    with open(dst, "wb") as f:
+        f.write(mpeg_frames.set_tag_padding(data, padded))
+
+
+def scan_file(path):
+    with open(path, "rb") as f:
+        return mpeg_frames.scan(f.read())
