@@ -1,0 +1,27 @@
+// Options of `tempyra-cli analyze`, and their parsing.
+//
+//   tempyra-cli analyze [--jobs N] [--min-tempo X] [--max-tempo Y]
+//                       [--format text|csv|json] [--quiet] PATH...
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+enum class OutputFormat { kText, kCsv, kJson };
+
+struct AnalyzeOptions {
+  unsigned jobs = 0;                 // 0: one per core
+  std::optional<double> minTempo;    // 30 to 120
+  std::optional<double> maxTempo;    // 120 to 240
+  OutputFormat format = OutputFormat::kText;
+  bool quiet = false;
+  std::vector<std::string> paths;
+};
+
+extern const char* const kAnalyzeUsage;
+
+// Parses the arguments after "analyze". On a usage error returns false and
+// puts a one-line reason into *error.
+bool ParseAnalyzeOptions(const std::vector<std::string>& args, AnalyzeOptions* options,
+                         std::string* error);
