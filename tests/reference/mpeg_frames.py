@@ -106,10 +106,23 @@ def skip_id3v2(data):
     return 0
 
 
+def tag_position(header, frame):
+    """Offset of a "Xing"/"Info"/"VBRI" tag in the frame, or None.
+
+    The tag follows the header, the CRC and (Layer III) the side information;
+    lame writes it 2 bytes earlier in frames with a CRC, as if there were none,
+    so both places are looked at.
+    """
+    side = header.side_info_size() if header.layer == 3 else 0
+    for pos in sorted({header.side_info_offset() + side, 4 + side}, reverse=True):
+        if bytes(frame[pos:pos + 4]) in (b"Xing", b"Info", b"VBRI"):
+            return pos
+    return None
+
+
 def tag_name(header, frame):
-    pos = header.side_info_offset() + (header.side_info_size() if header.layer == 3 else 0)
-    name = bytes(frame[pos:pos + 4])
-    return name.decode("latin-1") if name in (b"Xing", b"Info", b"VBRI") else None
+    pos = tag_position(header, frame)
+    return None if pos is None else bytes(frame[pos:pos + 4]).decode("latin-1")
 
 
 def scan(data):
@@ -133,6 +146,10 @@ def scan(data):
     tag = tag_name(first, data[first.offset:first.offset + first.length])
     summary["tag"] = tag
     summary["tag_padding"] = first.padding if tag else None
+    tag_pos = tag_position(first, data[first.offset:first.offset + first.length])
+    # True when the tag is not where the header, CRC and side information end.
+    summary["tag_misplaced"] = bool(tag) and tag_pos != first.side_info_offset() + (
+        first.side_info_size() if first.layer == 3 else 0)
     summary["modes"] = collections.Counter(MODE_NAMES[h.mode] for h in frames)
     summary["mode_extensions"] = collections.Counter(h.mode_extension for h in frames if h.mode == 1)
     summary["crc_frames"] = sum(h.crc for h in frames)

@@ -103,7 +103,8 @@ def describe(scan):
     if scan["crc_frames"]:
         parts.append("crc")
     if scan.get("tag"):
-        parts.append("%s%s" % (scan["tag"], "+pad" if scan["tag_padding"] else ""))
+        parts.append("%s%s%s" % (scan["tag"], "+pad" if scan["tag_padding"] else "",
+                                 "(before CRC end)" if scan["tag_misplaced"] else ""))
     if scan.get("blocks", {}).get("type2"):
         parts.append("short%d" % scan["blocks"]["type2"])
     return " ".join(parts)
@@ -150,7 +151,7 @@ def run_case(case, args):
             row["note"] = "failed: " + values.get("failed", "?")
             if values.get("first_beyond4_frame"):
                 row["note"] += " (first sample beyond 4 in frame %s)" % values["first_beyond4_frame"]
-    except tools.ToolError as error:
+    except (tools.ToolError, ValueError) as error:
         row["note"] = str(error)
     return row
 

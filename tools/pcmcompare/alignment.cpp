@@ -31,7 +31,7 @@ double alignmentError(const PcmData& ours, const PcmData& reference, long offset
         difference += (x - y) * (x - y);
         energy += x * x + y * y;
     }
-    if (energy <= 0.0) return -1.0;
+    if (energy <= 0.0) return 0.0;  // both silent here: equal
     return difference / energy;
 }
 
@@ -39,10 +39,12 @@ Alignment findAlignment(const PcmData& ours, const PcmData& reference, const Ali
     Alignment best;
     const long frame = static_cast<long>(request.frameSamples);
     const std::size_t refFrames = reference.frames();
-    for (long k = -request.searchFrames; k <= request.searchFrames; ++k) {
+    // Offsets 0, +1, -1, +2, -2, ... frames, so that of equally good offsets
+    // (silence) the smallest shift wins.
+    for (long step = 0; step <= 2L * request.searchFrames; ++step) {
+        const long k = step % 2 ? (step + 1) / 2 : -step / 2;
         const double e = alignmentError(ours, reference, k * frame, 0, refFrames);
         if (e < 0) continue;
-        // Prefer the smaller shift when two offsets match equally (silence).
         if (!best.found || e < best.error) {
             best.found = true;
             best.offset = k * frame;

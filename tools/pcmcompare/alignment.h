@@ -32,7 +32,8 @@ Alignment findAlignment(const PcmData& ours, const PcmData& reference, const Ali
 
 // Normalised difference energy sum (a-b)^2 / sum (a^2 + b^2) of ours shifted
 // by offset against reference, over reference frames [begin, end) where both
-// exist. Returns a negative value when the range holds no energy at all.
+// exist. Returns 0 when both are silent there, and a negative value when the
+// two do not overlap in the range.
 double alignmentError(const PcmData& ours, const PcmData& reference, long offset, std::size_t begin,
                       std::size_t end);
 
