@@ -206,10 +206,29 @@ def check_reference_agreement(args, report, work):
                      _summary(v) + ("; " + "; ".join(problems) if problems else ""))
 
 
+def check_layer1_crc(args, report, work):
+    """ffmpeg's CRC check accepts the Layer I encoder's CRCs (stereo and mono;
+    for joint stereo ffmpeg protects a fixed 256 allocation bits, where the
+    encoder protects the allocation fields the frame holds, as twolame does
+    for Layer II)."""
+    for mode, channels in (("stereo", 2), ("mono", 1)):
+        wav = os.path.join(work, "crc-%d.wav" % channels)
+        mp1 = os.path.join(work, "crc-%s.mp1" % mode)
+        tools.make_signal(args.signalgen, wav, 44100, channels, 2, lowpass=tools.band_limit_stop(1, 44100))
+        tools.run_ok([args.layer1enc, "--mode", mode, "--bitrate", "384", "--crc", wav, mp1], "layer1enc")
+        code, err = tools.run(["ffmpeg", "-nostdin", "-v", "error", "-err_detect", "crccheck", "-i", mp1,
+                               "-f", "null", "-"])
+        mismatches = err.count("CRC mismatch")
+        frames = tools.scan_file(mp1)["frames"]
+        report.check(code == 0 and mismatches == 0 and frames > 200,
+                     "Layer I encoder: ffmpeg finds no CRC mismatch in a %s file" % mode,
+                     "%d frames, %d mismatches" % (frames, mismatches))
+
+
 def run_all(args):
     work = args.work
     report = Report()
-    checks = [check_signalgen, check_pcmcompare, check_reference_agreement]
+    checks = [check_signalgen, check_pcmcompare, check_layer1_crc, check_reference_agreement]
     for check in checks:
         try:
             check(args, report, work)
