@@ -219,3 +219,13 @@ def layer1_allocations(data):
         top += top_used
         pos += h.length
     return {"allocations": used, "bounds": bounds, "top_subband_frames": top}
+
+
+def drop_frames(data, count):
+    """The stream from its frame number `count` on (frame 0 is the first after
+    any ID3v2 tag), as if a file had been cut there: the first frames left
+    may point back into bit reservoir data that is no longer there."""
+    pos = skip_id3v2(data)
+    for _ in range(count):
+        pos += Header(data[pos:pos + 4], pos).length
+    return data[pos:]

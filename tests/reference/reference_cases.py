@@ -10,7 +10,7 @@ another rate, mode or block type).
 
 class Case:
     def __init__(self, name, encoder, rate, channels, args, layer=3, stereo="correlated", kind="mix",
-                 band="limited", accept=None, seconds=4, tag_padding=None, expect=None):
+                 band="limited", accept=None, seconds=4, tag_padding=None, cut_frames=0, expect=None):
         self.name = name
         self.encoder = encoder
         self.rate = rate
@@ -27,6 +27,7 @@ class Case:
         self.accept = (band == "limited") if accept is None else accept
         self.seconds = seconds
         self.tag_padding = tag_padding       # None: as encoded; 0/1: tag frame patched to this
+        self.cut_frames = cut_frames         # frames removed from the start of the encoded file
         self.expect = expect or {}
 
     @property
@@ -143,6 +144,9 @@ GROUPS = {
         lame("l3-48k-cbr320-info-padded-crc", 48000, 2, ["-m", "j", "-b", "320", "-p"], tag_padding=1,
              expect={"tag": "Info", "tag_padding": 1, "crc": True}),
         lame("l3-44k-cbr128-notag", 44100, 2, ["-m", "j", "-b", "128", "-t"], expect={"tag": None}),
+        # Cut in the middle: the first frames' main data lies in frames that are gone.
+        lame("l3-44k-cbr128-cut", 44100, 2, ["-m", "j", "-b", "128"], cut_frames=40, expect={"tag": None}),
+        lame("l3-22k-vbr4-cut", 22050, 2, ["-m", "j", "-V", "4"], cut_frames=40, expect={"tag": None}),
         lame("l3-44k-joint-vbr0-full", 44100, 2, ["-m", "j", "-V", "0", "--lowpass", "-1"], band="full",
              expect={"tag": "Xing"}),
     ],
