@@ -26,6 +26,8 @@ struct Layer3State {
     std::int32_t mainDataStart;    // offset in the reservoir of this frame's main data
 
     Layer3SideInfo sideInfo;
+    // Huffman values of the channel being decoded.
+    std::int32_t quantized[576];
     ScaleFactors scaleFactors[2][2];  // [granule slot][channel]
 
     // Spectra of the granule being decoded, [granule slot][channel][line].
@@ -55,6 +57,7 @@ struct Layer3State {
     std::int32_t shortLimit;
     std::int32_t synthesisSubbands;
     std::int32_t mixedLongLines;     // lines of a mixed block decoded as long blocks
+    std::int32_t mixedLongBands;     // long scale-factor bands of a mixed block
     std::int32_t granuleOutputBytes; // PCM bytes of one granule
 
     // Flags of the frame being decoded.

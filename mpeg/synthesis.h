@@ -25,6 +25,12 @@ struct SynthesisState {
 // Clears both channels' history and positions.
 void clearSynthesis(SynthesisState& state);
 
+// Synthesises one block of 32 subband samples of one channel, read
+// `sampleStride` floats apart, into 32 PCM samples written `outputStride`
+// samples apart (16-bit little-endian), and moves the channel's position.
+void synthesizeBlock(SynthesisState& state, int channel, const float* subbandSamples, int sampleStride,
+                     std::uint8_t* output, int outputStride);
+
 // Synthesises `blockCount` blocks of one channel. `subbandSamples` holds the
 // blocks one after another, 32 values each (block-major). PCM goes to
 // `output` as 16-bit little-endian samples, `outputStride` samples apart

@@ -1,0 +1,224 @@
+// Layer III Huffman decoding with table look-ups built from the standard's
+// codewords.
+#include "mpeg/layer3_huffman.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace mpeg {
+
+namespace {
+
+constexpr int kLookupBits = 8;  // index bits of each look-up table at most
+constexpr std::uint32_t kLinkFlag = 0x80000000u;
+
+struct Codeword {
+    std::uint32_t bits;
+    int length;
+    std::uint32_t value;
+};
+
+// Builds the look-up for the codewords that share the `prefixLength` bits
+// already consumed; `codes` holds only those, their remaining bits in the
+// low `length - prefixLength` bits. Returns the table's offset.
+int buildLevel(HuffmanLookup& lookup, const Codeword* codes, int count, int prefixLength, int width) {
+    const int offset = lookup.used;
+    const int size = 1 << width;
+    if (offset + size > HuffmanLookup::kCapacity) return -1;
+    lookup.used += size;
+    // Unreachable entries (none in complete codes) decode as value 0.
+    for (int i = 0; i < size; ++i) lookup.entries[offset + i] = std::uint32_t(width);
+
+    // Codewords that end within this level fill all entries they prefix.
+    for (int c = 0; c < count; ++c) {
+        const int rest = codes[c].length - prefixLength;
+        if (rest > width) continue;
+        const std::uint32_t remaining = codes[c].bits & ((1u << rest) - 1);
+        const std::uint32_t first = remaining << (width - rest);
+        for (std::uint32_t i = 0; i < (1u << (width - rest)); ++i)
+            lookup.entries[offset + first + i] = (codes[c].value << 8) | std::uint32_t(rest);
+    }
+    // Longer codewords continue in a further table per first `width` bits.
+    for (std::uint32_t index = 0; index < std::uint32_t(size); ++index) {
+        Codeword group[256];
+        int groupCount = 0, longest = 0;
+        for (int c = 0; c < count; ++c) {
+            const int rest = codes[c].length - prefixLength;
+            if (rest <= width) continue;
+            if (((codes[c].bits >> (rest - width)) & std::uint32_t(size - 1)) != index) continue;
+            group[groupCount++] = codes[c];
+            longest = std::max(longest, rest - width);
+        }
+        if (groupCount == 0) continue;
+        const int subWidth = std::min(longest, kLookupBits);
+        const int subOffset = buildLevel(lookup, group, groupCount, prefixLength + width, subWidth);
+        if (subOffset < 0) return -1;
+        lookup.entries[offset + index] = kLinkFlag | (std::uint32_t(subOffset) << 5) | std::uint32_t(subWidth);
+    }
+    return offset;
+}
+
+void buildTable(HuffmanLookup& lookup, const HuffmanCodeword* words, int count, bool quadruples,
+                int dimension, std::int32_t& rootOffset, std::int32_t& rootBits) {
+    Codeword codes[256];
+    int longest = 0;
+    for (int i = 0; i < count; ++i) {
+        codes[i].bits = words[i].bits;
+        codes[i].length = words[i].length;
+        codes[i].value = quadruples ? std::uint32_t(i) : std::uint32_t(((i / dimension) << 4) | (i % dimension));
+        longest = std::max(longest, int(words[i].length));
+    }
+    rootBits = std::min(longest, kLookupBits);
+    rootOffset = buildLevel(lookup, codes, count, 0, rootBits);
+}
+
+HuffmanLookup* buildLookup() {
+    static HuffmanLookup lookup;  // filled once, under the guard of huffmanLookup()'s static
+    lookup.used = 0;
+    for (int t = 0; t < 32; ++t) {
+        lookup.rootOffset[t] = -1;
+        lookup.rootBits[t] = 0;
+        const HuffmanTable& table = kHuffmanTables[t];
+        if (table.dimension <= 0) continue;
+        // Tables that share codewords share the look-up.
+        for (int earlier = 0; earlier < t; ++earlier) {
+            if (kHuffmanTables[earlier].codes == table.codes) {
+                lookup.rootOffset[t] = lookup.rootOffset[earlier];
+                lookup.rootBits[t] = lookup.rootBits[earlier];
+            }
+        }
+        if (lookup.rootOffset[t] >= 0) continue;
+        buildTable(lookup, table.codes, table.dimension * table.dimension, false, table.dimension,
+                   lookup.rootOffset[t], lookup.rootBits[t]);
+    }
+    for (int c = 0; c < 2; ++c)
+        buildTable(lookup, kCount1Codes[c], 16, true, 0, lookup.count1RootOffset[c], lookup.count1RootBits[c]);
+    return &lookup;
+}
+
+// Decodes one codeword starting at the top of the reader's accumulator,
+// which holds enough bits (or zeros past the end of the data).
+inline std::uint32_t lookupCodeword(const HuffmanLookup& lookup, BitReader& reader, int rootOffset, int rootBits) {
+    const std::uint32_t* table = lookup.entries + rootOffset;
+    int width = rootBits;
+    std::uint32_t entry = table[reader.accumulator >> (64 - width)];
+    while (entry & kLinkFlag) {
+        reader.accumulator <<= width;
+        reader.bitCount -= width;
+        width = int(entry & 31);
+        table = lookup.entries + ((entry & ~kLinkFlag) >> 5);
+        entry = table[reader.accumulator >> (64 - width)];
+    }
+    const int length = int(entry & 31);
+    reader.accumulator <<= length;
+    reader.bitCount -= length;
+    return entry >> 8;
+}
+
+// Takes `count` (1..31) bits straight from the accumulator.
+inline std::uint32_t takeBits(BitReader& reader, int count) {
+    const std::uint32_t value = std::uint32_t(reader.accumulator >> (64 - count));
+    reader.accumulator <<= count;
+    reader.bitCount -= count;
+    return value;
+}
+
+// A value with its sign bit applied, taken when the value is non-zero.
+inline std::int32_t withSign(BitReader& reader, std::int32_t magnitude) {
+    if (magnitude == 0) return 0;
+    return takeBits(reader, 1) ? -magnitude : magnitude;
+}
+
+// Decodes pairs of lines [begin, end) with big-value table `table`.
+// Returns false when the reader ran past the end of its data.
+bool decodeRegion(const HuffmanLookup& lookup, BitReader& reader, int table, int begin, int end,
+                  std::int32_t* values) {
+    const HuffmanTable& spec = kHuffmanTables[table];
+    if (spec.dimension <= 0) {
+        // Table 0, and the unused tables 4 and 14: no bits, all zero.
+        for (int line = begin; line < end; ++line) values[line] = 0;
+        return true;
+    }
+    const int rootOffset = lookup.rootOffset[table], rootBits = lookup.rootBits[table];
+    const int linbits = spec.linbits;
+    for (int line = begin; line < end; line += 2) {
+        // One pair takes at most 19 + 2 * (13 + 1) bits; a refill holds 57.
+        refillBits(reader);
+        const std::uint32_t pair = lookupCodeword(lookup, reader, rootOffset, rootBits);
+        std::int32_t x = std::int32_t(pair >> 4), y = std::int32_t(pair & 15);
+        if (linbits != 0 && x == 15) x += std::int32_t(takeBits(reader, linbits));
+        x = withSign(reader, x);
+        if (linbits != 0 && y == 15) y += std::int32_t(takeBits(reader, linbits));
+        y = withSign(reader, y);
+        values[line] = x;
+        values[line + 1] = y;
+        if (reader.bitCount < 0) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+const HuffmanLookup& huffmanLookup() {
+    static const HuffmanLookup* const lookup = buildLookup();
+    return *lookup;
+}
+
+std::uint32_t decodeHuffmanCodeword(BitReader& reader, int table, int count1) {
+    const HuffmanLookup& lookup = huffmanLookup();
+    refillBits(reader);
+    if (table >= 0) return lookupCodeword(lookup, reader, lookup.rootOffset[table], lookup.rootBits[table]);
+    return lookupCodeword(lookup, reader, lookup.count1RootOffset[count1], lookup.count1RootBits[count1]);
+}
+
+int decodeHuffmanValues(BitReader& reader, std::int32_t part3End, const GranuleChannelInfo& info,
+                        const ScaleFactorBands& bands, int lineLimit, int longLimit, int shortLimit,
+                        std::int32_t values[576]) {
+    const HuffmanLookup& lookup = huffmanLookup();
+
+    const int bigValuesEnd = std::min(2 * info.big_values, lineLimit);
+    const int region1Start = std::min<int>(bands.longBoundary[std::min(info.region0_count + 1, 22)], bigValuesEnd);
+    const int region2Start = std::min<int>(
+        bands.longBoundary[std::min(info.region0_count + info.region1_count + 2, 22)], bigValuesEnd);
+
+    bool inside = decodeRegion(lookup, reader, info.table_select[0], 0, region1Start, values) &&
+                  decodeRegion(lookup, reader, info.table_select[1], region1Start, region2Start, values) &&
+                  decodeRegion(lookup, reader, info.table_select[2], region2Start, bigValuesEnd, values);
+    if (!inside || readerOverrun(reader)) {
+        std::memset(values, 0, 576 * sizeof(std::int32_t));
+        return 0;
+    }
+
+    // count1 region: quadruples while part2_3_length has bits and lines remain.
+    int nonzeroLines = bigValuesEnd;
+    int line = bigValuesEnd;
+    const int count1 = info.count1table_select;
+    const int rootOffset = lookup.count1RootOffset[count1], rootBits = lookup.count1RootBits[count1];
+    while (line < lineLimit && line + 4 <= 576) {
+        const std::int32_t left = part3End - bitPosition(reader);
+        if (left <= 0 || (count1 == 1 && left < 4)) break;
+        refillBits(reader);
+        const std::uint32_t quad = lookupCodeword(lookup, reader, rootOffset, rootBits);
+        const std::int32_t v = withSign(reader, std::int32_t((quad >> 3) & 1));
+        const std::int32_t w = withSign(reader, std::int32_t((quad >> 2) & 1));
+        const std::int32_t x = withSign(reader, std::int32_t((quad >> 1) & 1));
+        const std::int32_t y = withSign(reader, std::int32_t(quad & 1));
+        if (bitPosition(reader) > part3End) break;  // ran past part2_3_length: four zeros
+        values[line] = v;
+        values[line + 1] = w;
+        values[line + 2] = x;
+        values[line + 3] = y;
+        if (quad != 0) nonzeroLines = (quad & 3) != 0 ? line + 4 : line + 2;
+        line += 4;
+    }
+    if (readerOverrun(reader)) {
+        std::memset(values, 0, 576 * sizeof(std::int32_t));
+        return 0;
+    }
+
+    nonzeroLines = std::min(nonzeroLines, info.block_type == 2 ? shortLimit : longLimit);
+    std::memset(values + nonzeroLines, 0, (576 - nonzeroLines) * sizeof(std::int32_t));
+    return nonzeroLines;
+}
+
+}  // namespace mpeg

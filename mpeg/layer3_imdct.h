@@ -1,0 +1,31 @@
+// The Layer III hybrid filterbank before the polyphase synthesis: alias
+// reduction between long-block subbands, the inverse MDCT of each subband
+// (36 points for long blocks with the window of block type 0, 1 or 3; three
+// 12-point transforms for short blocks), overlap-add with the previous
+// granule, and the frequency inversion of odd subbands.
+#pragma once
+
+#include <cstdint>
+
+#include "mpeg/layer3_side_info.h"
+
+namespace mpeg {
+
+// Applies the alias-reduction butterflies at the boundaries between
+// subbands 0|1 ... (boundaries - 1)|boundaries.
+void reduceAliases(float spectrum[576], int boundaries);
+
+struct ImdctChannel {
+    const float* spectrum;      // 576 reordered lines
+    float* overlap;             // 576: in, the previous granule's second halves; out, this granule's
+    std::int32_t* overlapSubbands;  // in/out: subbands of `overlap` that may be non-zero
+    int lineCount;              // lines to transform, at most the line limit
+    int longLines;              // of them, the lines transformed as long blocks
+    int blockType;              // window of the long-block subbands (0 for a mixed block's)
+};
+
+// Writes 18 time slots x 32 subbands into `output` (time-major) and returns
+// the number of subbands that may be non-zero.
+int inverseMdct(const ImdctChannel& channel, float output[18][32]);
+
+}  // namespace mpeg

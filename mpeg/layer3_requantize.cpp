@@ -1,0 +1,76 @@
+// Layer III requantisation and short-block reordering.
+#include "mpeg/layer3_requantize.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "mpeg/decoder_tables.h"
+
+namespace mpeg {
+
+namespace {
+
+inline float requantize(const DecoderTables& tables, std::int32_t value, float gain) {
+    if (value == 0) return 0.0f;
+    const float magnitude = tables.pow43[value < 0 ? -value : value] * gain;
+    return value < 0 ? -magnitude : magnitude;
+}
+
+}  // namespace
+
+RequantizeResult requantizeChannel(const std::int32_t values[576], int nonzeroLines, const GranuleChannelInfo& info,
+                                   const ScaleFactors& factors, const ScaleFactorBands& bands, int mixedLongLines,
+                                   int lineLimit, float spectrum[576]) {
+    const DecoderTables& tables = decoderTables();
+    RequantizeResult result{0, -1, {-1, -1, -1}};
+    const float globalGain = tables.globalGain[info.global_gain + 6];
+    const int scale = info.scalefac_scale;
+
+    const bool shortBlocks = info.block_type == 2;
+    const int longLines = shortBlocks ? (info.mixed_block_flag ? mixedLongLines : 0) : 576;
+    const int longEnd = std::min(nonzeroLines, longLines);
+
+    // Long bands (all of a long block, the lower bands of a mixed block).
+    int line = 0;
+    for (int band = 0; band < 22 && line < longEnd; ++band) {
+        const int end = std::min<int>(bands.longBoundary[band + 1], longEnd);
+        const int emphasis = info.preflag ? kPretab[band] : 0;
+        const float gain = globalGain * tables.scaleFactorGain[scale][emphasis][factors.longBand[band]];
+        for (; line < end; ++line) {
+            const std::int32_t value = values[line];
+            spectrum[line] = requantize(tables, value, gain);
+            if (value != 0) result.lastLongBand = band;
+        }
+    }
+    int extent = longEnd;
+
+    if (shortBlocks) {
+        const int firstBand = info.mixed_block_flag ? 3 : 0;
+        for (int band = firstBand; band < 13; ++band) {
+            const int start = bands.shortBoundary[band];
+            const int width = bands.shortBoundary[band + 1] - start;
+            const int base = 3 * start;
+            if (base >= nonzeroLines) break;
+            for (int w = 0; w < 3; ++w) {
+                const float gain = globalGain * tables.subblockGain[info.subblock_gain[w]] *
+                                   tables.scaleFactorGain[scale][0][factors.shortBand[band][w]];
+                const std::int32_t* from = values + base + w * width;
+                float* to = spectrum + base + w;
+                for (int j = 0; j < width; ++j) {
+                    const std::int32_t value = from[j];
+                    to[3 * j] = requantize(tables, value, gain);
+                    if (value != 0) result.lastShortBand[w] = band;
+                }
+            }
+            // Reordering spreads a band's lines over the whole band.
+            extent = base + 3 * width;
+        }
+    }
+
+    extent = std::min(extent, lineLimit);
+    std::memset(spectrum + extent, 0, (576 - extent) * sizeof(float));
+    result.lineCount = extent;
+    return result;
+}
+
+}  // namespace mpeg
