@@ -99,6 +99,22 @@ def layer3_block_types(header, frame):
     return blocks
 
 
+def layer2_sblimit(header):
+    """Subbands of the Layer II allocation table that the frame's rate, mode
+    and bit rate select (ISO/IEC 11172-3 Annex B; the MPEG-2 table has 30)."""
+    if header.version != 1:
+        return 30
+    per_channel = header.bitrate // 1000 // header.channels
+    fs = header.rate
+    if (fs == 48000 and per_channel >= 56) or 56 <= per_channel <= 80:
+        return 27
+    if fs != 48000 and per_channel >= 96:
+        return 30
+    if fs != 32000 and per_channel <= 48:
+        return 8
+    return 12
+
+
 def skip_id3v2(data):
     if data[:3] == b"ID3" and len(data) >= 10:
         size = (data[6] << 21) | (data[7] << 14) | (data[8] << 7) | data[9]
@@ -156,6 +172,8 @@ def scan(data):
     summary["bitrates"] = sorted({h.bitrate // 1000 for h in frames[1 if tag else 0:]})
     summary["first_offset"] = first.offset
     summary["first_length"] = first.length
+    if first.layer == 2:
+        summary["sblimits"] = sorted({layer2_sblimit(h) for h in frames})
     if first.layer == 3:
         blocks = collections.Counter()
         for h in frames[1 if tag else 0:]:

@@ -86,6 +86,8 @@ def check_stream(case, scan):
         problems.append("one bit rate only: not VBR")
     if e.get("short_blocks") and not scan.get("blocks", {}).get("type2"):
         problems.append("no short blocks")
+    if "sblimit" in e and scan.get("sblimits") != [e["sblimit"]]:
+        problems.append("allocation table of %s subbands, wanted %d" % (scan.get("sblimits"), e["sblimit"]))
     if "mode_extensions" in e and set(scan["mode_extensions"]) != e["mode_extensions"]:
         problems.append("mode extensions %s, wanted %s" % (sorted(scan["mode_extensions"]),
                                                            sorted(e["mode_extensions"])))
@@ -108,6 +110,8 @@ def describe(scan):
                                  "(before CRC end)" if scan["tag_misplaced"] else ""))
     if scan.get("blocks", {}).get("type2"):
         parts.append("short%d" % scan["blocks"]["type2"])
+    if scan.get("sblimits"):
+        parts.append("sb" + "/".join(str(n) for n in scan["sblimits"]))
     return " ".join(parts)
 
 
