@@ -3,6 +3,7 @@
 #include "mpeg/layer3_huffman.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace mpeg {
@@ -96,37 +97,54 @@ HuffmanLookup* buildLookup() {
     return &lookup;
 }
 
-// Decodes one codeword starting at the top of the reader's accumulator,
-// which holds enough bits (or zeros past the end of the data).
-inline std::uint32_t lookupCodeword(const HuffmanLookup& lookup, BitReader& reader, int rootOffset, int rootBits) {
+// The reader's accumulator and count held in locals while a region is
+// decoded, so that the stores of decoded values cannot be taken by the
+// compiler as changing them.
+struct LocalBits {
+    std::uint64_t accumulator;
+    std::int32_t bitCount;
+
+    explicit LocalBits(const BitReader& reader) : accumulator(reader.accumulator), bitCount(reader.bitCount) {}
+    void load(const BitReader& reader) {
+        accumulator = reader.accumulator;
+        bitCount = reader.bitCount;
+    }
+    void store(BitReader& reader) const {
+        reader.accumulator = accumulator;
+        reader.bitCount = bitCount;
+    }
+    // Takes `count` (0..31) bits.
+    std::uint32_t take(int count) {
+        const std::uint32_t value = std::uint32_t((accumulator >> 1) >> (63 - count));
+        accumulator <<= count;
+        bitCount -= count;
+        return value;
+    }
+};
+
+// Decodes one codeword starting at the top of the accumulator, which holds
+// enough bits (or zeros past the end of the data).
+inline std::uint32_t lookupCodeword(const HuffmanLookup& lookup, LocalBits& bits, int rootOffset, int rootBits) {
     const std::uint32_t* table = lookup.entries + rootOffset;
     int width = rootBits;
-    std::uint32_t entry = table[reader.accumulator >> (64 - width)];
+    std::uint32_t entry = table[bits.accumulator >> (64 - width)];
     while (entry & kLinkFlag) {
-        reader.accumulator <<= width;
-        reader.bitCount -= width;
+        bits.accumulator <<= width;
+        bits.bitCount -= width;
         width = int(entry & 31);
         table = lookup.entries + ((entry & ~kLinkFlag) >> 5);
-        entry = table[reader.accumulator >> (64 - width)];
+        entry = table[bits.accumulator >> (64 - width)];
     }
     const int length = int(entry & 31);
-    reader.accumulator <<= length;
-    reader.bitCount -= length;
+    bits.accumulator <<= length;
+    bits.bitCount -= length;
     return entry >> 8;
 }
 
-// Takes `count` (1..31) bits straight from the accumulator.
-inline std::uint32_t takeBits(BitReader& reader, int count) {
-    const std::uint32_t value = std::uint32_t(reader.accumulator >> (64 - count));
-    reader.accumulator <<= count;
-    reader.bitCount -= count;
-    return value;
-}
-
-// A value with its sign bit applied, taken when the value is non-zero.
-inline std::int32_t withSign(BitReader& reader, std::int32_t magnitude) {
-    if (magnitude == 0) return 0;
-    return takeBits(reader, 1) ? -magnitude : magnitude;
+// -value when `negative` is 1, value when it is 0.
+inline std::int32_t applySign(std::int32_t value, std::uint32_t negative) {
+    const std::int32_t mask = -std::int32_t(negative);
+    return (value ^ mask) - mask;
 }
 
 // Decodes pairs of lines [begin, end) with big-value table `table`.
@@ -141,19 +159,36 @@ bool decodeRegion(const HuffmanLookup& lookup, BitReader& reader, int table, int
     }
     const int rootOffset = lookup.rootOffset[table], rootBits = lookup.rootBits[table];
     const int linbits = spec.linbits;
+    LocalBits bits(reader);
     for (int line = begin; line < end; line += 2) {
         // One pair takes at most 19 + 2 * (13 + 1) bits; a refill holds 57.
-        refillBits(reader);
-        const std::uint32_t pair = lookupCodeword(lookup, reader, rootOffset, rootBits);
+        if (bits.bitCount < 48) {
+            bits.store(reader);
+            refillBits(reader);
+            bits.load(reader);
+        }
+        const std::uint32_t pair = lookupCodeword(lookup, bits, rootOffset, rootBits);
         std::int32_t x = std::int32_t(pair >> 4), y = std::int32_t(pair & 15);
-        if (linbits != 0 && x == 15) x += std::int32_t(takeBits(reader, linbits));
-        x = withSign(reader, x);
-        if (linbits != 0 && y == 15) y += std::int32_t(takeBits(reader, linbits));
-        y = withSign(reader, y);
+        if (linbits != 0) {
+            if (x == 15) x += std::int32_t(bits.take(linbits));
+            if (x != 0) x = applySign(x, bits.take(1));
+            if (y == 15) y += std::int32_t(bits.take(linbits));
+            if (y != 0) y = applySign(y, bits.take(1));
+        } else {
+            // Both sign bits at once: x's first, then y's.
+            const int xSigned = x != 0, ySigned = y != 0;
+            const std::uint32_t signs = bits.take(xSigned + ySigned);
+            y = applySign(y, signs & std::uint32_t(ySigned));
+            x = applySign(x, (signs >> ySigned) & 1u);
+        }
         values[line] = x;
         values[line + 1] = y;
-        if (reader.bitCount < 0) return false;
+        if (bits.bitCount < 0) {
+            bits.store(reader);
+            return false;
+        }
     }
+    bits.store(reader);
     return true;
 }
 
@@ -167,8 +202,12 @@ const HuffmanLookup& huffmanLookup() {
 std::uint32_t decodeHuffmanCodeword(BitReader& reader, int table, int count1) {
     const HuffmanLookup& lookup = huffmanLookup();
     refillBits(reader);
-    if (table >= 0) return lookupCodeword(lookup, reader, lookup.rootOffset[table], lookup.rootBits[table]);
-    return lookupCodeword(lookup, reader, lookup.count1RootOffset[count1], lookup.count1RootBits[count1]);
+    LocalBits bits(reader);
+    const std::uint32_t value =
+        table >= 0 ? lookupCodeword(lookup, bits, lookup.rootOffset[table], lookup.rootBits[table])
+                   : lookupCodeword(lookup, bits, lookup.count1RootOffset[count1], lookup.count1RootBits[count1]);
+    bits.store(reader);
+    return value;
 }
 
 int decodeHuffmanValues(BitReader& reader, std::int32_t part3End, const GranuleChannelInfo& info,
@@ -194,23 +233,39 @@ int decodeHuffmanValues(BitReader& reader, std::int32_t part3End, const GranuleC
     int line = bigValuesEnd;
     const int count1 = info.count1table_select;
     const int rootOffset = lookup.count1RootOffset[count1], rootBits = lookup.count1RootBits[count1];
+    // Bits left in part2_3_length are counted down locally; they are the
+    // same as part3End - bitPosition(reader).
+    LocalBits bits(reader);
+    std::int32_t left = part3End - bitPosition(reader);
     while (line < lineLimit && line + 4 <= 576) {
-        const std::int32_t left = part3End - bitPosition(reader);
         if (left <= 0 || (count1 == 1 && left < 4)) break;
-        refillBits(reader);
-        const std::uint32_t quad = lookupCodeword(lookup, reader, rootOffset, rootBits);
-        const std::int32_t v = withSign(reader, std::int32_t((quad >> 3) & 1));
-        const std::int32_t w = withSign(reader, std::int32_t((quad >> 2) & 1));
-        const std::int32_t x = withSign(reader, std::int32_t((quad >> 1) & 1));
-        const std::int32_t y = withSign(reader, std::int32_t(quad & 1));
-        if (bitPosition(reader) > part3End) break;  // ran past part2_3_length: four zeros
-        values[line] = v;
-        values[line + 1] = w;
-        values[line + 2] = x;
-        values[line + 3] = y;
+        if (bits.bitCount < 16) {
+            bits.store(reader);
+            refillBits(reader);
+            bits.load(reader);
+        }
+        const std::int32_t before = bits.bitCount;
+        const std::uint32_t quad = lookupCodeword(lookup, bits, rootOffset, rootBits);
+        // The sign bits of the non-zero values, v's first.
+        const int count = std::popcount(quad);
+        const std::uint32_t taken = bits.take(count);
+        std::uint32_t signs = count != 0 ? taken << (32 - count) : 0u;
+        std::int32_t q[4];
+        for (int k = 0; k < 4; ++k) {
+            const std::uint32_t present = (quad >> (3 - k)) & 1u;
+            q[k] = applySign(std::int32_t(present), (signs >> 31) & present);
+            signs <<= present;
+        }
+        left -= before - bits.bitCount;
+        if (left < 0) break;  // ran past part2_3_length: four zeros
+        values[line] = q[0];
+        values[line + 1] = q[1];
+        values[line + 2] = q[2];
+        values[line + 3] = q[3];
         if (quad != 0) nonzeroLines = (quad & 3) != 0 ? line + 4 : line + 2;
         line += 4;
     }
+    bits.store(reader);
     if (readerOverrun(reader)) {
         std::memset(values, 0, 576 * sizeof(std::int32_t));
         return 0;

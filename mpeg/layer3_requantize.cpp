@@ -10,10 +10,17 @@ namespace mpeg {
 
 namespace {
 
+// sign(value) |value|^(4/3) x gain, without branches: the sign goes onto
+// the magnitude's sign bit.
 inline float requantize(const DecoderTables& tables, std::int32_t value, float gain) {
-    if (value == 0) return 0.0f;
+    const std::uint32_t negative = std::uint32_t(value) >> 31;
     const float magnitude = tables.pow43[value < 0 ? -value : value] * gain;
-    return value < 0 ? -magnitude : magnitude;
+    std::uint32_t bits;
+    std::memcpy(&bits, &magnitude, 4);
+    bits ^= negative << 31;
+    float result;
+    std::memcpy(&result, &bits, 4);
+    return result;
 }
 
 }  // namespace
@@ -37,9 +44,13 @@ RequantizeResult requantizeChannel(const std::int32_t values[576], int nonzeroLi
         const int emphasis = info.preflag ? kPretab[band] : 0;
         const float gain = globalGain * tables.scaleFactorGain[scale][emphasis][factors.longBand[band]];
         for (; line < end; ++line) {
-            const std::int32_t value = values[line];
-            spectrum[line] = requantize(tables, value, gain);
-            if (value != 0) result.lastLongBand = band;
+            spectrum[line] = requantize(tables, values[line], gain);
+        }
+        for (int i = bands.longBoundary[band]; i < end; ++i) {
+            if (values[i] != 0) {
+                result.lastLongBand = band;
+                break;
+            }
         }
     }
     int extent = longEnd;
@@ -56,11 +67,13 @@ RequantizeResult requantizeChannel(const std::int32_t values[576], int nonzeroLi
                                    tables.scaleFactorGain[scale][0][factors.shortBand[band][w]];
                 const std::int32_t* from = values + base + w * width;
                 float* to = spectrum + base + w;
+                bool nonzero = false;
                 for (int j = 0; j < width; ++j) {
                     const std::int32_t value = from[j];
                     to[3 * j] = requantize(tables, value, gain);
-                    if (value != 0) result.lastShortBand[w] = band;
+                    nonzero |= value != 0;
                 }
+                if (nonzero) result.lastShortBand[w] = band;
             }
             // Reordering spreads a band's lines over the whole band.
             extent = base + 3 * width;

@@ -13,6 +13,10 @@
 #include <bit>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <immintrin.h>
+#endif
+
 #include "mpeg/decoder_tables.h"
 #include "mpeg/standard_tables.h"
 
@@ -71,6 +75,93 @@ inline void storeSample(std::uint8_t* at, std::int16_t sample) {
     }
 }
 
+inline void storeSamples(std::uint8_t* at, const std::int16_t pcm[32]) {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(at, pcm, 64);
+    } else {
+        for (int j = 0; j < 32; ++j) storeSample(at + 2 * j, pcm[j]);
+    }
+}
+
+// The 32 window sums of one block: pcm[j] = sum_i terms[i][j] D[32 i + j],
+// each product and the sum in double precision, accumulated from 0 in the
+// order i = 0..15, then truncated and clipped. Every variant below gives the
+// same samples: a product of two floats is exact in double, so fused and
+// separate multiply-adds round alike.
+using WindowingRoutine = void (*)(const float* const terms[16], const double* window, std::int16_t pcm[32]);
+
+[[maybe_unused]] void windowPortable(const float* const terms[16], const double* window, std::int16_t pcm[32]) {
+    double sums[32] = {};
+    for (int i = 0; i < 16; ++i) {
+        const float* u = terms[i];
+        const double* d = window + 32 * i;
+        for (int j = 0; j < 32; ++j) sums[j] += double(u[j]) * d[j];
+    }
+    for (int j = 0; j < 32; ++j) pcm[j] = sumToSample(sums[j]);
+}
+
+#if defined(__SSE2__)
+// Clips sums to the 16-bit range, then truncates toward zero; a NaN becomes -32768.
+inline __m128i samplesFromSums(__m128d a, __m128d b, __m128d c, __m128d d) {
+    const __m128d low = _mm_set1_pd(-32768.0), high = _mm_set1_pd(32767.0);
+    const __m128i ab = _mm_unpacklo_epi64(_mm_cvttpd_epi32(_mm_min_pd(_mm_max_pd(a, low), high)),
+                                          _mm_cvttpd_epi32(_mm_min_pd(_mm_max_pd(b, low), high)));
+    const __m128i cd = _mm_unpacklo_epi64(_mm_cvttpd_epi32(_mm_min_pd(_mm_max_pd(c, low), high)),
+                                          _mm_cvttpd_epi32(_mm_min_pd(_mm_max_pd(d, low), high)));
+    return _mm_packs_epi32(ab, cd);
+}
+
+void windowSse2(const float* const terms[16], const double* window, std::int16_t pcm[32]) {
+    for (int half = 0; half < 32; half += 16) {
+        __m128d acc[8];
+        for (int g = 0; g < 8; ++g) acc[g] = _mm_setzero_pd();
+        for (int i = 0; i < 16; ++i) {
+            const float* u = terms[i] + half;
+            const double* d = window + 32 * i + half;
+            for (int q = 0; q < 4; ++q) {
+                const __m128 f = _mm_loadu_ps(u + 4 * q);
+                acc[2 * q] = _mm_add_pd(acc[2 * q], _mm_mul_pd(_mm_cvtps_pd(f), _mm_loadu_pd(d + 4 * q)));
+                acc[2 * q + 1] = _mm_add_pd(acc[2 * q + 1],
+                                            _mm_mul_pd(_mm_cvtps_pd(_mm_movehl_ps(f, f)), _mm_loadu_pd(d + 4 * q + 2)));
+            }
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(pcm + half), samplesFromSums(acc[0], acc[1], acc[2], acc[3]));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(pcm + half + 8), samplesFromSums(acc[4], acc[5], acc[6], acc[7]));
+    }
+}
+
+__attribute__((target("avx2,fma"))) void windowAvx2(const float* const terms[16], const double* window,
+                                                     std::int16_t pcm[32]) {
+    __m256d acc[8];
+    for (int g = 0; g < 8; ++g) acc[g] = _mm256_setzero_pd();
+    for (int i = 0; i < 16; ++i) {
+        const float* u = terms[i];
+        const double* d = window + 32 * i;
+        for (int g = 0; g < 8; ++g)
+            acc[g] = _mm256_fmadd_pd(_mm256_cvtps_pd(_mm_loadu_ps(u + 4 * g)), _mm256_loadu_pd(d + 4 * g), acc[g]);
+    }
+    const __m256d low = _mm256_set1_pd(-32768.0), high = _mm256_set1_pd(32767.0);
+    for (int g = 0; g < 8; g += 2) {
+        const __m128i a = _mm256_cvttpd_epi32(_mm256_min_pd(_mm256_max_pd(acc[g], low), high));
+        const __m128i b = _mm256_cvttpd_epi32(_mm256_min_pd(_mm256_max_pd(acc[g + 1], low), high));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(pcm + 4 * g), _mm_packs_epi32(a, b));
+    }
+}
+#endif
+
+// Chosen once per process from what the processor offers.
+WindowingRoutine windowingRoutine() {
+    static const WindowingRoutine routine = [] {
+#if defined(__SSE2__)
+        if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")) return &windowAvx2;
+        return &windowSse2;
+#else
+        return &windowPortable;
+#endif
+    }();
+    return routine;
+}
+
 }  // namespace
 
 void clearSynthesis(SynthesisState& state) {
@@ -89,7 +180,6 @@ std::int16_t sumToSample(double sum) {
 void synthesizeBlock(SynthesisState& state, int channel, const float* subbandSamples, int sampleStride,
                      std::uint8_t* output, int outputStride) {
     const DecoderTables& tables = decoderTables();
-    const SynthesisWindow& window = synthesisWindow();
 
     float samples[32], x[32];
     for (int k = 0; k < 32; ++k) samples[k] = subbandSamples[k * sampleStride];
@@ -103,13 +193,15 @@ void synthesizeBlock(SynthesisState& state, int channel, const float* subbandSam
     for (int j = 0; j <= 16; ++j) v[32 + j] = -x[16 - j];
     for (int j = 17; j < 32; ++j) v[32 + j] = -x[j - 16];
 
-    double sums[32] = {};
-    for (int i = 0; i < 16; ++i) {
-        const float* u = state.history[channel][(position + i) & (kSynthesisBlocks - 1)] + (i & 1) * 32;
-        const double* d = window.d + 32 * i;
-        for (int j = 0; j < 32; ++j) sums[j] += double(u[j]) * d[j];
+    const float* terms[16];
+    for (int i = 0; i < 16; ++i) terms[i] = state.history[channel][(position + i) & (kSynthesisBlocks - 1)] + (i & 1) * 32;
+    std::int16_t pcm[32];
+    windowingRoutine()(terms, synthesisWindow().d, pcm);
+    if (outputStride == 1) {
+        storeSamples(output, pcm);
+    } else {
+        for (int j = 0; j < 32; ++j) storeSample(output + 2 * j * outputStride, pcm[j]);
     }
-    for (int j = 0; j < 32; ++j) storeSample(output + 2 * j * outputStride, sumToSample(sums[j]));
 
     state.position[channel] = (position - 1) & (kSynthesisBlocks - 1);
 }
