@@ -3,7 +3,6 @@
 #include "mpeg/layer3_huffman.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 
 namespace mpeg {
@@ -247,7 +246,7 @@ int decodeHuffmanValues(BitReader& reader, std::int32_t part3End, const GranuleC
         const std::int32_t before = bits.bitCount;
         const std::uint32_t quad = lookupCodeword(lookup, bits, rootOffset, rootBits);
         // The sign bits of the non-zero values, v's first.
-        const int count = std::popcount(quad);
+        const int count = int((0x4332322132212110ull >> (4 * quad)) & 15);  // set bits of quad
         const std::uint32_t taken = bits.take(count);
         std::uint32_t signs = count != 0 ? taken << (32 - count) : 0u;
         std::int32_t q[4];

@@ -42,16 +42,21 @@ const SynthesisWindow& synthesisWindow() {
 // 0.5 / cos((2k + 1) pi / 2N) are transformed at half size; the even outputs
 // are the first transform, the odd ones sums of neighbouring outputs of the
 // second. `coefficients` holds this size's N/2 factors, then the smaller sizes'.
-template <int N>
-inline void fastCosineTransform(const float* in, float* out, const float* coefficients) {
+template <int N, typename Value>
+inline void fastCosineTransform(const Value* in, Value* out, const float* coefficients) {
     constexpr int half = N / 2;
-    float sums[half], differences[half], even[half], odd[half];
+    Value sums[half], differences[half], even[half], odd[half];
     for (int k = 0; k < half; ++k) {
         sums[k] = in[k] + in[N - 1 - k];
         differences[k] = (in[k] - in[N - 1 - k]) * coefficients[k];
     }
-    fastCosineTransform<half>(sums, even, coefficients + half);
-    fastCosineTransform<half>(differences, odd, coefficients + half);
+    if constexpr (half == 1) {
+        even[0] = sums[0];
+        odd[0] = differences[0];
+    } else {
+        fastCosineTransform<half>(sums, even, coefficients + half);
+        fastCosineTransform<half>(differences, odd, coefficients + half);
+    }
     for (int m = 0; m < half - 1; ++m) {
         out[2 * m] = even[m];
         out[2 * m + 1] = odd[m] + odd[m + 1];
@@ -60,10 +65,9 @@ inline void fastCosineTransform(const float* in, float* out, const float* coeffi
     out[N - 1] = odd[half - 1];
 }
 
-template <>
-inline void fastCosineTransform<1>(const float* in, float* out, const float*) {
-    out[0] = in[0];
-}
+// Four blocks side by side, one per lane: the transform of each lane is the
+// scalar transform, operation for operation.
+typedef float FourBlocks __attribute__((vector_size(16)));
 
 inline void storeSample(std::uint8_t* at, std::int16_t sample) {
     if constexpr (std::endian::native == std::endian::little) {
@@ -177,14 +181,11 @@ std::int16_t sumToSample(double sum) {
     return std::int16_t(sum);  // truncation toward zero
 }
 
-void synthesizeBlock(SynthesisState& state, int channel, const float* subbandSamples, int sampleStride,
-                     std::uint8_t* output, int outputStride) {
-    const DecoderTables& tables = decoderTables();
+namespace {
 
-    float samples[32], x[32];
-    for (int k = 0; k < 32; ++k) samples[k] = subbandSamples[k * sampleStride];
-    fastCosineTransform<32>(samples, x, tables.matrixing);
-
+// Stores one block's transform into the channel's history, forms its 32
+// samples and moves the position back.
+void windowBlock(SynthesisState& state, int channel, const float x[32], std::uint8_t* output, int outputStride) {
     const int position = state.position[channel];
     float* v = state.history[channel][position];
     for (int j = 0; j < 16; ++j) v[j] = x[16 + j];
@@ -202,13 +203,36 @@ void synthesizeBlock(SynthesisState& state, int channel, const float* subbandSam
     } else {
         for (int j = 0; j < 32; ++j) storeSample(output + 2 * j * outputStride, pcm[j]);
     }
-
     state.position[channel] = (position - 1) & (kSynthesisBlocks - 1);
+}
+
+}  // namespace
+
+void synthesizeBlock(SynthesisState& state, int channel, const float* subbandSamples, int sampleStride,
+                     std::uint8_t* output, int outputStride) {
+    float samples[32], x[32];
+    for (int k = 0; k < 32; ++k) samples[k] = subbandSamples[k * sampleStride];
+    fastCosineTransform<32>(samples, x, decoderTables().matrixing);
+    windowBlock(state, channel, x, output, outputStride);
 }
 
 void synthesizeChannel(SynthesisState& state, int channel, const float* subbandSamples, int blockCount,
                        std::uint8_t* output, int outputStride) {
-    for (int block = 0; block < blockCount; ++block) {
+    const float* coefficients = decoderTables().matrixing;
+    int block = 0;
+    // The transforms do not depend on the history: four blocks at a time.
+    for (; block + 4 <= blockCount; block += 4) {
+        FourBlocks in[32], out[32];
+        const float* first = subbandSamples + 32 * block;
+        for (int k = 0; k < 32; ++k) in[k] = FourBlocks{first[k], first[32 + k], first[64 + k], first[96 + k]};
+        fastCosineTransform<32>(in, out, coefficients);
+        for (int lane = 0; lane < 4; ++lane) {
+            float x[32];
+            for (int m = 0; m < 32; ++m) x[m] = out[m][lane];
+            windowBlock(state, channel, x, output + 2 * 32 * outputStride * (block + lane), outputStride);
+        }
+    }
+    for (; block < blockCount; ++block) {
         synthesizeBlock(state, channel, subbandSamples + 32 * block, 1, output + 2 * 32 * outputStride * block,
                         outputStride);
     }
