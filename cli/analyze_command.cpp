@@ -88,6 +88,10 @@ int RunAnalyzeCommand(const std::vector<std::string>& args) {
     std::fprintf(stderr, "tempyra-cli analyze: %s\n%s", error.c_str(), kAnalyzeUsage);
     return 2;
   }
+  if (options.help) {
+    std::fputs(kAnalyzeUsage, stdout);
+    return 0;
+  }
   const std::vector<CollectedFile> files = CollectFiles(options.paths);
   const size_t n = files.size();
   if (n == 0) {

@@ -14,7 +14,10 @@ const char* const kAnalyzeUsage =
     "  --min-tempo X     double tempi below X (30 to 120)\n"
     "  --max-tempo Y     halve tempi above Y (120 to 240)\n"
     "  --format F        text (default), csv or json\n"
-    "  --quiet           no progress and no reasons on standard error\n";
+    "  --quiet           no progress and no reasons on standard error\n"
+    "  --help            this text\n"
+    "Each file gives one line: its tempo with two decimals, or \"failed\", a tab,\n"
+    "and its path. Exit status: 0 every file analysed, 1 any failed, 2 usage.\n";
 
 namespace {
 
@@ -43,6 +46,10 @@ bool ParseAnalyzeOptions(const std::vector<std::string>& args, AnalyzeOptions* o
     }
     if (arg == "--") {
       onlyPaths = true;
+      continue;
+    }
+    if (arg == "--help" || arg == "-h") {
+      parsed.help = true;
       continue;
     }
     if (arg == "--quiet" || arg == "-q") {
@@ -98,7 +105,7 @@ bool ParseAnalyzeOptions(const std::vector<std::string>& args, AnalyzeOptions* o
       return false;
     }
   }
-  if (parsed.paths.empty()) {
+  if (parsed.paths.empty() && !parsed.help) {
     *error = "no file or folder given";
     return false;
   }

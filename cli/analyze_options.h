@@ -16,6 +16,7 @@ struct AnalyzeOptions {
   std::optional<double> maxTempo;    // 120 to 240
   OutputFormat format = OutputFormat::kText;
   bool quiet = false;
+  bool help = false;                 // --help: print the usage and do nothing else
   std::vector<std::string> paths;
 };
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/analyze_command.h"
 #include "cli/decode_command.h"
 #include "cli/info_command.h"
 
@@ -17,6 +18,7 @@ struct Subcommand {
 };
 
 const Subcommand kSubcommands[] = {
+    {"analyze", RunAnalyzeCommand, "analyze [options] PATH...  tempo of files and folders (--help for options)"},
     {"decode", RunDecodeCommand, "decode FILE [-o OUT.raw]   16-bit PCM of every frame"},
     {"info", RunInfoCommand, "info FILE                  stream information of the first frame"},
 };

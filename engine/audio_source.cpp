@@ -88,6 +88,19 @@ uint32_t AudioSource::WindowAt(uint32_t position) const {
   return std::min(window, dataLength_ - position);
 }
 
+// readStreamInfo wants 156 readable bytes but reads at most the first 56.
+// Where fewer are left (the last frames of a stream), it is given a copy of
+// them followed by zeros, so that the final frames are not lost; the frame
+// itself is then decoded from the file's own bytes.
+static int ReadInfoNearEnd(mpeg::MpegDecoder& decoder, const uint8_t* bytes, uint32_t available,
+                    mpeg::StreamInfo& info) {
+  if (available >= kMinInfoBytes)
+    return mpeg::readStreamInfo(decoder, bytes, static_cast<int32_t>(available), info, 1);
+  uint8_t padded[kMinInfoBytes] = {};
+  std::memcpy(padded, bytes, available);
+  return mpeg::readStreamInfo(decoder, padded, static_cast<int32_t>(kMinInfoBytes), info, 1);
+}
+
 // Sync scan of a raw stream: the first candidate header at which
 // readStreamInfo succeeds, passing over ID3v2 tags whole.
 bool AudioSource::FindRawStream(uint32_t* start) {
@@ -107,7 +120,7 @@ bool AudioSource::FindRawStream(uint32_t* start) {
       if (w.bytes != 0) {
         uint32_t offered = std::min<uint32_t>(std::max<uint32_t>(w.bytes, kMinInfoBytes), left);
         mpeg::StreamInfo info;
-        if (mpeg::readStreamInfo(decoder_, p, static_cast<int32_t>(offered), info, 1)) {
+        if (ReadInfoNearEnd(decoder_, p, offered, info)) {
           *start = at;
           return true;
         }
@@ -171,8 +184,7 @@ int AudioSource::OpenMapped() {
   if (headerWindow_ == 0) return kCannotOpen;
 
   mpeg::initDecoder(decoder_);
-  if (!mpeg::readStreamInfo(decoder_, dataStart_, static_cast<int32_t>(WindowAt(0)),
-                            firstInfo_, 1))
+  if (!ReadInfoNearEnd(decoder_, dataStart_, WindowAt(0), firstInfo_))
     return kCannotOpen;
   if (firstInfo_.totalFrames == 0 && firstInfo_.minFrameLength > 0)
     firstInfo_.totalFrames =
@@ -216,7 +228,7 @@ const PcmBlock* AudioSource::DecodeNext() {
     }
     const uint8_t* frame = dataStart_ + position_;
     const uint32_t left = dataLength_ - position_;
-    if (!mpeg::readStreamInfo(decoder_, frame, static_cast<int32_t>(WindowAt(position_)), info, 1)) {
+    if (!ReadInfoNearEnd(decoder_, frame, WindowAt(position_), info)) {
       ++position_;
       continue;
     }

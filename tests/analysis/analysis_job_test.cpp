@@ -92,9 +92,9 @@ TEST(AnalysisJob, CompletenessBoundaryIsFivePercent) {
     job.Stop();
     std::vector<Message> m = queue.Messages();
     EXPECT_EQ(m.back().id, c.expected) << c.frames << " frames, " << c.junk << " junk";
-    // The progress total is the source's estimate: frames decoded so far
-    // and those still expected.
-    EXPECT_EQ(m.front().lParam, static_cast<intptr_t>(c.frames + c.junk));
+    // The progress total is the source's estimate: the index the last
+    // frame ahead would have.
+    EXPECT_EQ(m.front().lParam, static_cast<intptr_t>(c.frames + c.junk - 1));
   }
 }
 
@@ -134,9 +134,9 @@ TEST(AnalysisJob, StartWhileRunningStopsTheOldWorkerSilently) {
   for (const Message& x : m) finals += x.id != AnalysisJob::kAnalysisProgress;
   EXPECT_EQ(finals, 1u);
   EXPECT_EQ(m.back().id, AnalysisJob::kAnalysisDone);
-  // The short file's progress (index 0, total 10) is the last progress.
+  // The short file's progress (index 0, last index 9) is the last progress.
   ASSERT_GE(m.size(), 2u);
-  EXPECT_EQ(m[m.size() - 2].lParam, 10);
+  EXPECT_EQ(m[m.size() - 2].lParam, 9);
 }
 
 TEST(AnalysisJob, DestroyingARunningJobStopsIt) {

@@ -66,13 +66,20 @@ Bytes XingFrame(const FrameShape& s, uint32_t frames, uint32_t bytes) {
 }
 
 Bytes Id3v2Tag(uint32_t size, uint8_t flags, uint8_t fill) {
-  Bytes tag = {'I', 'D', '3', 4, 0, flags,
-               static_cast<uint8_t>((size >> 21) & 0x7F), static_cast<uint8_t>((size >> 14) & 0x7F),
-               static_cast<uint8_t>((size >> 7) & 0x7F), static_cast<uint8_t>(size & 0x7F)};
-  tag.insert(tag.end(), size, fill);
-  if (flags & 0x10) {
-    Bytes footer = {'3', 'D', 'I', 4, 0, flags, tag[6], tag[7], tag[8], tag[9]};
-    tag.insert(tag.end(), footer.begin(), footer.end());
+  const uint8_t sizeBytes[4] = {static_cast<uint8_t>((size >> 21) & 0x7F),
+                                static_cast<uint8_t>((size >> 14) & 0x7F),
+                                static_cast<uint8_t>((size >> 7) & 0x7F),
+                                static_cast<uint8_t>(size & 0x7F)};
+  const bool footer = (flags & 0x10) != 0;
+  Bytes tag(10 + size + (footer ? 10 : 0), fill);
+  std::memcpy(tag.data(), "ID3\x04\x00", 5);
+  tag[5] = flags;
+  std::memcpy(tag.data() + 6, sizeBytes, 4);
+  if (footer) {
+    uint8_t* f = tag.data() + 10 + size;
+    std::memcpy(f, "3DI\x04\x00", 5);
+    f[5] = flags;
+    std::memcpy(f + 6, sizeBytes, 4);
   }
   return tag;
 }
