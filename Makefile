@@ -16,7 +16,7 @@ PACKAGES := build-essential cmake pkg-config libgtest-dev libgmock-dev \
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
-.PHONY: all deps build test demo bench clean
+.PHONY: all deps build test test-tsan demo bench clean
 
 all: build
 
@@ -37,6 +37,13 @@ build: deps
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+	$(MAKE) --no-print-directory test-tsan
+
+# The analysis job's threads under ThreadSanitizer, in a build of their own.
+test-tsan: deps
+	cmake -S . -B $(BUILD)-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTEMPYRA_SANITIZE=thread
+	cmake --build $(BUILD)-tsan -j $(JOBS) --target analysis_tests
+	TSAN_OPTIONS=halt_on_error=1 $(BUILD)-tsan/tests/analysis/analysis_tests --gtest_filter='AnalysisJob.*'
 
 demo: build
 	$(BUILD)/tools/tempyra-demo
@@ -45,4 +52,4 @@ bench: build
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(BUILD)-tsan
