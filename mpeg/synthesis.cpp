@@ -25,7 +25,7 @@ namespace mpeg {
 namespace {
 
 struct SynthesisWindow {
-    double d[512];  // D[i], exact in double (multiples of 2^-16)
+    alignas(64) double d[512];  // D[i], exact in double (multiples of 2^-16)
 };
 
 const SynthesisWindow& synthesisWindow() {
@@ -92,14 +92,14 @@ inline void storeSamples(std::uint8_t* at, const std::int16_t pcm[32]) {
 // order i = 0..15, then truncated and clipped. Every variant below gives the
 // same samples: a product of two floats is exact in double, so fused and
 // separate multiply-adds round alike.
-using WindowingRoutine = void (*)(const float* const terms[16], const double* window, std::int16_t pcm[32]);
+using WindowingRoutine = void (*)(const double* const terms[16], const double* window, std::int16_t pcm[32]);
 
-[[maybe_unused]] void windowPortable(const float* const terms[16], const double* window, std::int16_t pcm[32]) {
+[[maybe_unused]] void windowPortable(const double* const terms[16], const double* window, std::int16_t pcm[32]) {
     double sums[32] = {};
     for (int i = 0; i < 16; ++i) {
-        const float* u = terms[i];
+        const double* u = terms[i];
         const double* d = window + 32 * i;
-        for (int j = 0; j < 32; ++j) sums[j] += double(u[j]) * d[j];
+        for (int j = 0; j < 32; ++j) sums[j] += u[j] * d[j];
     }
     for (int j = 0; j < 32; ++j) pcm[j] = sumToSample(sums[j]);
 }
@@ -115,34 +115,29 @@ inline __m128i samplesFromSums(__m128d a, __m128d b, __m128d c, __m128d d) {
     return _mm_packs_epi32(ab, cd);
 }
 
-void windowSse2(const float* const terms[16], const double* window, std::int16_t pcm[32]) {
+void windowSse2(const double* const terms[16], const double* window, std::int16_t pcm[32]) {
     for (int half = 0; half < 32; half += 16) {
         __m128d acc[8];
         for (int g = 0; g < 8; ++g) acc[g] = _mm_setzero_pd();
         for (int i = 0; i < 16; ++i) {
-            const float* u = terms[i] + half;
+            const double* u = terms[i] + half;
             const double* d = window + 32 * i + half;
-            for (int q = 0; q < 4; ++q) {
-                const __m128 f = _mm_loadu_ps(u + 4 * q);
-                acc[2 * q] = _mm_add_pd(acc[2 * q], _mm_mul_pd(_mm_cvtps_pd(f), _mm_loadu_pd(d + 4 * q)));
-                acc[2 * q + 1] = _mm_add_pd(acc[2 * q + 1],
-                                            _mm_mul_pd(_mm_cvtps_pd(_mm_movehl_ps(f, f)), _mm_loadu_pd(d + 4 * q + 2)));
-            }
+            for (int g = 0; g < 8; ++g)
+                acc[g] = _mm_add_pd(acc[g], _mm_mul_pd(_mm_load_pd(u + 2 * g), _mm_load_pd(d + 2 * g)));
         }
         _mm_storeu_si128(reinterpret_cast<__m128i*>(pcm + half), samplesFromSums(acc[0], acc[1], acc[2], acc[3]));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(pcm + half + 8), samplesFromSums(acc[4], acc[5], acc[6], acc[7]));
     }
 }
 
-__attribute__((target("avx2,fma"))) void windowAvx2(const float* const terms[16], const double* window,
+__attribute__((target("avx2,fma"))) void windowAvx2(const double* const terms[16], const double* window,
                                                      std::int16_t pcm[32]) {
     __m256d acc[8];
     for (int g = 0; g < 8; ++g) acc[g] = _mm256_setzero_pd();
     for (int i = 0; i < 16; ++i) {
-        const float* u = terms[i];
+        const double* u = terms[i];
         const double* d = window + 32 * i;
-        for (int g = 0; g < 8; ++g)
-            acc[g] = _mm256_fmadd_pd(_mm256_cvtps_pd(_mm_loadu_ps(u + 4 * g)), _mm256_loadu_pd(d + 4 * g), acc[g]);
+        for (int g = 0; g < 8; ++g) acc[g] = _mm256_fmadd_pd(_mm256_load_pd(u + 4 * g), _mm256_load_pd(d + 4 * g), acc[g]);
     }
     const __m256d low = _mm256_set1_pd(-32768.0), high = _mm256_set1_pd(32767.0);
     for (int g = 0; g < 8; g += 2) {
@@ -187,14 +182,14 @@ namespace {
 // samples and moves the position back.
 void windowBlock(SynthesisState& state, int channel, const float x[32], std::uint8_t* output, int outputStride) {
     const int position = state.position[channel];
-    float* v = state.history[channel][position];
+    double* v = state.history[channel][position];
     for (int j = 0; j < 16; ++j) v[j] = x[16 + j];
-    v[16] = 0.0f;
+    v[16] = 0.0;
     for (int j = 17; j < 32; ++j) v[j] = -x[48 - j];
     for (int j = 0; j <= 16; ++j) v[32 + j] = -x[16 - j];
     for (int j = 17; j < 32; ++j) v[32 + j] = -x[j - 16];
 
-    const float* terms[16];
+    const double* terms[16];
     for (int i = 0; i < 16; ++i) terms[i] = state.history[channel][(position + i) & (kSynthesisBlocks - 1)] + (i & 1) * 32;
     std::int16_t pcm[32];
     windowingRoutine()(terms, synthesisWindow().d, pcm);

@@ -17,8 +17,10 @@ inline constexpr int kSynthesisBlocks = 16;
 
 struct SynthesisState {
     // history[channel][block][i]: the 64 matrixed values V[i] of a block,
-    // block index counted in the ring, the newest at position[channel].
-    alignas(64) float history[2][kSynthesisBlocks][64];
+    // block index counted in the ring, the newest at position[channel]. The
+    // values are single-precision results, held widened to double so that
+    // the windowing multiplies them without converting each time.
+    alignas(64) double history[2][kSynthesisBlocks][64];
     std::int32_t position[2];
 };
 
