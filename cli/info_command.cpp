@@ -1,29 +1,24 @@
-// `tempyra-cli info`: finds the first frame and prints its stream information.
+// `tempyra-cli info`: opens the file as the analysis does and prints the
+// stream information of its first frame.
 #include "cli/info_command.h"
 
 #include <cstdio>
-#include <memory>
 
-#include "cli/mpeg_file.h"
+#include "engine/audio_source.h"
 
 int RunInfoCommand(const std::vector<std::string>& args) {
     if (args.size() != 1) {
         std::fprintf(stderr, "usage: tempyra-cli info FILE\n");
         return 2;
     }
-    MpegFile file;
-    std::string error;
-    if (!LoadMpegFile(args[0], file, error)) {
-        std::fprintf(stderr, "tempyra-cli: cannot read %s: %s\n", args[0].c_str(), error.c_str());
+    AudioSource source;
+    if (source.Open(args[0]) != AudioSource::kOpened) {
+        std::fprintf(stderr, "tempyra-cli: %s: %s\n", args[0].c_str(), source.LastError().c_str());
         return 1;
     }
-    auto decoder = std::make_unique<mpeg::MpegDecoder>();
-    mpeg::initDecoder(*decoder);
-    mpeg::StreamInfo s{};
-    if (FindFirstFrame(*decoder, file, s) >= file.audioEnd) {
-        std::fprintf(stderr, "tempyra-cli: %s: no MPEG audio frame found\n", args[0].c_str());
-        return 1;
-    }
+    // totalFrames: the VBR tag's count, or the source's estimate from the
+    // length of the data.
+    const mpeg::StreamInfo& s = source.FirstInfo();
     const struct {
         const char* name;
         std::int32_t value;

@@ -254,6 +254,9 @@ const PcmBlock* AudioSource::DecodeNext() {
     request_.available = static_cast<int32_t>(std::min(length, left));
     request_.output = pcmBuffer_;
     request_.outBytes = info.outBytesPerFrame;
+    // A frame whose main data lies before what the reservoir holds writes
+    // nothing; it must read as silence, not as the previous frame again.
+    std::memset(pcmBuffer_, 0, static_cast<size_t>(info.outBytesPerFrame));
     if (mpeg::decodeFrame(decoder_, request_)) break;
     ++position_;
   }
