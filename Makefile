@@ -46,7 +46,7 @@ test-tsan: deps
 	TSAN_OPTIONS=halt_on_error=1 $(BUILD)-tsan/tests/analysis/analysis_tests --gtest_filter='AnalysisJob.*'
 
 demo: build
-	$(BUILD)/tools/tempyra-demo
+	tools/demo/run_demo.sh $(BUILD)/cli/tempyra-cli demo
 
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done

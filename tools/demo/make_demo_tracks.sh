@@ -17,8 +17,8 @@ while read -r name bpm seconds rate style opts; do
   # shellcheck disable=SC2086
   lame --quiet $opts "$tmp/$name.wav" "$out/$name.mp3"
 done <<'TRACKS'
-house-128bpm     128   40   44100 house   -b 48 -m j
-steady-140bpm    140   40   48000 steady  -b 48 -m j
-breaks-174bpm    174   40   44100 breaks  -V 7
+house-128bpm     128   36   44100 house   -m m -b 40 --resample 44.1
+steady-140bpm    140   36   48000 steady  -m m -b 40 --resample 48
+breaks-174bpm    174   36   44100 breaks  -m j -b 48 --resample 44.1
 TRACKS
 ls -l "$out"
