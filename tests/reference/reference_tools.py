@@ -10,29 +10,48 @@ import subprocess
 
 import mpeg_frames
 
-# Long and short scale-factor band boundaries that bound the decoded lines:
-# (long boundary, short boundary) used for the line limit of the decoder under
-# test, per sampling rate (MPEG-1: the ends, 576 and 192; MPEG-2/2.5: the start
-# of the last band).
-_LAST_BANDS = {
-    44100: (576, 192), 48000: (576, 192), 32000: (576, 192),
-    22050: (522, 174), 24000: (540, 180), 16000: (522, 174),
-    11025: (522, 174), 12000: (522, 174), 8000: (574, 166),
+# The scale-factor band boundaries that bound the decoded lines, per sampling
+# rate: long boundaries 21 and 22, short boundaries 12 and 13.
+_BAND_ENDS = {
+    44100: (418, 576, 136, 192), 48000: (384, 576, 126, 192), 32000: (550, 576, 138, 192),
+    22050: (522, 576, 174, 192), 24000: (540, 576, 180, 192), 16000: (522, 576, 174, 192),
+    11025: (522, 576, 174, 192), 12000: (522, 576, 174, 192), 8000: (574, 576, 166, 192),
 }
+
+
+def layer3_limits(rate):
+    """(lineLimit, longLimit, shortLimit) of our decoder's Layer III at this rate."""
+    long21, long22, short12, short13 = _BAND_ENDS[rate]
+    mpeg1 = rate >= 32000
+    long_limit = long22 if mpeg1 else long21
+    short_limit = 3 * (short13 if mpeg1 else short12)
+    line_limit = min(long_limit + 8, 18 * 31)
+    return line_limit, min(long_limit, line_limit), min(short_limit, line_limit)
 
 
 def decoded_band_edge(layer, rate):
     """Highest frequency (Hz) below which the decoder under test decodes everything.
 
-    Layers I/II decode subbands 0-30 only; Layer III decodes spectral lines
-    below the smaller of its long and short limits, at most 558 (31 subbands).
-    The edge is the start of the first subband that is not fully decoded.
+    Layers I/II decode subbands 0-30 only. Layer III decodes long-block lines
+    below longLimit, and short-block lines below shortLimit counted in the
+    order the Huffman data holds them: band by band, the three windows of a
+    band one after the other. A limit inside the last short band therefore
+    cuts the third window lower than the first two (at 44.1 kHz: line 174 of
+    192, 19.98 kHz). The edge is rounded down to a subband boundary.
     """
     if layer in (1, 2):
         return 31 * rate / 64.0
-    long_end, short_end = _LAST_BANDS[rate]
-    lines = min(long_end, 3 * short_end, 558)
-    return (lines // 18) * rate / 64.0
+    _, long_limit, short_limit = layer3_limits(rate)
+    long21, long22, short12, short13 = _BAND_ENDS[rate]
+    # The short band holding the cut, and what its third window keeps.
+    if short_limit >= 3 * short13:
+        short_kept = short13
+    else:
+        width = short13 - short12
+        offset = short_limit - 3 * short12
+        short_kept = short12 + max(0, min(width, offset - 2 * width))
+    fraction = min(long_limit / 576.0, short_kept / 192.0)
+    return int(fraction * 32 + 1e-9) * rate / 64.0
 
 
 def band_limit_stop(layer, rate):
