@@ -19,7 +19,7 @@ class Case:
         self.layer = layer
         self.stereo = stereo
         self.kind = kind
-        self.band = band                     # "limited" or "full"
+        self.band = band                     # "limited", "full", or "long" (below the long-block limit only)
         # Acceptance (+-1 share, max difference) applies to band-limited
         # signals, and to full-band ones only where the encoder itself codes
         # nothing above our decoded band (Layer II: every allocation table
@@ -147,6 +147,9 @@ GROUPS = {
         # Cut in the middle: the first frames' main data lies in frames that are gone.
         lame("l3-44k-cbr128-cut", 44100, 2, ["-m", "j", "-b", "128"], cut_frames=40, expect={"tag": None}),
         lame("l3-22k-vbr4-cut", 22050, 2, ["-m", "j", "-V", "4"], cut_frames=40, expect={"tag": None}),
+        # Content between the short-block limit of the third window (19.98 kHz)
+        # and the long-block limit (21.36 kHz): shows what the first cuts.
+        lame("l3-44k-joint-vbr0-longband", 44100, 2, ["-m", "j", "-V", "0"], band="long", expect={"tag": "Xing"}),
         lame("l3-44k-joint-vbr0-full", 44100, 2, ["-m", "j", "-V", "0", "--lowpass", "-1"], band="full",
              expect={"tag": "Xing"}),
     ],

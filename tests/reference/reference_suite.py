@@ -46,7 +46,12 @@ NEEDS = {
 
 
 def signal_for(case, args):
-    lowpass = tools.band_limit_stop(case.layer, case.rate) if case.band == "limited" else None
+    if case.band == "limited":
+        lowpass = tools.band_limit_stop(case.layer, case.rate)
+    elif case.band == "long":
+        lowpass = tools.band_limit_stop(case.layer, case.rate, long_blocks_only=True)
+    else:
+        lowpass = None
     name = "%s-%d-%dch-%s-%s-%gs.wav" % (case.kind, case.rate, case.channels, case.stereo,
                                          "lp%d" % lowpass if lowpass else "full", case.seconds)
     path = os.path.join(args.work, "signals", name)
@@ -147,6 +152,9 @@ def run_case(case, args):
         tools.decode_mpg123(encoded, ref)
         ours = base + ".ours.s16"
         info = tools.decode_ours(args.cli, encoded, ours)
+        if info.get("frames") == "0" or os.path.getsize(ours) == 0:
+            row["note"] = "tempyra-cli decoded no frames (%s)" % " ".join("%s=%s" % kv for kv in sorted(info.items()))
+            return row
         if info.get("channels") != str(case.channels) or info.get("rate") != str(case.rate):
             row["note"] = "tempyra-cli reported rate=%s channels=%s" % (info.get("rate"), info.get("channels"))
             return row
@@ -183,7 +191,8 @@ def print_table(rows, out):
     widths = [max(len(str(line[i])) for line in lines) for i in range(len(header))]
     for line in lines:
         out.write("  ".join(str(v).ljust(w) for v, w in zip(line, widths)).rstrip() + "\n")
-    out.write("(* full band: the +-1 acceptance does not apply, only the SDR is reported)\n")
+    out.write("(* full band, or long: band-limited for long blocks only; the +-1 acceptance does not apply,\n"
+              "   only the SDR is reported)\n")
     for r in rows:
         if r["note"]:
             out.write("%s: %s\n" % (r["case"], r["note"]))

@@ -29,7 +29,7 @@ def layer3_limits(rate):
     return line_limit, min(long_limit, line_limit), min(short_limit, line_limit)
 
 
-def decoded_band_edge(layer, rate):
+def decoded_band_edge(layer, rate, long_blocks_only=False):
     """Highest frequency (Hz) below which the decoder under test decodes everything.
 
     Layers I/II decode subbands 0-30 only. Layer III decodes long-block lines
@@ -50,18 +50,18 @@ def decoded_band_edge(layer, rate):
         width = short13 - short12
         offset = short_limit - 3 * short12
         short_kept = short12 + max(0, min(width, offset - 2 * width))
-    fraction = min(long_limit / 576.0, short_kept / 192.0)
+    fraction = long_limit / 576.0 if long_blocks_only else min(long_limit / 576.0, short_kept / 192.0)
     return int(fraction * 32 + 1e-9) * rate / 64.0
 
 
-def band_limit_stop(layer, rate):
+def band_limit_stop(layer, rate, long_blocks_only=False):
     """Stop-band edge for band-limited test signals: one subband below the edge.
 
     The extra subband keeps the analysis filterbank's overlap between
     neighbouring subbands (whose aliasing the synthesis cancels only when
     both are decoded) out of the cut subbands.
     """
-    return decoded_band_edge(layer, rate) - rate / 64.0
+    return decoded_band_edge(layer, rate, long_blocks_only) - rate / 64.0
 
 
 class ToolError(Exception):
