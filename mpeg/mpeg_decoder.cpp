@@ -116,10 +116,15 @@ int startStream(MpegDecoder& decoder, const std::uint8_t* frame, std::int32_t av
             layer3Setup(decoder, info);
             decoder.layerRoutine = layer3DecodeFrame;
             return 1;
+        case 2:
+            // A refused Layer II stream still starts: its frames decode to silence.
+            layer2Setup(decoder, info);
+            decoder.layerRoutine = layer2DecodeFrame;
+            return 1;
         default:
-            // Layers I and II have no frame routine yet.
-            decoder.layerRoutine = nullptr;
-            return 0;
+            layer1Setup(decoder, info);
+            decoder.layerRoutine = layer1DecodeFrame;
+            return 1;
     }
 }
 

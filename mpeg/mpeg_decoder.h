@@ -15,6 +15,7 @@
 #include <cstdint>
 
 #include "mpeg/frame_header.h"
+#include "mpeg/layer12_decoder.h"
 #include "mpeg/layer3_decoder.h"
 #include "mpeg/stream_records.h"
 #include "mpeg/synthesis.h"
@@ -34,6 +35,7 @@ struct MpegDecoder {
     std::int32_t currentFrameLength = 0;  // length of the frame being decoded
     LayerRoutine layerRoutine = nullptr;  // chosen by startStream; none before it
     SynthesisState synthesis{};
+    Layer12State layer12{};
     Layer3State layer3{};
 };
 
@@ -52,7 +54,8 @@ int readStreamInfo(const std::uint8_t* frame, std::int32_t available, StreamInfo
 
 // Begins a stream at its first frame: records it, clears the synthesis
 // history and sets up the frame's layer. Returns 0 when the frame header is
-// unreadable or its layer has no decoder yet.
+// unreadable. A Layer II stream whose bit rate and mode the standard does
+// not allow still starts; its frames decode to silence.
 int startStream(MpegDecoder& decoder, const std::uint8_t* frame, std::int32_t available);
 
 // Decodes the frame at request.input (request.available bytes readable) into

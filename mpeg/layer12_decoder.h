@@ -1,0 +1,66 @@
+// Layer I and Layer II decoding: the per-stream state (subband-sample
+// buffer, stream constants, the frame's allocation and factors), the set-ups
+// that startStream runs and the frame routines that decodeFrame calls.
+//
+// Both layers read the bit allocation, the scale factors (Layer II with
+// scfsi) and the samples of every subband below the subband limit, and pass
+// over the samples of the subbands above it. The subband limit is fixed per
+// stream by the decoder's frequency limit (and, for Layer II, the sblimit of
+// the allocation table), so the top subband is never decoded.
+#pragma once
+
+#include <cstdint>
+
+#include "mpeg/stream_records.h"
+
+namespace mpeg {
+
+struct MpegDecoder;
+struct Layer2AllocationTable;
+
+// Blocks of 32 subband samples per frame and channel.
+inline constexpr int kLayer1Blocks = 12;
+inline constexpr int kLayer2Blocks = 36;
+
+// How one subband of one channel is quantised in the current frame.
+struct Layer12Quantizer {
+    std::int32_t bits;       // bits per codeword; 0: no samples (allocation 0)
+    std::int32_t grouping;   // 3, 5 or 9: three samples in one codeword; 0: one codeword per sample
+    std::int32_t offset;     // (levels - 1) / 2, subtracted from an ungrouped code
+    float factor[3];         // scale factor x 2 / levels, per part of the frame (Layer I: part 0 only)
+};
+
+struct Layer12State {
+    // Subband samples of one frame, [channel][block][subband]. Entries at or
+    // above the subband limit are cleared by the set-up and never written.
+    alignas(64) float subbandSamples[2][kLayer2Blocks][32];
+
+    // The current frame's quantisers, [channel][subband].
+    Layer12Quantizer quantizer[2][32];
+
+    // Stream constants set by the set-up.
+    std::int32_t channels;         // 1 for a single-channel stream, else 2
+    std::int32_t subbandLimit;     // subbands decoded (samples of higher ones are skipped)
+    std::int32_t sblimit;          // Layer II: subbands the allocation table covers; Layer I: 32
+    const Layer2AllocationTable* allocationTable;  // Layer II only
+    std::int32_t outputBytes;      // PCM bytes a frame of this stream produces
+    std::int32_t silent;           // 1 when the set-up refused the stream: frames decode to silence
+};
+
+// Set-ups (startStream), given the stream's first header. Return 1, or 0
+// when the stream cannot be decoded: a Layer II bit-rate and mode
+// combination that ISO/IEC 11172-3 does not allow. The frames of a refused
+// stream decode to silence.
+int layer1Setup(MpegDecoder& decoder, const StreamInfo& info);
+int layer2Setup(MpegDecoder& decoder, const StreamInfo& info);
+
+// Frame routines (decodeFrame's layer routine): decode the frame at `input`,
+// of which `available` bytes are readable, into `output` (the stream's
+// outputBytes of 16-bit PCM). Whatever the frame holds, nothing is read
+// outside the `available` bytes and nothing written beyond outputBytes.
+void layer1DecodeFrame(MpegDecoder& decoder, FrameRequest& request, const std::uint8_t* input,
+                       std::int32_t available, std::uint8_t* output);
+void layer2DecodeFrame(MpegDecoder& decoder, FrameRequest& request, const std::uint8_t* input,
+                       std::int32_t available, std::uint8_t* output);
+
+}  // namespace mpeg
