@@ -17,13 +17,7 @@ void clearFactors(ScaleFactors& factors) {
     factors.intensityScale = 0;
 }
 
-// slen1..slen4, the partition table and preflag of a low-sampling-frequency
-// scalefac_compress (ISO/IEC 13818-3 2.4.3.2).
-struct LsfCompression {
-    int slen[4];
-    int table;
-    int preflag;
-};
+}  // namespace
 
 LsfCompression lsfCompression(int scalefac_compress, bool intensityRight) {
     LsfCompression c{{0, 0, 0, 0}, 0, 0};
@@ -72,8 +66,6 @@ LsfCompression lsfCompression(int scalefac_compress, bool intensityRight) {
     }
     return c;
 }
-
-}  // namespace
 
 void readScaleFactorsMpeg1(BitReader& reader, const GranuleChannelInfo& info, const std::int32_t scfsi[4],
                            int granule, const ScaleFactors& previous, ScaleFactors& factors) {

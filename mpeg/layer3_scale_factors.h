@@ -22,6 +22,17 @@ struct ScaleFactors {
     std::int32_t intensityScale;
 };
 
+// slen1..slen4, the partition table (0-5, an index of kLsfPartitionCounts)
+// and preflag of a low-sampling-frequency scalefac_compress
+// (ISO/IEC 13818-3 2.4.3.2); `intensityRight` for the right channel of an
+// intensity-stereo frame.
+struct LsfCompression {
+    int slen[4];
+    int table;
+    int preflag;
+};
+LsfCompression lsfCompression(int scalefac_compress, bool intensityRight);
+
 // MPEG-1: reads the factors of granule `granule` (0 or 1) of one channel.
 // In granule 1 the groups flagged in `scfsi` are copied from `previous`
 // (granule 0's factors of the same channel).
