@@ -6,6 +6,13 @@
 // (code - (Q - 1) / 2) x 2 / Q x scale factor, which equals the standard's
 // formulas; the scale factor of index i is 65536 x 2^(-i/3), which places
 // the standard's full-scale sample at 32768 after the synthesis.
+//
+// The header part of a frame (allocation, scfsi, scale factors) is read in
+// order with the bit reader. The samples follow in blocks (Layer I) or
+// granules (Layer II) that all have the same layout, fixed by the
+// allocation: each coded subband sits at the same bit offset in every block
+// or granule. So the samples are read subband by subband at computed bit
+// positions, each subband's quantiser chosen once for the frame.
 #include "mpeg/layer12_decoder.h"
 
 #include <algorithm>
@@ -47,7 +54,9 @@ void setupStream(MpegDecoder& decoder, const StreamInfo& info, int subbandCap, i
     s.outputBytes = blocks * 32 * s.channels * 2;
     s.silent = 0;
     std::memset(s.subbandSamples, 0, sizeof s.subbandSamples);
+    std::memset(s.factor, 0, sizeof s.factor);
     std::memset(s.quantizer, 0, sizeof s.quantizer);
+    std::memset(s.silentSubband, 1, sizeof s.silentSubband);
 }
 
 // The frame's joint-stereo bound in subbands of this stream, at most `sblimit`.
@@ -76,30 +85,182 @@ void synthesizeFrame(MpegDecoder& decoder, int blocks, std::uint8_t* output) {
     }
 }
 
-// Reads three consecutive sample codes of one Layer II subband and returns
-// them centred (code - (levels - 1) / 2), split from one codeword when the
-// quantiser groups them.
-inline void readLayer2Triple(BitReader& reader, const Layer12Quantizer& q, const DecoderTables& t,
-                             std::int32_t values[3]) {
-    switch (q.grouping) {
-        case 3: {
-            const std::int8_t* digits = t.grouping3[getBits(reader, q.bits) & 31];
-            values[0] = digits[0], values[1] = digits[1], values[2] = digits[2];
-            return;
+// The frame's sample bits: `blockBits` bits per block (Layer I) or granule
+// (Layer II), twelve of them from bit `start` of `data`.
+struct SampleSection {
+    const std::uint8_t* data;
+    std::int64_t start;
+    std::int32_t blockBits;
+};
+
+// Places the sample section after the bits the reader has taken. It is read
+// in place when the frame holds all of it with 8 bytes to spare (for whole
+// 8-byte loads); otherwise from a copy of what the frame holds, padded with
+// zeros, so that bits beyond the frame read as 0, as from the bit reader.
+SampleSection locateSamples(const BitReader& reader, std::int32_t blockBits, std::uint8_t* padded) {
+    const std::int64_t position = bitPosition(reader);
+    const std::int64_t totalBits = 12 * std::int64_t(blockBits);  // at most kLayer12MaxSampleBits
+    const std::int64_t endByte = (position + totalBits) / 8 + 8;  // beyond any byte a load touches
+    if (endByte <= reader.length) return {reader.data, position, blockBits};
+    const std::int64_t first = position / 8;
+    const std::int64_t needed = endByte - first;
+    const std::int64_t held = std::clamp<std::int64_t>(reader.length - first, 0, needed);
+    if (held > 0) std::memcpy(padded, reader.data + first, std::size_t(held));
+    std::memset(padded + held, 0, std::size_t(needed - held));
+    return {padded, position - 8 * first, blockBits};
+}
+
+// `width` bits (1..48) at bit `position` of `data`, most significant first;
+// the 8 bytes from position / 8 must be readable.
+inline std::uint64_t bitsAt(const std::uint8_t* data, std::int64_t position, int width) {
+    std::uint8_t bytes[8];
+    std::memcpy(bytes, data + (position >> 3), 8);
+    std::uint64_t word = 0;
+    for (int i = 0; i < 8; ++i) word = (word << 8) | bytes[i];
+    return (word << (position & 7)) >> (64 - width);
+}
+
+// One subband of one channel whose samples the frame codes.
+struct CodedSubband {
+    std::int32_t channel;
+    std::int32_t subband;
+    std::int32_t width;      // bits per block or granule: one codeword, or three ungrouped Layer II ones
+    std::int32_t bitOffset;  // where they sit in each block or granule
+    std::int32_t shared;     // 1 above the joint-stereo bound: the codes serve channel 1 as well
+};
+
+// The subbands below the limit that carry samples, in the order each block
+// or granule holds them: below the bound each channel's own, from the bound
+// up one for both. Subbands below the limit without samples get zero
+// samples (cleared only when something was written there since they last
+// were). Returns the count; `blockBits` receives the bits of one block or
+// granule, the skipped subbands at and above the limit included.
+// `codewordsPerBlock` is 1 for Layer I and 3 for Layer II (ungrouped codes).
+int listCodedSubbands(Layer12State& s, int bound, int sblimit, int blocks, int codewordsPerBlock,
+                      CodedSubband coded[64], std::int32_t& blockBits) {
+    const int limit = s.subbandLimit;
+    int count = 0;
+    std::int32_t offset = 0;
+    for (int sb = 0; sb < sblimit; ++sb) {
+        const bool shared = sb >= bound;
+        for (int ch = 0; ch < (shared ? 1 : s.channels); ++ch) {
+            const Layer12Quantizer& q = s.quantizer[ch][sb];
+            const std::int32_t width = q.grouping != 0 ? q.bits : codewordsPerBlock * q.bits;
+            if (sb < limit) {
+                const int lastChannel = shared ? s.channels - 1 : ch;
+                if (width != 0) {
+                    coded[count++] = {ch, sb, width, offset, shared && s.channels == 2 ? 1 : 0};
+                    for (int c = ch; c <= lastChannel; ++c) s.silentSubband[c][sb] = 0;
+                } else {
+                    for (int c = ch; c <= lastChannel; ++c) {
+                        if (s.silentSubband[c][sb]) continue;
+                        for (int block = 0; block < blocks; ++block) s.subbandSamples[c][block][sb] = 0.0f;
+                        s.silentSubband[c][sb] = 1;
+                    }
+                }
+            }
+            offset += width;
         }
-        case 5: {
-            const std::int8_t* digits = t.grouping5[getBits(reader, q.bits) & 127];
-            values[0] = digits[0], values[1] = digits[1], values[2] = digits[2];
-            return;
+    }
+    blockBits = offset;
+    return count;
+}
+
+// The twelve blocks of one Layer I subband.
+void readLayer1Subband(Layer12State& s, const CodedSubband& c, const SampleSection& section) {
+    const Layer12Quantizer& q = s.quantizer[c.channel][c.subband];
+    const float factor = s.factor[c.channel][0][c.subband];
+    const float otherFactor = s.factor[1][0][c.subband];
+    std::int64_t position = section.start + c.bitOffset;
+    for (int block = 0; block < kLayer1Blocks; ++block, position += section.blockBits) {
+        const float value = float(std::int32_t(bitsAt(section.data, position, c.width)) - q.offset);
+        s.subbandSamples[c.channel][block][c.subband] = value * factor;
+        if (c.shared) s.subbandSamples[1][block][c.subband] = value * otherFactor;
+    }
+}
+
+// The three centred samples of one Layer II codeword group: a grouped
+// codeword of 3, 5 or 9 levels split as the standard groups it (first
+// sample in the least significant digit), or three ungrouped codewords of
+// `bits` bits each.
+template <int Grouping, int Bits>
+inline void splitLayer2Codes(std::uint64_t word, std::int32_t offset, const DecoderTables& t, std::int32_t v[3]) {
+    if constexpr (Grouping == 3) {
+        const std::int8_t* digits = t.grouping3[word & 31];
+        v[0] = digits[0], v[1] = digits[1], v[2] = digits[2];
+    } else if constexpr (Grouping == 5) {
+        const std::int8_t* digits = t.grouping5[word & 127];
+        v[0] = digits[0], v[1] = digits[1], v[2] = digits[2];
+    } else if constexpr (Grouping == 9) {
+        const std::int16_t* digits = t.grouping9[word & 1023];
+        v[0] = digits[0], v[1] = digits[1], v[2] = digits[2];
+    } else {
+        constexpr std::uint64_t mask = (std::uint64_t(1) << Bits) - 1;
+        v[0] = std::int32_t(word >> (2 * Bits)) - offset;
+        v[1] = std::int32_t((word >> Bits) & mask) - offset;
+        v[2] = std::int32_t(word & mask) - offset;
+    }
+}
+
+// The twelve granules of one Layer II subband: three samples each, scaled
+// by the factor of the granule's part. Instantiated per quantiser layout
+// (grouping, or the bits of ungrouped codewords), so that the splitting
+// shifts are constants.
+template <int Grouping, int Bits>
+void readLayer2Subband(Layer12State& s, const CodedSubband& c, const SampleSection& section, const DecoderTables& t) {
+    constexpr int width = Grouping == 3 ? 5 : Grouping == 5 ? 7 : Grouping == 9 ? 10 : 3 * Bits;
+    const Layer12Quantizer& q = s.quantizer[c.channel][c.subband];
+    const int sb = c.subband;
+    std::int64_t position = section.start + c.bitOffset;
+    for (int part = 0; part < 3; ++part) {
+        const float factor = s.factor[c.channel][part][sb];
+        const float otherFactor = s.factor[1][part][sb];
+        for (int granule = 4 * part; granule < 4 * part + 4; ++granule, position += section.blockBits) {
+            std::int32_t v[3];
+            splitLayer2Codes<Grouping, Bits>(bitsAt(section.data, position, width), q.offset, t, v);
+            float(*samples)[32] = s.subbandSamples[c.channel] + 3 * granule;
+            for (int k = 0; k < 3; ++k) samples[k][sb] = float(v[k]) * factor;
+            if (c.shared) {
+                float(*other)[32] = s.subbandSamples[1] + 3 * granule;
+                for (int k = 0; k < 3; ++k) other[k][sb] = float(v[k]) * otherFactor;
+            }
         }
-        case 9: {
-            const std::int16_t* digits = t.grouping9[getBits(reader, q.bits) & 1023];
-            values[0] = digits[0], values[1] = digits[1], values[2] = digits[2];
-            return;
-        }
-        default:
-            for (int k = 0; k < 3; ++k) values[k] = std::int32_t(getBits(reader, q.bits)) - q.offset;
-            return;
+    }
+}
+
+// The subband readers by quantiser: index 3, 5, 9 for the grouped codes,
+// 16 + bits for ungrouped codewords of 3..16 bits (the classes of the
+// allocation tables).
+using Layer2SubbandReader = void (*)(Layer12State&, const CodedSubband&, const SampleSection&, const DecoderTables&);
+constexpr Layer2SubbandReader kLayer2SubbandReaders[33] = {
+    nullptr, nullptr, nullptr, readLayer2Subband<3, 0>, nullptr, readLayer2Subband<5, 0>, nullptr, nullptr, nullptr,
+    readLayer2Subband<9, 0>, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+    readLayer2Subband<0, 3>, readLayer2Subband<0, 4>, readLayer2Subband<0, 5>, readLayer2Subband<0, 6>,
+    readLayer2Subband<0, 7>, readLayer2Subband<0, 8>, readLayer2Subband<0, 9>, readLayer2Subband<0, 10>,
+    readLayer2Subband<0, 11>, readLayer2Subband<0, 12>, readLayer2Subband<0, 13>, readLayer2Subband<0, 14>,
+    readLayer2Subband<0, 15>, readLayer2Subband<0, 16>,
+};
+
+// Reads the scale-factor indices of one Layer II subband and channel for
+// the three parts of the frame, as its scfsi codes them.
+void readLayer2ScaleIndices(BitReader& reader, std::uint32_t scfsi, std::uint32_t index[3]) {
+    switch (scfsi) {
+        case 0:  // one for each part
+            index[0] = getBits(reader, 6);
+            index[1] = getBits(reader, 6);
+            index[2] = getBits(reader, 6);
+            break;
+        case 1:  // the first for parts 0 and 1, the second for part 2
+            index[0] = index[1] = getBits(reader, 6);
+            index[2] = getBits(reader, 6);
+            break;
+        case 2:  // one for all three
+            index[0] = index[1] = index[2] = getBits(reader, 6);
+            break;
+        default:  // the first for part 0, the second for parts 1 and 2
+            index[0] = getBits(reader, 6);
+            index[1] = index[2] = getBits(reader, 6);
+            break;
     }
 }
 
@@ -161,52 +322,32 @@ void layer1DecodeFrame(MpegDecoder& decoder, FrameRequest& request, const std::u
     for (int sb = bound; sb < 32; ++sb) allocation[0][sb] = allocation[1][sb] = getBits(reader, 4);
 
     // Scale factors of every allocated subband, each folded into the
-    // quantiser's factor.
+    // subband's sample factor: allocation a codes 2^(a+1) - 1 levels in
+    // a + 1 bits.
     for (int sb = 0; sb < 32; ++sb) {
         for (int ch = 0; ch < channels; ++ch) {
             Layer12Quantizer& q = s.quantizer[ch][sb];
             const std::uint32_t a = allocation[ch][sb];
+            q.grouping = 0;
             if (a == 0) {
                 q.bits = 0;
-                q.grouping = 0;
                 q.offset = 0;
-                q.factor[0] = 0.0f;
+                s.factor[ch][0][sb] = 0.0f;
                 continue;
             }
             q.bits = std::int32_t(a) + 1;
-            q.grouping = 0;
             q.offset = (1 << a) - 1;
-            q.factor[0] = t.layer12ScaleFactor[getBits(reader, 6)] * t.layer1SampleFactor[a];
+            s.factor[ch][0][sb] = t.layer12ScaleFactor[getBits(reader, 6)] * t.layer1SampleFactor[a];
         }
     }
 
-    // Sample bits per block of the subbands above the limit, passed over.
-    const int limit = s.subbandLimit;
-    std::int32_t skip = 0;
-    for (int sb = limit; sb < 32; ++sb) {
-        skip += s.quantizer[0][sb].bits;
-        if (channels == 2 && sb < bound) skip += s.quantizer[1][sb].bits;
-    }
-
-    const int separate = std::min(bound, limit);
-    for (int block = 0; block < kLayer1Blocks; ++block) {
-        for (int sb = 0; sb < separate; ++sb) {
-            for (int ch = 0; ch < channels; ++ch) {
-                const Layer12Quantizer& q = s.quantizer[ch][sb];
-                float sample = 0.0f;
-                if (q.bits != 0) sample = float(std::int32_t(getBits(reader, q.bits)) - q.offset) * q.factor[0];
-                s.subbandSamples[ch][block][sb] = sample;
-            }
-        }
-        // From the bound up, one code serves both channels, each with its own scale factor.
-        for (int sb = separate; sb < limit; ++sb) {
-            const Layer12Quantizer& q = s.quantizer[0][sb];
-            float value = 0.0f;
-            if (q.bits != 0) value = float(std::int32_t(getBits(reader, q.bits)) - q.offset);
-            for (int ch = 0; ch < channels; ++ch) s.subbandSamples[ch][block][sb] = value * s.quantizer[ch][sb].factor[0];
-        }
-        skipBits(reader, skip);
-    }
+    // Samples of the subbands below the limit; those at and above it are
+    // passed over.
+    CodedSubband coded[64];
+    std::int32_t blockBits = 0;
+    const int count = listCodedSubbands(s, bound, 32, kLayer1Blocks, 1, coded, blockBits);
+    const SampleSection section = locateSamples(reader, blockBits, s.paddedSamples);
+    for (int i = 0; i < count; ++i) readLayer1Subband(s, coded[i], section);
 
     synthesizeFrame(decoder, kLayer1Blocks, output);
 }
@@ -248,7 +389,8 @@ void layer2DecodeFrame(MpegDecoder& decoder, FrameRequest& request, const std::u
         for (int ch = 0; ch < channels; ++ch) scfsi[ch][sb] = allocation[ch][sb] != 0 ? getBits(reader, 2) : 0;
     }
 
-    // Scale factors: three parts of four granules each, coded as scfsi says.
+    // Scale factors of the three parts of four granules each, each folded
+    // into the subband's sample factor of its part.
     for (int sb = 0; sb < sblimit; ++sb) {
         for (int ch = 0; ch < channels; ++ch) {
             Layer12Quantizer& q = s.quantizer[ch][sb];
@@ -257,82 +399,30 @@ void layer2DecodeFrame(MpegDecoder& decoder, FrameRequest& request, const std::u
                 q.bits = 0;
                 q.grouping = 0;
                 q.offset = 0;
-                q.factor[0] = q.factor[1] = q.factor[2] = 0.0f;
+                s.factor[ch][0][sb] = s.factor[ch][1][sb] = s.factor[ch][2][sb] = 0.0f;
                 continue;
             }
             std::uint32_t index[3];
-            switch (scfsi[ch][sb]) {
-                case 0:
-                    index[0] = getBits(reader, 6);
-                    index[1] = getBits(reader, 6);
-                    index[2] = getBits(reader, 6);
-                    break;
-                case 1:
-                    index[0] = index[1] = getBits(reader, 6);
-                    index[2] = getBits(reader, 6);
-                    break;
-                case 2:
-                    index[0] = index[1] = index[2] = getBits(reader, 6);
-                    break;
-                default:
-                    index[0] = getBits(reader, 6);
-                    index[1] = index[2] = getBits(reader, 6);
-                    break;
-            }
+            readLayer2ScaleIndices(reader, scfsi[ch][sb], index);
             const int classIndex = table.classIndex[sb][a];
             const Layer2Class& quantizerClass = kLayer2Classes[classIndex];
             q.bits = quantizerClass.bits;
             q.grouping = quantizerClass.grouped ? quantizerClass.levels : 0;
             q.offset = (quantizerClass.levels - 1) / 2;
             const float levelFactor = t.layer2QuantizerFactor[classIndex];
-            for (int part = 0; part < 3; ++part) q.factor[part] = t.layer12ScaleFactor[index[part]] * levelFactor;
+            for (int part = 0; part < 3; ++part) s.factor[ch][part][sb] = t.layer12ScaleFactor[index[part]] * levelFactor;
         }
     }
 
-    // Sample bits per granule of the subbands above the limit, passed over.
-    const int limit = s.subbandLimit;
-    std::int32_t skip = 0;
-    for (int sb = limit; sb < sblimit; ++sb) {
-        for (int ch = 0; ch < (sb < bound ? channels : 1); ++ch) {
-            const Layer12Quantizer& q = s.quantizer[ch][sb];
-            skip += q.grouping != 0 ? q.bits : 3 * q.bits;
-        }
-    }
-
-    const int separate = std::min(bound, limit);
-    for (int granule = 0; granule < 12; ++granule) {
-        const int part = granule >> 2;
-        const int block = 3 * granule;
-        std::int32_t values[3];
-        for (int sb = 0; sb < separate; ++sb) {
-            for (int ch = 0; ch < channels; ++ch) {
-                const Layer12Quantizer& q = s.quantizer[ch][sb];
-                float (*samples)[32] = s.subbandSamples[ch] + block;
-                if (q.bits == 0) {
-                    samples[0][sb] = samples[1][sb] = samples[2][sb] = 0.0f;
-                    continue;
-                }
-                readLayer2Triple(reader, q, t, values);
-                const float factor = q.factor[part];
-                samples[0][sb] = float(values[0]) * factor;
-                samples[1][sb] = float(values[1]) * factor;
-                samples[2][sb] = float(values[2]) * factor;
-            }
-        }
-        // From the bound up, one triple serves both channels, each with its own scale factor.
-        for (int sb = separate; sb < limit; ++sb) {
-            const Layer12Quantizer& q = s.quantizer[0][sb];
-            values[0] = values[1] = values[2] = 0;
-            if (q.bits != 0) readLayer2Triple(reader, q, t, values);
-            for (int ch = 0; ch < channels; ++ch) {
-                const float factor = s.quantizer[ch][sb].factor[part];
-                float (*samples)[32] = s.subbandSamples[ch] + block;
-                samples[0][sb] = float(values[0]) * factor;
-                samples[1][sb] = float(values[1]) * factor;
-                samples[2][sb] = float(values[2]) * factor;
-            }
-        }
-        skipBits(reader, skip);
+    // Samples of the subbands below the limit; those at and above it are
+    // passed over.
+    CodedSubband coded[64];
+    std::int32_t granuleBits = 0;
+    const int count = listCodedSubbands(s, bound, sblimit, kLayer2Blocks, 3, coded, granuleBits);
+    const SampleSection section = locateSamples(reader, granuleBits, s.paddedSamples);
+    for (int i = 0; i < count; ++i) {
+        const Layer12Quantizer& q = s.quantizer[coded[i].channel][coded[i].subband];
+        kLayer2SubbandReaders[q.grouping != 0 ? q.grouping : 16 + q.bits](s, coded[i], section, t);
     }
 
     synthesizeFrame(decoder, kLayer2Blocks, output);

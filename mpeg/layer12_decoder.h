@@ -22,21 +22,39 @@ struct Layer2AllocationTable;
 inline constexpr int kLayer1Blocks = 12;
 inline constexpr int kLayer2Blocks = 36;
 
-// How one subband of one channel is quantised in the current frame.
+// Most sample bits a frame can hold: 12 blocks or granules of 32 subbands
+// of two channels at 48 bits (three 16-bit Layer II codewords), and the
+// bytes that hold them with room for whole 8-byte loads.
+inline constexpr int kLayer12MaxSampleBits = 12 * 32 * 2 * 48;
+inline constexpr int kLayer12PaddedSampleBytes = kLayer12MaxSampleBits / 8 + 16;
+
+// How the samples of one subband of one channel are coded in the current frame.
 struct Layer12Quantizer {
     std::int32_t bits;       // bits per codeword; 0: no samples (allocation 0)
     std::int32_t grouping;   // 3, 5 or 9: three samples in one codeword; 0: one codeword per sample
     std::int32_t offset;     // (levels - 1) / 2, subtracted from an ungrouped code
-    float factor[3];         // scale factor x 2 / levels, per part of the frame (Layer I: part 0 only)
 };
 
 struct Layer12State {
     // Subband samples of one frame, [channel][block][subband]. Entries at or
-    // above the subband limit are cleared by the set-up and never written.
+    // above the subband limit are cleared by the set-up and stay 0.
     alignas(64) float subbandSamples[2][kLayer2Blocks][32];
+
+    // The current frame's sample factors, [channel][part][subband]: the
+    // scale factor times 2 / levels of the subband's quantiser, 0 where
+    // nothing is allocated. Layer II has three parts of four granules each;
+    // Layer I uses part 0.
+    alignas(64) float factor[2][3][32];
 
     // The current frame's quantisers, [channel][subband].
     Layer12Quantizer quantizer[2][32];
+    // 1 where a subband's samples of all blocks are 0 (nothing written since
+    // they were cleared), [channel][subband].
+    std::uint8_t silentSubband[2][32];
+
+    // The sample bits of a frame that ends before them, copied and padded
+    // with zeros (read as the bit reader reads past the end of its bytes).
+    std::uint8_t paddedSamples[kLayer12PaddedSampleBytes];
 
     // Stream constants set by the set-up.
     std::int32_t channels;         // 1 for a single-channel stream, else 2
