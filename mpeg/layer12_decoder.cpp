@@ -76,12 +76,25 @@ void initFrameReader(BitReader& reader, const FrameRequest& request, const std::
     }
 }
 
-// The frame's PCM from its subband samples: each channel's blocks in order,
-// channels interleaved in the output.
+// The frame's PCM from its subband samples: each channel's blocks in order.
+// Two channels are synthesised one after the other into their own buffers
+// and then interleaved, left first, two samples at a time (the 16-bit
+// samples are moved as they are, whatever the byte order).
 void synthesizeFrame(MpegDecoder& decoder, int blocks, std::uint8_t* output) {
     Layer12State& s = decoder.layer12;
-    for (int ch = 0; ch < s.channels; ++ch) {
-        synthesizeChannel(decoder.synthesis, ch, s.subbandSamples[ch][0], blocks, output + 2 * ch, s.channels);
+    if (s.channels == 1) {
+        synthesizeChannel(decoder.synthesis, 0, s.subbandSamples[0][0], blocks, output, 1);
+        return;
+    }
+    for (int ch = 0; ch < 2; ++ch) {
+        synthesizeChannel(decoder.synthesis, ch, s.subbandSamples[ch][0], blocks,
+                          reinterpret_cast<std::uint8_t*>(s.channelPcm[ch]), 1);
+    }
+    const std::uint16_t* left = s.channelPcm[0];
+    const std::uint16_t* right = s.channelPcm[1];
+    for (int i = 0; i < blocks * 32; ++i) {
+        const std::uint16_t pair[2] = {left[i], right[i]};
+        std::memcpy(output + 4 * i, pair, 4);
     }
 }
 

@@ -52,6 +52,10 @@ struct Layer12State {
     // they were cleared), [channel][subband].
     std::uint8_t silentSubband[2][32];
 
+    // One frame's 16-bit PCM of each channel of a two-channel stream,
+    // before the two are interleaved into the output.
+    alignas(64) std::uint16_t channelPcm[2][kLayer2Blocks * 32];
+
     // The sample bits of a frame that ends before them, copied and padded
     // with zeros (read as the bit reader reads past the end of its bytes).
     std::uint8_t paddedSamples[kLayer12PaddedSampleBytes];
