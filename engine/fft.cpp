@@ -23,16 +23,27 @@ constexpr double kSin72 = 0.9510565162951535;
 constexpr double kCos72 = 0.3090169943749474;
 constexpr double kPi = 3.141592653589793;
 
+// Lengths up to this one keep their twiddle factors in a table (at most 4
+// doubles per element); longer ones work them out pass by pass.
+constexpr size_t kTwiddleTableLength = 8192;
+
 // Work memory kept between calls on one thread.
 struct FftScratch {
-  size_t scratchBytes = 0;   // bytes held by each of the four double arrays
-  size_t permEntries = 0;    // entries held by the permutation array
+  size_t scratchBytes = 0;     // bytes held by each of the four double arrays
+  size_t permEntries = 0;      // entries held by the permutation array
   double* cosTable = nullptr;  // cos(2 pi j / k) of the general butterfly
   double* sinTable = nullptr;  // sin(2 pi j / k), signed by the direction
   double* workRe = nullptr;    // inputs of the general butterfly
   double* workIm = nullptr;
-  int32_t* perm = nullptr;     // perm[k]: where frequency k lies after the passes
-  size_t permLength = 0;       // the length perm was built for, 0 for none
+  // The permutation of the last length, as a list of cycles (see permute()).
+  int32_t* perm = nullptr;
+  size_t permLength = 0;       // the length it was built for, 0 for none
+  size_t cycleEntries = 0;     // entries of perm in use by the cycle list
+  // Twiddle factors of every pass for one length and direction.
+  double* twiddles = nullptr;
+  size_t twiddleCapacity = 0;  // doubles held
+  size_t twiddleLength = 0;    // the length they were built for, 0 for none
+  int twiddleSign = 0;
   int factors[kMaxFactors] = {};
 
   void release() {
@@ -41,9 +52,12 @@ struct FftScratch {
     std::free(workRe);
     std::free(workIm);
     std::free(perm);
-    cosTable = sinTable = workRe = workIm = nullptr;
+    std::free(twiddles);
+    cosTable = sinTable = workRe = workIm = twiddles = nullptr;
     perm = nullptr;
-    scratchBytes = permEntries = permLength = 0;
+    scratchBytes = permEntries = permLength = cycleEntries = 0;
+    twiddleCapacity = twiddleLength = 0;
+    twiddleSign = 0;
   }
   ~FftScratch() { release(); }
 };
@@ -54,6 +68,12 @@ int fail(const char* message) {
   std::fputs(message, stderr);
   fft_release_scratch();
   return -1;
+}
+
+// |iSign| without overflow for the most negative int.
+size_t increment(int iSign) {
+  return iSign < 0 ? static_cast<size_t>(-static_cast<int64_t>(iSign))
+                   : static_cast<size_t>(iSign);
 }
 
 // Grows one work array to `bytes`; on failure the array is freed and null.
@@ -107,8 +127,8 @@ int factorise(size_t n, int factors[kMaxFactors]) {
   return overflow ? -1 : count;
 }
 
-// A view of one sequence of the array: element j at index base + j * step.
-struct Sequence {
+// A view of one sequence of the array: element j at index j * step.
+struct StridedSequence {
   double* re;
   double* im;
   size_t step;
@@ -116,17 +136,40 @@ struct Sequence {
   double& i(size_t j) const { return im[j * step]; }
 };
 
+// The same for consecutive elements, the common case.
+struct UnitSequence {
+  double* re;
+  double* im;
+  double& r(size_t j) const { return re[j]; }
+  double& i(size_t j) const { return im[j]; }
+};
+
 // Multiplies element j by the complex number (c, s).
-inline void rotate(const Sequence& x, size_t j, double c, double s) {
+template <class Seq>
+inline void rotate(const Seq& x, size_t j, double c, double s) {
   double a = x.r(j), b = x.i(j);
   x.r(j) = a * c - b * s;
   x.i(j) = a * s + b * c;
 }
 
+// The twiddle w = (c1, s1) and its powers w^2 .. w^(p-1), by repeated
+// multiplication: out[2(q-1)], out[2(q-1)+1] = w^q. The same arithmetic
+// serves the table and the pass-by-pass work.
+inline void twiddlePowers(int p, double c1, double s1, double* out) {
+  double c = c1, s = s1;
+  for (int q = 1; q < p; ++q) {
+    out[2 * (q - 1)] = c;
+    out[2 * (q - 1) + 1] = s;
+    double nc = c * c1 - s * s1;
+    s = c * s1 + s * c1;
+    c = nc;
+  }
+}
+
 // Multiplies the outputs 1 .. p-1 of a butterfly (elements first + q * m) by
 // the powers w^q of the twiddle w = (c1, s1).
-inline void twiddle(const Sequence& x, size_t first, size_t m, int p, double c1,
-                    double s1) {
+template <class Seq>
+inline void twiddle(const Seq& x, size_t first, size_t m, int p, double c1, double s1) {
   double c = c1, s = s1;
   for (int q = 1; q < p; ++q) {
     rotate(x, first + q * m, c, s);
@@ -136,7 +179,70 @@ inline void twiddle(const Sequence& x, size_t first, size_t m, int p, double c1,
   }
 }
 
-void butterfly2(const Sequence& x, size_t k0, size_t m) {
+// The same from powers worked out before (see twiddlePowers()).
+template <class Seq>
+inline void twiddleFromTable(const Seq& x, size_t first, size_t m, int p, const double* w) {
+  for (int q = 1; q < p; ++q) rotate(x, first + q * m, w[2 * (q - 1)], w[2 * (q - 1) + 1]);
+}
+
+// Singleton's recurrence for the twiddle e^(i theta j1), theta = 2 pi / span:
+// it starts at j1 = 1 from (1 - cd, sd) and is pulled back onto the unit
+// circle at every step.
+struct TwiddleRecurrence {
+  double cd = 0.0, sd = 0.0, u = 1.0, v = 0.0;
+  TwiddleRecurrence() = default;
+  TwiddleRecurrence(double pi, size_t span) {
+    const double theta = 2.0 * pi / static_cast<double>(span);
+    const double half = std::sin(theta / 2.0);
+    cd = 2.0 * half * half;
+    sd = std::sin(theta);
+  }
+  // From the twiddle of j1 to that of j1 + 1.
+  void advance(size_t j1) {
+    if (j1 == 0) {
+      u = 1.0 - cd;
+      v = sd;
+    } else {
+      double nu = u - (cd * u + sd * v);
+      double nv = v + (sd * u - cd * v);
+      double unit = 2.0 - (nu * nu + nv * nv);
+      u = nu * unit;
+      v = nv * unit;
+    }
+  }
+};
+
+// Doubles of the twiddle table of length n: for every pass with factor p
+// and m = span / p, the powers 1 .. p-1 of the twiddles j1 = 1 .. m-1.
+size_t twiddleTableSize(size_t n, const int* factors, int count) {
+  size_t size = 0, span = n;
+  for (int f = 0; f < count; ++f) {
+    const size_t p = static_cast<size_t>(factors[f]), m = span / p;
+    size += 2 * (m - 1) * (p - 1);
+    span = m;
+  }
+  return size;
+}
+
+void buildTwiddleTable(size_t n, const int* factors, int count, double pi, double* table) {
+  size_t span = n;
+  for (int f = 0; f < count; ++f) {
+    const int p = factors[f];
+    const size_t m = span / static_cast<size_t>(p);
+    TwiddleRecurrence w(pi, span);
+    for (size_t j1 = 0; j1 < m; ++j1) {
+      if (j1 != 0) {
+        twiddlePowers(p, w.u, w.v, table);
+        table += 2 * static_cast<size_t>(p - 1);
+      }
+      w.advance(j1);
+    }
+    span = m;
+  }
+}
+
+template <class Seq>
+inline void butterfly2(const Seq& x, size_t k0, size_t m) {
   size_t k1 = k0 + m;
   double ar = x.r(k0), ai = x.i(k0), br = x.r(k1), bi = x.i(k1);
   x.r(k0) = ar + br;
@@ -145,7 +251,8 @@ void butterfly2(const Sequence& x, size_t k0, size_t m) {
   x.i(k1) = ai - bi;
 }
 
-void butterfly3(const Sequence& x, size_t k0, size_t m, double s60) {
+template <class Seq>
+inline void butterfly3(const Seq& x, size_t k0, size_t m, double s60) {
   size_t k1 = k0 + m, k2 = k1 + m;
   double sr = x.r(k1) + x.r(k2), si = x.i(k1) + x.i(k2);
   double dr = x.r(k1) - x.r(k2), di = x.i(k1) - x.i(k2);
@@ -159,7 +266,8 @@ void butterfly3(const Sequence& x, size_t k0, size_t m, double s60) {
 }
 
 // sign is +1 or -1: multiplication by i * sign.
-void butterfly4(const Sequence& x, size_t k0, size_t m, double sign) {
+template <class Seq>
+inline void butterfly4(const Seq& x, size_t k0, size_t m, double sign) {
   size_t k1 = k0 + m, k2 = k1 + m, k3 = k2 + m;
   double ar = x.r(k0) + x.r(k2), ai = x.i(k0) + x.i(k2);
   double br = x.r(k0) - x.r(k2), bi = x.i(k0) - x.i(k2);
@@ -176,7 +284,8 @@ void butterfly4(const Sequence& x, size_t k0, size_t m, double sign) {
 }
 
 // s72 carries the direction's sign; cos 144 and sin 144 follow from 72.
-void butterfly5(const Sequence& x, size_t k0, size_t m, double s72) {
+template <class Seq>
+inline void butterfly5(const Seq& x, size_t k0, size_t m, double s72) {
   const double c72 = kCos72;
   const double c2 = c72 * c72 - s72 * s72;  // cos 144
   const double s2 = 2.0 * c72 * s72;        // sin 144, signed
@@ -203,8 +312,8 @@ void butterfly5(const Sequence& x, size_t k0, size_t m, double s72) {
 }
 
 // Direct p-point transform for any other odd factor, from the tables.
-void butterflyOdd(const Sequence& x, size_t k0, size_t m, int p,
-                  const FftScratch& s) {
+template <class Seq>
+void butterflyOdd(const Seq& x, size_t k0, size_t m, int p, const FftScratch& s) {
   for (int j = 0; j < p; ++j) {
     s.workRe[j] = x.r(k0 + j * m);
     s.workIm[j] = x.i(k0 + j * m);
@@ -224,8 +333,45 @@ void butterflyOdd(const Sequence& x, size_t k0, size_t m, int p,
   }
 }
 
-// perm[k] = the position that frequency k holds after the passes.
-void buildPermutation(size_t n, const int* factors, int count, int32_t* perm) {
+// The constants of one call.
+struct Direction {
+  double sign;  // +1 or -1
+  double s60, s72, pi;
+};
+
+// One pass with factor P (0: the general odd factor p) over a sequence of
+// length n whose current span is `span`: a butterfly for every j1 and block,
+// then the twiddles, from the table when there is one.
+template <int P, class Seq>
+void pass(const Seq& x, size_t n, size_t span, int p, const Direction& d,
+          const FftScratch& s, const double* table) {
+  const size_t m = span / static_cast<size_t>(p);
+  TwiddleRecurrence w = table != nullptr ? TwiddleRecurrence() : TwiddleRecurrence(d.pi, span);
+  for (size_t j1 = 0; j1 < m; ++j1) {
+    for (size_t k0 = j1; k0 < n; k0 += span) {
+      if constexpr (P == 2) butterfly2(x, k0, m);
+      else if constexpr (P == 3) butterfly3(x, k0, m, d.s60);
+      else if constexpr (P == 4) butterfly4(x, k0, m, d.sign);
+      else if constexpr (P == 5) butterfly5(x, k0, m, d.s72);
+      else butterflyOdd(x, k0, m, p, s);
+      if (j1 != 0) {
+        if (table != nullptr)
+          twiddleFromTable(x, k0, m, P != 0 ? P : p, table);
+        else
+          twiddle(x, k0, m, P != 0 ? P : p, w.u, w.v);
+      }
+    }
+    if (table != nullptr && j1 != 0) table += 2 * static_cast<size_t>(p - 1);
+    if (table == nullptr) w.advance(j1);
+  }
+}
+
+// Builds the permutation of length n as a list of cycles in perm, which
+// holds at least 3n entries; returns the entries used. First the target
+// position of every frequency k: its mixed-radix digits (first pass least
+// significant) read in reverse. Each cycle k0, k1, ... is then stored as its
+// length followed by its members, k_i+1 being where the value for k_i lies.
+size_t buildPermutation(size_t n, const int* factors, int count, int32_t* perm) {
   size_t weight[kMaxFactors];  // position weight of each pass's digit
   int digit[kMaxFactors] = {};
   size_t w = n;
@@ -233,9 +379,10 @@ void buildPermutation(size_t n, const int* factors, int count, int32_t* perm) {
     w /= static_cast<size_t>(factors[i]);
     weight[i] = w;
   }
+  int32_t* target = perm + 2 * n;  // the last n entries
   size_t pos = 0;
   for (size_t k = 0; k < n; ++k) {
-    perm[k] = static_cast<int32_t>(pos);
+    target[k] = static_cast<int32_t>(pos);
     // Increment k's digits, least significant (first pass) first.
     for (int i = 0; i < count; ++i) {
       pos += weight[i];
@@ -244,30 +391,73 @@ void buildPermutation(size_t n, const int* factors, int count, int32_t* perm) {
       pos -= static_cast<size_t>(factors[i]) * weight[i];
     }
   }
+  // Cycles of length 2 or more take at most 3n/2 entries, written below
+  // the targets; visited targets are complemented.
+  size_t used = 0;
+  for (size_t k = 0; k < n; ++k) {
+    if (target[k] < 0 || static_cast<size_t>(target[k]) == k) continue;
+    const size_t lengthAt = used++;
+    size_t j = k;
+    do {
+      perm[used++] = static_cast<int32_t>(j);
+      size_t next = static_cast<size_t>(target[j]);
+      target[j] = ~target[j];
+      j = next;
+    } while (j != k);
+    perm[lengthAt] = static_cast<int32_t>(used - lengthAt - 1);
+  }
+  return used;
 }
 
-// Moves every element to its natural place by following the cycles of perm.
-// Visited entries are marked by complementing them and restored afterwards.
-void permute(const Sequence& x, size_t n, int32_t* perm) {
-  for (size_t k = 0; k < n; ++k) {
-    if (perm[k] < 0 || static_cast<size_t>(perm[k]) == k) continue;
-    double tr = x.r(k), ti = x.i(k);
-    size_t j = k;
-    for (;;) {
-      size_t src = static_cast<size_t>(perm[j]);
-      perm[j] = ~perm[j];
-      if (src == k) {
-        x.r(j) = tr;
-        x.i(j) = ti;
-        break;
-      }
-      x.r(j) = x.r(src);
-      x.i(j) = x.i(src);
-      j = src;
+// Moves every element to its natural place along the cycles.
+template <class Seq>
+void permute(const Seq& x, const int32_t* cycles, size_t entries) {
+  for (size_t at = 0; at < entries;) {
+    const size_t length = static_cast<size_t>(cycles[at++]);
+    const int32_t* member = cycles + at;
+    size_t first = static_cast<size_t>(member[0]);
+    double tr = x.r(first), ti = x.i(first);
+    for (size_t i = 0; i + 1 < length; ++i) {
+      size_t to = static_cast<size_t>(member[i]), from = static_cast<size_t>(member[i + 1]);
+      x.r(to) = x.r(from);
+      x.i(to) = x.i(from);
     }
+    size_t last = static_cast<size_t>(member[length - 1]);
+    x.r(last) = tr;
+    x.i(last) = ti;
+    at += length;
   }
-  for (size_t k = 0; k < n; ++k)
-    if (perm[k] < 0) perm[k] = ~perm[k];
+}
+
+// All passes and the permutation of one sequence.
+template <class Seq>
+void transformSequence(const Seq& x, size_t n, int count, const Direction& d,
+                       FftScratch& s, int& tableFactor, const double* table) {
+  size_t span = n;
+  for (int f = 0; f < count; ++f) {
+    const int p = s.factors[f];
+    switch (p) {
+      case 2: pass<2>(x, n, span, p, d, s, table); break;
+      case 3: pass<3>(x, n, span, p, d, s, table); break;
+      case 4: pass<4>(x, n, span, p, d, s, table); break;
+      case 5: pass<5>(x, n, span, p, d, s, table); break;
+      default:
+        if (p != tableFactor) {
+          for (int j = 0; j < p; ++j) {
+            double angle = 2.0 * d.pi * j / p;
+            s.cosTable[j] = std::cos(angle);
+            s.sinTable[j] = std::sin(angle);
+          }
+          tableFactor = p;
+        }
+        pass<0>(x, n, span, p, d, s, table);
+        break;
+    }
+    const size_t m = span / static_cast<size_t>(p);
+    if (table != nullptr) table += 2 * (m - 1) * static_cast<size_t>(p - 1);
+    span = m;
+  }
+  permute(x, s.perm, s.cycleEntries);
 }
 
 }  // namespace
@@ -297,10 +487,12 @@ int fftn(int ndim, const int dims[], double re[], double im[], int iSign,
                           iSign, largest, largest);
     if (result != 0) return result;
   }
+  // Every element is scaled: with an increment above 1 the elements lie
+  // that many places apart, all the way to the last one.
   if (scaling != 0.0 && scaling != 1.0) {
     if (scaling < 0.0) scaling = static_cast<double>(total);
     double factor = 1.0 / scaling;
-    size_t inc = static_cast<size_t>(std::abs(iSign));
+    size_t inc = increment(iSign);
     for (size_t j = 0; j < total; ++j) {
       re[j * inc] *= factor;
       im[j * inc] *= factor;
@@ -314,6 +506,11 @@ int fftradix(double re[], double im[], size_t nTotal, size_t n, size_t nSpan,
   if (n < 2) return 0;
   FftScratch& s = tScratch;
 
+  // The factors first: a length with too many of them fails before any
+  // memory is taken for it.
+  int count = factorise(n, s.factors);
+  if (count < 0) return fail("Error: fftradix() - exceeded number of factors\n");
+
   // Work memory: grown to the bounds, never shrunk; the bounds rise to what
   // is already held.
   size_t scratchBound = maxFactors > 0 ? static_cast<size_t>(maxFactors) : 0;
@@ -326,86 +523,69 @@ int fftradix(double re[], double im[], size_t nTotal, size_t n, size_t nSpan,
   } else {
     scratchBound = s.scratchBytes / 8;
   }
-  // The permutation needs one entry per element of the dimension.
+  // The permutation needs three entries per element of the dimension (the
+  // positions while its cycles are found, then the cycles).
   size_t permBound = maxPerm > 0 ? static_cast<size_t>(maxPerm) : 0;
   if (permBound < n) permBound = n;
-  if (s.permEntries < permBound) {
-    s.permEntries = permBound;
+  if (permBound > static_cast<size_t>(INT32_MAX))
+    return fail("Error: fftradix() - insufficient memory.\n");
+  if (s.permEntries < 3 * permBound) {
+    s.permEntries = 3 * permBound;
     s.permLength = 0;
-    growArray(s.perm, permBound * sizeof(int32_t));
+    growArray(s.perm, s.permEntries * sizeof(int32_t));
   }
   if (s.cosTable == nullptr || s.sinTable == nullptr || s.workRe == nullptr ||
       s.workIm == nullptr || s.perm == nullptr)
     return fail("Error: fftradix() - insufficient memory.\n");
-
-  const double direction = iSign < 0 ? -1.0 : 1.0;
-  const double s60 = direction * kSin60;
-  const double s72 = direction * kSin72;
-  const double pi = direction * kPi;
-  const size_t inc = static_cast<size_t>(std::abs(iSign));
-
-  int count = factorise(n, s.factors);
-  if (count < 0) return fail("Error: fftradix() - exceeded number of factors\n");
   for (int f = 0; f < count; ++f) {
     int p = s.factors[f];
     if (p > 5 && static_cast<size_t>(p) > scratchBound)
       return fail("Error: fftradix() - insufficient memory.\n");
   }
   if (s.permLength != n) {
-    buildPermutation(n, s.factors, count, s.perm);
+    s.cycleEntries = buildPermutation(n, s.factors, count, s.perm);
     s.permLength = n;
+  }
+
+  Direction d;
+  d.sign = iSign < 0 ? -1.0 : 1.0;
+  d.s60 = d.sign * kSin60;
+  d.s72 = d.sign * kSin72;
+  d.pi = d.sign * kPi;
+  const size_t inc = increment(iSign);
+
+  // Twiddle table for short lengths; without memory for it the twiddles are
+  // worked out pass by pass, to the same values.
+  const double* table = nullptr;
+  if (n <= kTwiddleTableLength) {
+    const int sign = iSign < 0 ? -1 : 1;
+    if (s.twiddleLength != n || s.twiddleSign != sign) {
+      s.twiddleLength = 0;
+      size_t size = twiddleTableSize(n, s.factors, count);
+      if (s.twiddleCapacity < size) {
+        growArray(s.twiddles, size * sizeof(double));
+        s.twiddleCapacity = s.twiddles != nullptr ? size : 0;
+      }
+      if (s.twiddles != nullptr) {
+        buildTwiddleTable(n, s.factors, count, d.pi, s.twiddles);
+        s.twiddleLength = n;
+        s.twiddleSign = sign;
+      }
+    }
+    if (s.twiddleLength == n) table = s.twiddles;
   }
 
   const size_t stride = nSpan / n;  // elements between entries of this dimension
   int tableFactor = 0;              // the general factor the tables hold
   for (size_t outer = 0; outer < nTotal; outer += nSpan) {
     for (size_t inner = 0; inner < stride; ++inner) {
-      Sequence x{re + (outer + inner) * inc, im + (outer + inner) * inc,
-                 stride * inc};
-      size_t span = n;
-      for (int f = 0; f < count; ++f) {
-        const int p = s.factors[f];
-        const size_t m = span / static_cast<size_t>(p);
-        if (p > 5 && p != tableFactor) {
-          for (int j = 0; j < p; ++j) {
-            double angle = 2.0 * pi * j / p;
-            s.cosTable[j] = std::cos(angle);
-            s.sinTable[j] = std::sin(angle);
-          }
-          tableFactor = p;
-        }
-        // Twiddle recurrence: w = e^(i theta j1), theta = 2 pi / span.
-        const double theta = 2.0 * pi / static_cast<double>(span);
-        const double half = std::sin(theta / 2.0);
-        const double cd = 2.0 * half * half;
-        const double sd = std::sin(theta);
-        double u = 1.0, v = 0.0;
-        for (size_t j1 = 0; j1 < m; ++j1) {
-          for (size_t block = 0; block < n; block += span) {
-            size_t k0 = block + j1;
-            switch (p) {
-              case 2: butterfly2(x, k0, m); break;
-              case 3: butterfly3(x, k0, m, s60); break;
-              case 4: butterfly4(x, k0, m, direction); break;
-              case 5: butterfly5(x, k0, m, s72); break;
-              default: butterflyOdd(x, k0, m, p, s); break;
-            }
-            if (j1 != 0) twiddle(x, k0, m, p, u, v);
-          }
-          if (j1 == 0) {
-            u = 1.0 - cd;
-            v = sd;
-          } else {
-            double nu = u - (cd * u + sd * v);
-            double nv = v + (sd * u - cd * v);
-            double unit = 2.0 - (nu * nu + nv * nv);
-            u = nu * unit;
-            v = nv * unit;
-          }
-        }
-        span = m;
-      }
-      permute(x, n, s.perm);
+      double* r = re + (outer + inner) * inc;
+      double* i = im + (outer + inner) * inc;
+      if (stride * inc == 1)
+        transformSequence(UnitSequence{r, i}, n, count, d, s, tableFactor, table);
+      else
+        transformSequence(StridedSequence{r, i, stride * inc}, n, count, d, s,
+                          tableFactor, table);
     }
   }
   return 0;

@@ -1,6 +1,7 @@
 // SignalBuffer operations. See signal_buffer.h.
 #include "engine/signal_buffer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -12,6 +13,7 @@ SignalBuffer::~SignalBuffer() {
   delete[] data_;
   delete[] scratch_;
   delete[] window_;
+  delete[] binEdges_;
   fft_release_scratch();
 }
 
@@ -39,6 +41,28 @@ bool SignalBuffer::Reserve(uint32_t needed) {
 
 void SignalBuffer::SwapScratch() { std::swap(data_, scratch_); }
 
+void SignalBuffer::ExchangeValues(SignalBuffer& other) {
+  std::swap(capacity_, other.capacity_);
+  std::swap(count_, other.count_);
+  std::swap(data_, other.data_);
+  std::swap(scratch_, other.scratch_);
+}
+
+namespace {
+
+inline int32_t Sample16(const uint8_t* p) {
+  return static_cast<int16_t>(static_cast<uint16_t>(p[0] | (p[1] << 8)));
+}
+
+inline int32_t Sample(uint32_t bytes, const uint8_t* p) {
+  return bytes == 1 ? static_cast<int8_t>(p[0]) : Sample16(p);
+}
+
+}  // namespace
+
+// The channel sum is formed in integers: sums of up to 2^32 samples of at
+// most 16 bits are exact in a double as well, so the value is the one a
+// sum in double precision gives, divided once by the channel count.
 void SignalBuffer::AppendPcm(uint32_t bits, uint32_t channels, uint32_t n,
                              const uint8_t* pcm) {
   if (bits != 8 && bits != 16) return;
@@ -47,19 +71,22 @@ void SignalBuffer::AppendPcm(uint32_t bits, uint32_t channels, uint32_t n,
   const uint32_t ch = channels == 0 ? 1 : channels;
   const uint32_t sampleBytes = bits / 8;
   double* out = data_ + count_;
-  for (uint32_t i = 0; i < n; ++i) {
-    const uint8_t* frame = pcm + static_cast<size_t>(i) * ch * sampleBytes;
-    auto sample = [&](uint32_t c) -> double {
-      if (bits == 8) return static_cast<int8_t>(frame[c]);
-      const uint8_t* p = frame + 2 * c;
-      return static_cast<int16_t>(static_cast<uint16_t>(p[0] | (p[1] << 8)));
-    };
-    if (ch >= 2) {
-      double sum = 0.0;
-      for (uint32_t c = 0; c < ch; ++c) sum += sample(c);
-      out[i] = sum / ch;
-    } else {
-      out[i] = sample(0);
+  if (bits == 16 && ch == 1) {
+    for (uint32_t i = 0; i < n; ++i) out[i] = Sample16(pcm + 2 * static_cast<size_t>(i));
+  } else if (bits == 16 && ch == 2) {
+    for (uint32_t i = 0; i < n; ++i) {
+      const uint8_t* frame = pcm + 4 * static_cast<size_t>(i);
+      out[i] = static_cast<double>(Sample16(frame) + Sample16(frame + 2)) * 0.5;
+    }
+  } else if (ch == 1) {
+    for (uint32_t i = 0; i < n; ++i) out[i] = Sample(sampleBytes, pcm + static_cast<size_t>(i) * sampleBytes);
+  } else {
+    const size_t frameBytes = static_cast<size_t>(ch) * sampleBytes;
+    for (uint32_t i = 0; i < n; ++i) {
+      const uint8_t* frame = pcm + i * frameBytes;
+      int64_t sum = 0;
+      for (uint32_t c = 0; c < ch; ++c) sum += Sample(sampleBytes, frame + c * sampleBytes);
+      out[i] = static_cast<double>(sum) / ch;
     }
   }
   count_ += n;
@@ -72,19 +99,76 @@ void SignalBuffer::AppendValues(uint32_t n, const double* values) {
   count_ += n;
 }
 
+// The bin of every value depends only on the two lengths, so the edges
+// between bins are worked out once, by the same running position, and kept.
+bool SignalBuffer::PrepareBinEdges(uint32_t n, uint32_t m) {
+  if (binEdges_ != nullptr && binInputs_ == n && binCount_ == m) return true;
+  delete[] binEdges_;
+  binEdges_ = new (std::nothrow) uint32_t[static_cast<size_t>(m) + 1];
+  binInputs_ = binCount_ = 0;
+  if (binEdges_ == nullptr) return false;
+  const double step = static_cast<double>(m) / n;
+  double position = 0.0;
+  uint32_t bin = 0;
+  binEdges_[0] = 0;
+  for (uint32_t i = 0; i < n; ++i) {
+    uint32_t target = static_cast<uint32_t>(position);
+    if (target >= m) target = m - 1;  // the running position may round up to m
+    while (bin < target) binEdges_[++bin] = i;
+    position += step;
+  }
+  while (bin < m) binEdges_[++bin] = n;
+  binInputs_ = n;
+  binCount_ = m;
+  return true;
+}
+
 void SignalBuffer::ReduceToBins(uint32_t m) {
   if (m == 0 || !Reserve(m)) return;
   const uint32_t n = count_;
-  std::memset(scratch_, 0, m * sizeof(double));
-  const double step = static_cast<double>(m) / n;
-  double position = 0.0;
-  for (uint32_t i = 0; i < n; ++i) {
-    uint32_t bin = static_cast<uint32_t>(position);
-    if (bin >= m) bin = m - 1;  // guards the rounding of the running position
-    scratch_[bin] += data_[i];
-    position += step;
+  if (n == 0) {
+    std::memset(data_, 0, m * sizeof(double));
+    count_ = m;
+    return;
   }
-  for (uint32_t k = 0; k < m; ++k) scratch_[k] *= step;
+  const double step = static_cast<double>(m) / n;
+  if (!PrepareBinEdges(n, m)) {
+    // No memory for the edges: bin the values one by one.
+    std::memset(scratch_, 0, m * sizeof(double));
+    double position = 0.0;
+    for (uint32_t i = 0; i < n; ++i) {
+      uint32_t bin = static_cast<uint32_t>(position);
+      if (bin >= m) bin = m - 1;
+      scratch_[bin] += data_[i];
+      position += step;
+    }
+    for (uint32_t k = 0; k < m; ++k) scratch_[k] *= step;
+  } else {
+    // Each bin's sum runs in ascending order from 0.0, as value-by-value
+    // binning adds them; eight bins are summed side by side so that their
+    // additions overlap.
+    const uint32_t* edge = binEdges_;
+    const double* x = data_;
+    uint32_t b = 0;
+    for (; b + 8 <= m; b += 8) {
+      uint32_t common = UINT32_MAX;
+      for (uint32_t j = 0; j < 8; ++j) common = std::min(common, edge[b + j + 1] - edge[b + j]);
+      double sum[8] = {0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0};
+      const double* from[8];
+      for (uint32_t j = 0; j < 8; ++j) from[j] = x + edge[b + j];
+      for (size_t t = 0; t < common; ++t)
+        for (uint32_t j = 0; j < 8; ++j) sum[j] += from[j][t];
+      for (uint32_t j = 0; j < 8; ++j) {
+        for (uint32_t i = edge[b + j] + common; i < edge[b + j + 1]; ++i) sum[j] += x[i];
+        scratch_[b + j] = sum[j] * step;
+      }
+    }
+    for (; b < m; ++b) {
+      double sum = 0.0;
+      for (uint32_t i = edge[b]; i < edge[b + 1]; ++i) sum += x[i];
+      scratch_[b] = sum * step;
+    }
+  }
   count_ = m;
   SwapScratch();
 }

@@ -35,14 +35,12 @@ void TempoDetector::FeedBlock(const uint8_t* pcm, uint32_t bytes,
 }
 
 // One full segment: carry its second half over, reduce, transform, and turn
-// its magnitudes into one onset value.
+// its magnitudes into one onset value. The segment buffer is empty between
+// segments, so the full sample buffer's values move into it by exchanging
+// the two buffers' memory rather than by copying.
 void TempoDetector::ProcessSegment(uint32_t segmentLength) {
-  segmentBuffer_.AppendValues(segmentLength, sampleBuffer_.Data());
-  sampleBuffer_.Clear();
-  if (segmentBuffer_.Count() != segmentLength) {  // memory was short
-    segmentBuffer_.Clear();
-    return;
-  }
+  segmentBuffer_.Clear();
+  segmentBuffer_.ExchangeValues(sampleBuffer_);
   const uint32_t half = segmentLength / 2;
   sampleBuffer_.AppendValues(half, segmentBuffer_.Data() + half);
 
