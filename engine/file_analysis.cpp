@@ -2,6 +2,7 @@
 #include "engine/file_analysis.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "engine/pcm_wave.h"
 #include "platform/fault_guard.h"
@@ -16,31 +17,47 @@ bool Stopped(const std::atomic<bool>* stop) {
   return stop != nullptr && stop->load(std::memory_order_relaxed);
 }
 
-// A PCM wave: blocks of 1152 sample frames; 8-bit samples are unsigned in
-// WAVE files and enter the detector as signed bytes.
-void FeedWave(const uint8_t* data, const PcmWave& wave, TempoDetector& detector,
-              const std::atomic<bool>* stop, FileAnalysis& result) {
+}  // namespace
+
+FileAnalysis FeedPcmWave(const MappedFile& file, const PcmWave& wave, TempoDetector& detector,
+                         const std::atomic<bool>* stop) {
+  FileAnalysis result;
+  result.sampleRate = wave.sampleRate;
+  result.channels = wave.channels;
   const uint32_t frameBytes = wave.FrameBytes();
   const uint32_t blockBytes = kWaveBlockFrames * frameBytes;
-  uint8_t converted[kWaveBlockFrames * 8];
+  // Sized for the widest frames a PcmWave admits.
+  uint8_t block[kWaveBlockFrames * kMaxWaveFrameBytes];
+  if (frameBytes == 0 || frameBytes > kMaxWaveFrameBytes ||
+      uint64_t{wave.dataOffset} + wave.dataBytes > file.Size())
+    return result;
+  const uint8_t* data = file.Data() + wave.dataOffset;
   for (uint32_t at = 0; at < wave.dataBytes; at += blockBytes) {
     if (Stopped(stop)) {
       result.status = FileAnalysis::Status::kStopped;
-      return;
+      return result;
     }
     const uint32_t n = std::min(blockBytes, wave.dataBytes - at);
-    const uint8_t* block = data + at;
-    if (wave.bitsPerSample == 8) {
-      for (uint32_t i = 0; i < n; ++i) converted[i] = static_cast<uint8_t>(block[i] ^ 0x80);
-      block = converted;
+    const bool eightBit = wave.bitsPerSample == 8;
+    const bool copied = fault_guard::Guard(file.Data(), file.Size(), [&] {
+      if (eightBit) {
+        for (uint32_t i = 0; i < n; ++i) block[i] = static_cast<uint8_t>(data[at + i] ^ 0x80);
+      } else {
+        std::memcpy(block, data + at, n);
+      }
+    });
+    if (!copied) {
+      result.status = FileAnalysis::Status::kIncomplete;
+      result.error = "the file changed while it was read";
+      return result;
     }
     detector.FeedBlock(block, n, wave.sampleRate, frameBytes, wave.channels);
     result.sampleFrames += n / frameBytes;
   }
-  result.status = FileAnalysis::Status::kComplete;
+  result.status = result.sampleFrames != 0 ? FileAnalysis::Status::kComplete
+                                           : FileAnalysis::Status::kNoBlock;
+  return result;
 }
-
-}  // namespace
 
 FileAnalysis ReadMpegBlocks(AudioSource& source, TempoDetector& detector,
                             const std::atomic<bool>* stop, ProgressFunction progress,
@@ -92,24 +109,13 @@ FileAnalysis AnalyseFile(const std::string& path, TempoDetector& detector,
     }
     PcmWave wave;
     bool isWave = false;
-    bool ran = fault_guard::Guard(file.Data(), file.Size(), [&] {
-      isWave = FindPcmWave(file.Data(), file.Size(), &wave);
-      if (isWave) {
-        result.sampleRate = wave.sampleRate;
-        result.channels = wave.channels;
-        FeedWave(file.Data() + wave.dataOffset, wave, detector, stop, result);
-      }
-    });
-    if (!ran) {
+    if (!fault_guard::Guard(file.Data(), file.Size(),
+                            [&] { isWave = FindPcmWave(file.Data(), file.Size(), &wave); })) {
       result.status = FileAnalysis::Status::kIncomplete;
       result.error = "the file changed while it was read";
       return result;
     }
-    if (isWave) {
-      if (result.status == FileAnalysis::Status::kComplete && result.sampleFrames == 0)
-        result.status = FileAnalysis::Status::kNoBlock;
-      return result;
-    }
+    if (isWave) return FeedPcmWave(file, wave, detector, stop);
   }
   AudioSource source;
   source.SetCancelFlag(stop);

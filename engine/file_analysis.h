@@ -14,7 +14,9 @@
 #include <string>
 
 #include "engine/audio_source.h"
+#include "engine/pcm_wave.h"
 #include "engine/tempo_detector.h"
+#include "platform/mapped_file.h"
 
 struct FileAnalysis {
   enum class Status {
@@ -42,6 +44,14 @@ using ProgressFunction = void (*)(void* context, uint32_t blockIndex, uint32_t t
 FileAnalysis ReadMpegBlocks(AudioSource& source, TempoDetector& detector,
                             const std::atomic<bool>* stop, ProgressFunction progress,
                             void* context);
+
+// Feeds the samples of a PCM wave found in a mapped file to the detector,
+// 1152 sample frames at a time. Each block is copied out of the mapping
+// under the fault guard and fed outside it, so that a file that shrinks
+// under the mapping fails its analysis (kIncomplete, with a reason) without
+// leaving the detector half-updated.
+FileAnalysis FeedPcmWave(const MappedFile& file, const PcmWave& wave, TempoDetector& detector,
+                         const std::atomic<bool>* stop);
 
 // Resets the detector, then analyses the file at path.
 FileAnalysis AnalyseFile(const std::string& path, TempoDetector& detector,

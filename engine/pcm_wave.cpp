@@ -36,10 +36,11 @@ bool FindPcmWave(const uint8_t* file, uint32_t size, PcmWave* wave) {
       found.sampleRate = Le32(f + 4);
       found.bitsPerSample = Le16(f + 14);
       const uint16_t blockAlign = Le16(f + 12);
-      if (found.channels == 0 || found.channels > 8) return false;
+      if (found.channels == 0 || found.channels > kMaxWaveChannels) return false;
       if (found.bitsPerSample != 8 && found.bitsPerSample != 16) return false;
       if (blockAlign != found.FrameBytes()) return false;
-      if (found.sampleRate < 16) return false;
+      if (found.sampleRate < kMinWaveSampleRate || found.sampleRate > kMaxWaveSampleRate)
+        return false;
       haveFormat = true;
     } else if (std::memcmp(chunk, "data", 4) == 0) {
       if (!haveFormat) return false;

@@ -10,6 +10,13 @@
 
 #include <cstdint>
 
+// Limits of what is taken as PCM: up to 8 channels of 16 bits, sampling
+// rates from 1000 to 384000 Hz (the detector's buffers grow with the rate).
+constexpr uint32_t kMaxWaveChannels = 8;
+constexpr uint32_t kMaxWaveFrameBytes = kMaxWaveChannels * 2;
+constexpr uint32_t kMinWaveSampleRate = 1000;
+constexpr uint32_t kMaxWaveSampleRate = 384000;
+
 struct PcmWave {
   uint32_t sampleRate = 0;
   uint32_t channels = 0;

@@ -15,7 +15,9 @@ bool MappedFile::Open(const std::string& path, std::string* error) {
     if (error != nullptr) *error = reason;
     return false;
   };
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so that a named pipe with no writer (or a device that
+  // waits) is refused below instead of hanging the open.
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) return fail(std::strerror(errno));
   struct stat st;
   if (::fstat(fd, &st) != 0) {

@@ -1,7 +1,8 @@
 // MappedFile: a whole file mapped read-only into memory.
 //
 // The audio source decodes straight from the mapping: no reads, no copies of
-// the compressed data. An empty file cannot be mapped and fails to open.
+// the compressed data. Only regular files open: an empty file, a folder, a
+// named pipe or a device fails with a reason, and never blocks.
 // Reading a page of a file that another program truncated after it was
 // mapped raises SIGBUS; read mapped bytes only inside a FaultGuard.
 #pragma once
