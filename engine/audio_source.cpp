@@ -49,6 +49,7 @@ void AudioSource::Reset() {
   firstVersionFlag_ = firstBitrateKbps_ = firstSampleRate_ = 0;
   headerWindow_ = 0;
   frameCounter_ = 0;
+  lastFramePosition_ = 0;
 }
 
 int AudioSource::Close() {
@@ -62,6 +63,7 @@ int AudioSource::Close() {
 int AudioSource::Open(const std::string& path) {
   if (state_ != kStateClosed) return kOpened;
   lastError_.clear();
+  work_ = WorkCounts{};
   std::string reason;
   if (!file_.Open(path, &reason)) {
     lastError_ = "cannot open: " + reason;
@@ -92,13 +94,18 @@ uint32_t AudioSource::WindowAt(uint32_t position) const {
 // Where fewer are left (the last frames of a stream), it is given a copy of
 // them followed by zeros, so that the final frames are not lost; the frame
 // itself is then decoded from the file's own bytes.
-static int ReadInfoNearEnd(mpeg::MpegDecoder& decoder, const uint8_t* bytes, uint32_t available,
-                    mpeg::StreamInfo& info) {
+int AudioSource::ReadInfo(const uint8_t* bytes, uint32_t available, mpeg::StreamInfo& info) {
+  ++work_.headerReads;
   if (available >= kMinInfoBytes)
-    return mpeg::readStreamInfo(decoder, bytes, static_cast<int32_t>(available), info, 1);
+    return mpeg::readStreamInfo(decoder_, bytes, static_cast<int32_t>(available), info, 1);
   uint8_t padded[kMinInfoBytes] = {};
   std::memcpy(padded, bytes, available);
-  return mpeg::readStreamInfo(decoder, padded, static_cast<int32_t>(kMinInfoBytes), info, 1);
+  return mpeg::readStreamInfo(decoder_, padded, static_cast<int32_t>(kMinInfoBytes), info, 1);
+}
+
+uint64_t AudioSource::LastFrameOffset() const {
+  if (state_ != kStateOpen) return 0;
+  return static_cast<uint64_t>(dataStart_ - file_.Data()) + lastFramePosition_;
 }
 
 // Sync scan of a raw stream: the first candidate header at which
@@ -120,7 +127,7 @@ bool AudioSource::FindRawStream(uint32_t* start) {
       if (w.bytes != 0) {
         uint32_t offered = std::min<uint32_t>(std::max<uint32_t>(w.bytes, kMinInfoBytes), left);
         mpeg::StreamInfo info;
-        if (ReadInfoNearEnd(decoder_, p, offered, info)) {
+        if (ReadInfo(p, offered, info)) {
           *start = at;
           return true;
         }
@@ -184,7 +191,7 @@ int AudioSource::OpenMapped() {
   if (headerWindow_ == 0) return kCannotOpen;
 
   mpeg::initDecoder(decoder_);
-  if (!ReadInfoNearEnd(decoder_, dataStart_, WindowAt(0), firstInfo_))
+  if (!ReadInfo(dataStart_, WindowAt(0), firstInfo_))
     return kCannotOpen;
   if (firstInfo_.totalFrames == 0 && firstInfo_.minFrameLength > 0)
     firstInfo_.totalFrames =
@@ -228,8 +235,9 @@ const PcmBlock* AudioSource::DecodeNext() {
     }
     const uint8_t* frame = dataStart_ + position_;
     const uint32_t left = dataLength_ - position_;
-    if (!ReadInfoNearEnd(decoder_, frame, WindowAt(position_), info)) {
+    if (!ReadInfo(frame, WindowAt(position_), info)) {
       ++position_;
+      ++work_.bytesSkipped;
       continue;
     }
     if (info.totalFrames == 0 && info.minFrameLength > 0)
@@ -257,13 +265,18 @@ const PcmBlock* AudioSource::DecodeNext() {
     // A frame whose main data lies before what the reservoir holds writes
     // nothing; it must read as silence, not as the previous frame again.
     std::memset(pcmBuffer_, 0, static_cast<size_t>(info.outBytesPerFrame));
+    ++work_.frameDecodes;
     if (mpeg::decodeFrame(decoder_, request_)) break;
     ++position_;
+    ++work_.bytesSkipped;
   }
-  uint32_t advance = static_cast<uint32_t>(
-      info.tagFrameLength != 0 ? info.tagFrameLength
-                               : (info.padding == 1 ? info.maxFrameLength : info.minFrameLength));
-  position_ += std::max<uint32_t>(advance, 1);
+  lastFramePosition_ = position_;
+  const uint32_t advance = std::max<uint32_t>(
+      1, static_cast<uint32_t>(info.tagFrameLength != 0
+                                   ? info.tagFrameLength
+                                   : (info.padding == 1 ? info.maxFrameLength : info.minFrameLength)));
+  // Never past the end (nor round the 32-bit offset of a 4 GiB file).
+  position_ = advance < dataLength_ - position_ ? position_ + advance : dataLength_;
   block_.pcmBytes = static_cast<uint32_t>(request_.outBytes);
   return &block_;
 }

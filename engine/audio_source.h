@@ -36,6 +36,15 @@ class AudioSource {
  public:
   enum OpenResult { kOpened = 0, kCannotOpen = 1, kNoMemory = 3 };
 
+  // The work done since Open, for tests and measurements of damaged input:
+  // every damaged byte costs a header check, and only a frame that decodes
+  // costs a frame decode.
+  struct WorkCounts {
+    uint64_t headerReads = 0;   // readStreamInfo calls (the sync scan's included)
+    uint64_t frameDecodes = 0;  // decodeFrame calls
+    uint64_t bytesSkipped = 0;  // data bytes passed over by NextBlock
+  };
+
   AudioSource() = default;
   AudioSource(const AudioSource&) = delete;
   AudioSource& operator=(const AudioSource&) = delete;
@@ -57,6 +66,10 @@ class AudioSource {
   const std::string& LastError() const { return lastError_; }
   // Information of the first frame, valid while open.
   const mpeg::StreamInfo& FirstInfo() const { return firstInfo_; }
+  const WorkCounts& Work() const { return work_; }
+  // Offset in the file of the frame the last block came from, valid while
+  // open and after a block was returned.
+  uint64_t LastFrameOffset() const;
 
  private:
   enum { kStateClosed = 0, kStateOpen = 1 };
@@ -65,6 +78,7 @@ class AudioSource {
   bool Cancelled() const { return cancel_ != nullptr && cancel_->load(std::memory_order_relaxed); }
   const PcmBlock* DecodeNext();
   uint32_t WindowAt(uint32_t position) const;
+  int ReadInfo(const uint8_t* bytes, uint32_t available, mpeg::StreamInfo& info);
   void Reset();
 
   int state_ = kStateClosed;
@@ -82,6 +96,8 @@ class AudioSource {
   uint16_t firstSampleRate_ = 0;
   uint16_t headerWindow_ = 0;
   uint16_t frameCounter_ = 0;
+  uint32_t lastFramePosition_ = 0;
   const std::atomic<bool>* cancel_ = nullptr;
   std::string lastError_;
+  WorkCounts work_;
 };
