@@ -464,6 +464,10 @@ void transformSequence(const Seq& x, size_t n, int count, const Direction& d,
 
 void fft_release_scratch() { tScratch.release(); }
 
+int fft_factorise(size_t n, int factors[kMaxFactors]) {
+  return n < 2 ? 0 : factorise(n, factors);
+}
+
 int fftn(int ndim, const int dims[], double re[], double im[], int iSign,
          double scaling) {
   if (ndim == 0 || dims[0] == 0) {

@@ -39,3 +39,10 @@ int fftradix(double re[], double im[], size_t nTotal, size_t n, size_t nSpan,
 
 // Frees this thread's work memory; the next transform allocates it anew.
 void fft_release_scratch();
+
+// The factors of n in the order the passes use them: 4 for every factor 16,
+// then every odd square factor j*j as j, then (when the rest exceeds 4) a
+// 2 for a factor 4 and the remaining primes in ascending order, and at last
+// the square factors again in reverse. Returns their count (0 for n below
+// 2), or -1 when there are more than 11; at most 11 are stored.
+int fft_factorise(size_t n, int factors[11]);

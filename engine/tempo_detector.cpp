@@ -17,9 +17,15 @@ void TempoDetector::FeedBlock(const uint8_t* pcm, uint32_t bytes,
                               uint32_t sampleRate, uint32_t frameBytes,
                               uint32_t channels) {
   const uint32_t segmentLength = sampleRate >> 4;
-  if (bytes == 0 || frameBytes == 0 || segmentLength == 0) return;
+  if (bytes == 0 || segmentLength == 0 || sampleRate > kMaxSampleRate) return;
+  // A frame is read only when it is exactly `channels` samples of one byte
+  // or two; anything else (24-bit samples, a size that is no whole number
+  // of samples) would be read misaligned and is passed over.
   const uint32_t ch = channels == 0 ? 1 : channels;
-  const uint32_t bits = frameBytes * 8 / ch;
+  const uint64_t frameBits = static_cast<uint64_t>(frameBytes) * 8;
+  if (frameBytes == 0 || frameBits % ch != 0) return;
+  const uint32_t bits = static_cast<uint32_t>(frameBits / ch);
+  if (bits != 8 && bits != 16) return;
   if (sampleRate != segmentRate_) {
     sampleBuffer_.Clear();
     segmentRate_ = sampleRate;

@@ -29,14 +29,20 @@ class TempoDetector {
   static constexpr uint32_t kFluxBands = 32;         // magnitudes 1-32 of a segment
   static constexpr uint32_t kGroupLength = 960;      // onset values per periodicity step
   static constexpr uint32_t kPeriodicityBins = 481;  // bins 0-480
+  // Highest sampling rate read; it bounds the buffers to a few MB whatever
+  // a file's header claims.
+  static constexpr uint32_t kMaxSampleRate = 768000;
 
   TempoDetector() { Reset(); }
 
   void Reset();
 
   // One block of interleaved PCM: bytes of sample frames of frameBytes bytes
-  // each (channels x bits / 8), at sampleRate Hz. A trailing part smaller
-  // than a sample frame is ignored. When the rate changes between blocks,
+  // each (channels x bits / 8, signed 8-bit or 16-bit little-endian
+  // samples; channels 0 counts as 1), at sampleRate Hz. A trailing part
+  // smaller than a sample frame is ignored. Blocks whose frames are not
+  // whole 8- or 16-bit samples, and rates below 16 Hz or above
+  // kMaxSampleRate, are passed over. When the rate changes between blocks,
   // the segment being filled is dropped and segments restart at the new rate.
   void FeedBlock(const uint8_t* pcm, uint32_t bytes, uint32_t sampleRate,
                  uint32_t frameBytes, uint32_t channels);

@@ -49,22 +49,30 @@ double EstimateTempo(double P[481], uint32_t sampleRate, double minTempo,
   const double a = minTempo / f;
   const double b = maxTempo / f;
   const double width = (maxTempo - minTempo) / f;
-  const int first = static_cast<int>(a);
-  if (first < 2 || first > kLastScoredBin)
+  if (!(a >= 2.0 && a < kLastScoredBin + 1.0))  // the five bins must exist
     return std::numeric_limits<double>::quiet_NaN();
+  const int first = static_cast<int>(a);
   auto weight = [&](int k) {
     return (std::sin(3.1415 * (k - a) / width) + 0.5) * P[k];
   };
-  int best = first;
-  for (int k = first; k <= b && k <= kLastScoredBin; ++k)
+  int best = first, last = first;
+  for (int k = first; k <= b && k <= kLastScoredBin; ++k) {
     if (weight(best) < weight(k)) best = k;
+    last = k;
+  }
 
-  // Centroid over the five bins around the best one.
+  // Centroid over the five bins around the best one. Scores of both signs
+  // can all but cancel in the denominator and throw the quotient anywhere,
+  // even below zero. A quotient outside the bins the search and the
+  // centroid cover is no tempo at all; the best bin itself is then the
+  // estimate.
   double num = 0.0, den = 0.0;
   for (int i = best - 2; i <= best + 2; ++i) {
     num += i * P[i];
     den += P[i];
   }
   if (den == 0.0) return std::numeric_limits<double>::quiet_NaN();
+  const double centre = num / den;
+  if (!(centre >= first - 2 && centre <= last + 2)) return f * best;
   return f * num / den;
 }

@@ -8,8 +8,13 @@
 // are rewritten with the scores, so call it once per file.
 //
 // Returns NaN when the spectrum holds nothing to measure (a file shorter
-// than one group of onset values); callers treat any non-finite value as a
-// failed analysis.
+// than one group of onset values, so the five bins around the best one sum
+// to zero) and for a rate or range it cannot search (a rate below 16 Hz, a
+// minimum below two bins or above bin 239); callers treat
+// any non-finite value as a failed analysis. When scores of both signs
+// cancel so far that the five-bin centroid falls outside the bins searched
+// (widened by the centroid's two bins on each side), which can give any
+// value down to negative ones, the best bin's tempo is returned instead.
 #pragma once
 
 #include <cstdint>

@@ -2,8 +2,10 @@
 // failure paths.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/fft.h"
@@ -131,6 +133,54 @@ TEST(Fft, ImpulseAndConstant) {
   }
 }
 
+TEST(Fft, FactorsComeInSingletonsOrder) {
+  struct Case {
+    size_t n;
+    std::vector<int> factors;
+  } cases[] = {
+      {64, {4, 4, 4}},
+      {960, {4, 2, 3, 5, 2, 4}},
+      {32, {4, 2, 4}},
+      {12, {2, 3, 2}},
+      {8, {2, 2, 2}},
+      {7, {7}},
+      {49, {7, 7}},
+      {9801, {3, 3, 11, 11, 3, 3}},            // 3^4 x 11^2: odd squares
+      {size_t(1) << 22, {4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4}},  // eleven: the most
+      {2 * 3 * 5 * 7 * 11 * 13, {2, 3, 5, 7, 11, 13}},
+  };
+  for (const Case& c : cases) {
+    int factors[11] = {};
+    int count = fft_factorise(c.n, factors);
+    ASSERT_EQ(count, static_cast<int>(c.factors.size())) << "n = " << c.n;
+    EXPECT_EQ(std::vector<int>(factors, factors + count), c.factors) << "n = " << c.n;
+  }
+  int factors[11];
+  EXPECT_EQ(fft_factorise(1, factors), 0);
+  EXPECT_EQ(fft_factorise(size_t(1) << 24, factors), -1);  // six 4s, mirrored
+  EXPECT_EQ(fft_factorise(size_t(1) << 23, factors), -1);  // 4^5, 2, 2, mirrored
+}
+
+TEST(Fft, LongLengthsMatchTheTransformOfAShiftedImpulse) {
+  // Beyond the lengths that keep a twiddle table the twiddles are worked out
+  // pass by pass; an impulse at j0 must give e^(sign 2 pi i j0 k / n).
+  for (int n : {9801, 10240, 30030}) {
+    for (int sign : {+1, -1}) {
+      SCOPED_TRACE("n = " + std::to_string(n) + ", sign " + std::to_string(sign));
+      const int j0 = 3;
+      Complex x{std::vector<double>(n, 0.0), std::vector<double>(n, 0.0)};
+      x.re[j0] = 1.0;
+      ASSERT_EQ(Transform(x, {n}, sign), 0);
+      for (int k = 0; k < n; ++k) {
+        long double angle = sign * 2 * 3.141592653589793238462643383279L *
+                            static_cast<long double>((int64_t(j0) * k) % n) / n;
+        ASSERT_NEAR(x.re[k], static_cast<double>(cosl(angle)), 1e-10) << "bin " << k;
+        ASSERT_NEAR(x.im[k], static_cast<double>(sinl(angle)), 1e-10) << "bin " << k;
+      }
+    }
+  }
+}
+
 TEST(Fft, ScalingDividesEveryElement) {
   const int n = 64;
   Complex x = TestSignal(n, 5);
@@ -143,6 +193,28 @@ TEST(Fft, ScalingDividesEveryElement) {
     EXPECT_NEAR(x.im[k], want.im[k] / n, 1e-13);
     EXPECT_NEAR(y.re[k], want.re[k] / 4, 1e-13);
   }
+  // With an increment of 2 every element is scaled, up to the last one at
+  // 2 (n - 1); the places between stay as they were.
+  Complex dense = TestSignal(12, 9);
+  Complex wantDense = DirectDft(dense, {12}, +1);
+  Complex strided{std::vector<double>(24, 7.0), std::vector<double>(24, 7.0)};
+  for (int j = 0; j < 12; ++j) {
+    strided.re[2 * j] = dense.re[j];
+    strided.im[2 * j] = dense.im[j];
+  }
+  const int twelve = 12;
+  ASSERT_EQ(fftn(1, &twelve, strided.re.data(), strided.im.data(), 2, -1), 0);
+  for (int k = 0; k < 12; ++k) {
+    EXPECT_NEAR(strided.re[2 * k], wantDense.re[k] / 12, 1e-13);
+    EXPECT_NEAR(strided.im[2 * k], wantDense.im[k] / 12, 1e-13);
+    EXPECT_EQ(strided.re[2 * k + 1], 7.0);
+  }
+  // The most negative increment is a valid one for a single element.
+  double re = 3.0, im = -5.0;
+  const int one = 1;
+  ASSERT_EQ(fftn(1, &one, &re, &im, INT_MIN, 2.0), 0);
+  EXPECT_EQ(re, 1.5);
+  EXPECT_EQ(im, -2.5);
 }
 
 TEST(Fft, ShortLengthsChangeNothing) {
@@ -195,4 +267,28 @@ TEST(Fft, WorksAgainAfterReleasingItsMemory) {
     ASSERT_EQ(Transform(y, {7}, +1), 0);
     ExpectClose(y, wantY, 1e-12);
   }
+}
+
+TEST(Fft, ThreadsKeepTheirOwnWorkMemory) {
+  // Two threads transforming different lengths at once, one of them
+  // releasing its memory between transforms, both get exact results.
+  auto work = [](int n, bool release, int* failures) {
+    Complex x = TestSignal(n, 4);
+    Complex want = DirectDft(x, {n}, +1);
+    for (int round = 0; round < 200; ++round) {
+      Complex y = x;
+      if (release) fft_release_scratch();
+      if (Transform(y, {n}, +1) != 0) ++*failures;
+      for (int k = 0; k < n; ++k)
+        if (std::abs(y.re[k] - want.re[k]) > 1e-9 || std::abs(y.im[k] - want.im[k]) > 1e-9)
+          ++*failures;
+    }
+  };
+  int failuresA = 0, failuresB = 0;
+  std::thread a(work, 960, false, &failuresA);
+  std::thread b(work, 77, true, &failuresB);
+  a.join();
+  b.join();
+  EXPECT_EQ(failuresA, 0);
+  EXPECT_EQ(failuresB, 0);
 }

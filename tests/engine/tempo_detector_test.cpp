@@ -126,3 +126,25 @@ TEST(TempoDetector, OddInputIsHarmless) {
   detector.FeedBlock(pcm.data(), static_cast<uint32_t>(pcm.size()), 48000, 4, 2);  // rate change
   EXPECT_TRUE(AllZero(Spectrum(detector)));
 }
+
+TEST(TempoDetector, BlocksItCannotReadLeaveItAsItWas) {
+  // The same stream with unreadable blocks between its blocks: frames that
+  // are no whole 8- or 16-bit samples (24-bit, 19 bytes for 9 channels),
+  // rates beyond what is read. Neither the data nor the rate of those
+  // blocks may touch the segment being filled.
+  const std::vector<uint8_t> pcm = BeatPcm(44100, 22050, 1400000, 2);
+  TempoDetector clean, mixed;
+  Feed(clean, pcm, 44100, 2, 1152);
+  std::vector<uint8_t> junk(19 * 400, 0x5A);
+  const size_t block = 1152 * 4;
+  for (size_t at = 0; at < pcm.size(); at += block) {
+    uint32_t n = static_cast<uint32_t>(std::min(block, pcm.size() - at));
+    mixed.FeedBlock(pcm.data() + at, n, 44100, 4, 2);
+    mixed.FeedBlock(junk.data(), 19 * 400, 44100, 19, 9);
+    mixed.FeedBlock(junk.data(), 18 * 400, 44100, 6, 2);
+    mixed.FeedBlock(junk.data(), 4 * 400, TempoDetector::kMaxSampleRate + 1, 4, 2);
+    mixed.FeedBlock(junk.data(), 4 * 400, 15, 4, 2);
+  }
+  ASSERT_FALSE(AllZero(Spectrum(clean)));
+  EXPECT_EQ(Spectrum(mixed), Spectrum(clean));
+}

@@ -47,8 +47,12 @@ TEST(TempoEstimation, SingleBinGivesThatBinExactly) {
     EXPECT_EQ(EstimateTempo(s.bins, 48000, 30.0, 240.0), j) << "bin " << j;
     // Prominence V/2 at j; a fifteenth of it, halved, at j's half.
     EXPECT_DOUBLE_EQ(s.bins[j], 1234.5 / 2);
+    // A fifteenth of V, halved, where the double's three bins include j.
     if (j % 2 == 0) {
       EXPECT_DOUBLE_EQ(s.bins[j / 2], 1234.5 / 30);
+    } else {
+      EXPECT_DOUBLE_EQ(s.bins[(j - 1) / 2], 1234.5 / 30);
+      EXPECT_DOUBLE_EQ(s.bins[(j + 1) / 2], 1234.5 / 30);
     }
     Spectrum t;
     t.bins[j] = 1234.5;
@@ -84,9 +88,31 @@ TEST(TempoEstimation, UnscoredBin240NeverWins) {
 TEST(TempoEstimation, EmptySpectrumIsNotANumber) {
   Spectrum s;
   EXPECT_TRUE(std::isnan(EstimateTempo(s.bins, 44100, 30.0, 240.0)));
+}
+
+TEST(TempoEstimation, CentroidThatCancelsOutFallsBackToTheBestBin) {
+  // Bin 150 scores 500; bin 101 (below it in weight) puts 1.35 x 369.63 =
+  // 499 of penalty on bin 152, whose two thirds it is. The five bins around
+  // 150 then sum to 1 and the quotient lands near -848: no tempo. The best
+  // bin is the estimate.
+  Spectrum s;
+  s.bins[150] = 1000.0;
+  s.bins[101] = 499.0 / 1.35;
+  double tempo = EstimateTempo(s.bins, 48000, 30.0, 240.0);
+  EXPECT_NEAR(s.bins[150] + s.bins[152], 1.0, 1e-9);  // the scores as described
+  EXPECT_EQ(tempo, 150.0);
+}
+
+TEST(TempoEstimation, RatesAndRangesItCannotSearchAreNotANumber) {
+  Spectrum s;
+  s.bins[100] = 1.0;
+  for (uint32_t rate : {0u, 15u}) EXPECT_TRUE(std::isnan(EstimateTempo(s.bins, rate, 30.0, 240.0)));
+  for (double minimum : {std::nan(""), 1.0, -30.0, 1e300})
+    EXPECT_TRUE(std::isnan(EstimateTempo(s.bins, 48000, minimum, 240.0))) << minimum;
+  // The lowest rate that has a segment gives a finite value.
   Spectrum t;
   t.bins[100] = 1.0;
-  EXPECT_TRUE(std::isnan(EstimateTempo(t.bins, 0, 30.0, 240.0)));
+  EXPECT_TRUE(std::isfinite(EstimateTempo(t.bins, 16, 30.0, 240.0)));
 }
 
 TEST(TempoEstimation, BeatStreamsEndToEnd) {
