@@ -182,6 +182,8 @@ def scan(data):
         summary["blocks"] = blocks
         # Joint-stereo frames using mid/side (mode extension bit 1).
         summary["ms_frames"] = sum(1 for h in frames if h.mode == 1 and h.mode_extension & 2)
+        # Joint-stereo frames using intensity stereo (mode extension bit 0).
+        summary["is_frames"] = sum(1 for h in frames if h.mode == 1 and h.mode_extension & 1)
     return summary
 
 

@@ -29,6 +29,7 @@ class Case:
         self.tag_padding = tag_padding       # None: as encoded; 0/1: tag frame patched to this
         self.cut_frames = cut_frames         # frames removed from the start of the encoded file
         self.expect = expect or {}
+        self.reference = "mpg123"            # the decoder whose float output is the reference
 
     @property
     def version(self):
@@ -61,6 +62,33 @@ def ffmpeg_mp2(name, rate, channels, args, **kw):
 
 def layer1(name, rate, channels, args, **kw):
     return Case(name, "layer1enc", rate, channels, args, layer=1, **kw)
+
+
+def intensity(name, rate, seed, features, accept=True, frames=150, reference="mpg123"):
+    """A stream of our Layer III writer: joint stereo with intensity stereo."""
+    version = 1 if rate >= 32000 else (2 if rate >= 16000 else 3)
+    frame_samples = 1152 if version == 1 else 576
+    case = Case(name, "layer3-writer", rate, 2, [], layer=3, band="limited", accept=accept,
+                seconds=frames * frame_samples / rate, expect={"intensity": True, "modes": {"joint"}})
+    case.frames = frames
+    case.seed = seed
+    case.features = dict(features)
+    case.reference = reference
+    return case
+
+
+# Low sampling frequencies: what mpg123, ffmpeg and the standard's text agree
+# on. Intensity positions below the maximum of their partition's slen, slen
+# 1-3 where it can be chosen, and the content (left channel) below the bands
+# whose partition has slen 0 in the intensity tables (long band 16, short
+# band 9). Both reference decoders take the maximum position 2^slen - 1 (and
+# position 0 of an slen-0 partition) as a legal position; we take it as the
+# illegal one, the lines left as decoded; the "-maxpos" cases show the effect.
+# Mixed blocks are left out here: with intensity stereo in a mixed block,
+# mpg123 parts from ffmpeg and from us (ffmpeg and we agree; checked against
+# ffmpeg in "is-22k-lsf-mixed").
+LSF_AGREED = {"empty_right": False, "illegal": False, "zero_slen": False, "max_slen": 3,
+              "blocks": [[0, 0], [0, 0], [1, 0], [2, 0], [2, 0], [3, 0]]}
 
 
 SHORT = {"short_blocks": True}
@@ -152,6 +180,27 @@ GROUPS = {
         lame("l3-44k-joint-vbr0-longband", 44100, 2, ["-m", "j", "-V", "0"], band="long", expect={"tag": "Xing"}),
         lame("l3-44k-joint-vbr0-full", 44100, 2, ["-m", "j", "-V", "0", "--lowpass", "-1"], band="full",
              expect={"tag": "Xing"}),
+    ],
+    # Intensity stereo: written by tests/reference/layer3_writer.py (no Debian
+    # encoder writes it), every block type, with and without mid/side. The
+    # right channel always holds a value in band 0 (of every window): we never
+    # intensity-code band 0, while the reference decoders do when the right
+    # channel (or window) is empty.
+    "layer3_intensity": [
+        intensity("is-44k-mpeg1", 44100, 1, {"empty_right": False}),
+        intensity("is-48k-mpeg1", 48000, 2, {"empty_right": False}),
+        intensity("is-32k-mpeg1-long", 32000, 3, {"empty_right": False, "blocks": [[0, 0], [1, 0], [3, 0]]}),
+        intensity("is-22k-lsf", 22050, 4, dict(LSF_AGREED, line_budget=220)),
+        intensity("is-24k-lsf-short", 24000, 5, dict(LSF_AGREED, line_budget=236, blocks=[[2, 0]])),
+        intensity("is-22k-lsf-mixed", 22050, 12, dict(LSF_AGREED, line_budget=220, blocks=[[2, 1]], mid_side_share=0,
+                                                      intensity_share=1), reference="ffmpeg"),
+        intensity("is-16k-lsf-table3", 16000, 6, dict(LSF_AGREED, line_budget=236, is_tables=[3])),
+        intensity("is-11k-lsf-table4", 11025, 7, dict(LSF_AGREED, line_budget=236, is_tables=[4])),
+        intensity("is-12k-lsf-table5", 12000, 8, dict(LSF_AGREED, line_budget=236, is_tables=[5])),
+        intensity("is-8k-lsf", 8000, 9, dict(LSF_AGREED, line_budget=440, short_band0_width=8)),
+        # Where we and the reference decoders part: reported, not accepted.
+        intensity("is-22k-lsf-maxpos", 22050, 10, {"empty_right": False}, accept=False),
+        intensity("is-44k-mpeg1-empty-right", 44100, 11, {}, accept=False),
     ],
     "layer2_mpeg1": [
         # Allocation tables: 44.1 kHz stereo 192 -> 30 subbands, 128 -> 27,

@@ -23,6 +23,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import reference_cases  # noqa: E402
 import reference_tools as tools  # noqa: E402
 import harness_checks  # noqa: E402
+import layer3_writer  # noqa: E402
 import mpeg_frames  # noqa: E402
 
 SKIP = 77
@@ -38,6 +39,7 @@ NEEDS = {
     "layer3_mpeg2": ["lame", "mpg123"],
     "layer3_mpeg25": ["lame", "mpg123"],
     "layer3_vbr_tags": ["lame", "mpg123"],
+    "layer3_intensity": ["mpg123", "ffmpeg"],
     "layer2_mpeg1": ["twolame", "ffmpeg", "mpg123"],
     "layer2_lsf": ["twolame", "ffmpeg", "mpg123"],
     "layer1": ["mpg123"],
@@ -83,6 +85,8 @@ def check_stream(case, scan):
         problems.append("no joint-stereo frame")
     if e.get("ms") and not scan.get("ms_frames"):
         problems.append("no mid/side frame")
+    if e.get("intensity") and not scan.get("is_frames"):
+        problems.append("no intensity-stereo frame")
     if "tag" in e and scan.get("tag") != e["tag"]:
         problems.append("tag %s, wanted %s" % (scan.get("tag"), e["tag"]))
     if "tag_padding" in e and scan.get("tag_padding") != e["tag_padding"]:
@@ -104,6 +108,8 @@ def describe(scan):
     parts.append("/".join(sorted(scan["modes"])))
     if scan.get("ms_frames"):
         parts.append("ms%d" % scan["ms_frames"])
+    if scan.get("is_frames"):
+        parts.append("is%d" % scan["is_frames"])
     if len(scan["bitrates"]) > 1:
         parts.append("%d-%dk" % (scan["bitrates"][0], scan["bitrates"][-1]))
     else:
@@ -128,10 +134,15 @@ def run_case(case, args):
     base = os.path.join(args.work, case.name)
     encoded = base + "." + ext
     try:
-        wav = signal_for(case, args)
-        if case.tag_padding is None and not case.cut_frames:
+        if case.encoder == "layer3-writer":
+            # No encoder writes intensity stereo: the stream is written directly.
+            layer3_writer.write_stream(encoded, case.version, layer3_writer.RATES[case.version].index(case.rate),
+                                       case.frames, case.seed, case.features)
+        elif case.tag_padding is None and not case.cut_frames:
+            wav = signal_for(case, args)
             tools.encode(case, wav, encoded, args.layer1enc)
         else:
+            wav = signal_for(case, args)
             original = base + ".orig." + ext
             tools.encode(case, wav, original, args.layer1enc)
             with open(original, "rb") as f:
@@ -148,8 +159,11 @@ def run_case(case, args):
         if problems:
             row["note"] = "encoded file is not what the case asks for: " + "; ".join(problems)
             return row
-        ref = base + ".mpg123.f32"
-        tools.decode_mpg123(encoded, ref)
+        ref = base + "." + case.reference + ".f32"
+        if case.reference == "ffmpeg":
+            tools.decode_ffmpeg(encoded, ref, case.channels, case.layer)
+        else:
+            tools.decode_mpg123(encoded, ref)
         ours = base + ".ours.s16"
         info = tools.decode_ours(args.cli, encoded, ours)
         if info.get("frames") == "0" or os.path.getsize(ours) == 0:
