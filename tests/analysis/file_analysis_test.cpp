@@ -1,0 +1,114 @@
+// Whole-file analysis: PCM wave files straight into the detector, and what
+// happens when a file shrinks under its mapping or claims absurd formats.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "engine/file_analysis.h"
+#include "tests/analysis/test_files.h"
+
+namespace {
+
+void PutLe(Bytes& b, uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) b.push_back(static_cast<uint8_t>(value >> (8 * i)));
+}
+
+// A 16-bit stereo PCM wave of clicks every half second (120 beats a minute).
+Bytes ClickWave(uint32_t sampleRate, uint32_t seconds) {
+  const uint32_t frames = sampleRate * seconds;
+  Bytes b = {'R', 'I', 'F', 'F'};
+  PutLe(b, 36 + frames * 4, 4);
+  for (char c : std::string("WAVEfmt ")) b.push_back(static_cast<uint8_t>(c));
+  PutLe(b, 16, 4);
+  PutLe(b, 1, 2);
+  PutLe(b, 2, 2);
+  PutLe(b, sampleRate, 4);
+  PutLe(b, sampleRate * 4, 4);
+  PutLe(b, 4, 2);
+  PutLe(b, 16, 2);
+  for (char c : std::string("data")) b.push_back(static_cast<uint8_t>(c));
+  PutLe(b, frames * 4, 4);
+  for (uint32_t i = 0; i < frames; ++i) {
+    const uint32_t sinceBeat = i % (sampleRate / 2);
+    const double v = sinceBeat < 400 ? 20000.0 * std::exp(-sinceBeat / 80.0) * ((i & 1) ? 1 : -1) : 0;
+    const auto s = static_cast<uint16_t>(static_cast<int16_t>(v));
+    PutLe(b, s, 2);
+    PutLe(b, s, 2);
+  }
+  return b;
+}
+
+bool SameSpectrum(const TempoDetector& a, const TempoDetector& b) {
+  return std::memcmp(a.PeriodicitySpectrum(), b.PeriodicitySpectrum(),
+                     TempoDetector::kPeriodicityBins * sizeof(double)) == 0;
+}
+
+}  // namespace
+
+TEST(FileAnalysis, PcmWaveGoesStraightToTheDetector) {
+  const std::string path = WriteTempFile("clicks.wav", ClickWave(22050, 35));
+  TempoDetector detector;
+  FileAnalysis a = AnalyseFile(path, detector, nullptr);
+  ASSERT_EQ(a.status, FileAnalysis::Status::kComplete);
+  EXPECT_EQ(a.sampleRate, 22050u);
+  EXPECT_EQ(a.channels, 2u);
+  EXPECT_EQ(a.sampleFrames, 22050u * 35);
+  double peak = 0;
+  for (uint32_t i = 0; i < TempoDetector::kPeriodicityBins; ++i)
+    peak = std::max(peak, detector.PeriodicitySpectrum()[i]);
+  EXPECT_GT(peak, 0.0);
+}
+
+TEST(FileAnalysis, WaveShrinkingUnderTheMappingFailsAndLeavesTheDetectorSound) {
+  const Bytes wave = ClickWave(22050, 35);
+  const std::string path = WriteTempFile("shrinking.wav", wave);
+  MappedFile file;
+  ASSERT_TRUE(file.Open(path));
+  PcmWave found;
+  ASSERT_TRUE(FindPcmWave(file.Data(), file.Size(), &found));
+  ASSERT_EQ(truncate(path.c_str(), 64 * 1024), 0);  // pages past 64 KiB are gone
+  TempoDetector detector;
+  FileAnalysis cut = FeedPcmWave(file, found, detector, nullptr);
+  EXPECT_EQ(cut.status, FileAnalysis::Status::kIncomplete);
+  EXPECT_FALSE(cut.error.empty());
+  EXPECT_LT(cut.sampleFrames, uint64_t{found.dataBytes} / 4);
+  EXPECT_GE(cut.sampleFrames, uint64_t{1152} * 13);  // what lay before the cut was fed
+  file.Close();
+
+  // The same detector, reset, analyses a whole file exactly as a fresh one.
+  const std::string whole = WriteTempFile("whole.wav", wave);
+  TempoDetector fresh;
+  ASSERT_EQ(AnalyseFile(whole, detector, nullptr).status, FileAnalysis::Status::kComplete);
+  ASSERT_EQ(AnalyseFile(whole, fresh, nullptr).status, FileAnalysis::Status::kComplete);
+  EXPECT_TRUE(SameSpectrum(detector, fresh));
+}
+
+TEST(FileAnalysis, WaveWithAnAbsurdSamplingRateIsNotFedAsPcm) {
+  // Segments are a sixteenth of a second: a rate of billions would make the
+  // detector's buffers grow without bound.
+  Bytes wave = ClickWave(8000, 1);
+  const uint32_t absurd = 4000000000u;
+  std::memcpy(wave.data() + 24, &absurd, 4);
+  TempoDetector detector;
+  FileAnalysis a = AnalyseFile(WriteTempFile("absurd.wav", wave), detector, nullptr);
+  EXPECT_EQ(a.status, FileAnalysis::Status::kNotOpened);
+  EXPECT_EQ(a.sampleFrames, 0u);
+}
+
+TEST(FileAnalysis, NamedPipeIsRefusedWithoutWaitingForAWriter) {
+  const std::string path = testing::TempDir() + "tempyra_pipe.mp3";
+  unlink(path.c_str());
+  ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+  TempoDetector detector;
+  FileAnalysis a = AnalyseFile(path, detector, nullptr);  // would block in open()
+  EXPECT_EQ(a.status, FileAnalysis::Status::kNotOpened);
+  EXPECT_NE(a.error.find("cannot open"), std::string::npos) << a.error;
+  AudioSource source;
+  EXPECT_EQ(source.Open(path), AudioSource::kCannotOpen);
+  unlink(path.c_str());
+}
