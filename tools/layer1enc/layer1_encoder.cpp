@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "bit_writer.h"
 #include "layer1_tables.h"
@@ -12,6 +13,21 @@ namespace tempyra::layer1enc {
 namespace {
 
 constexpr int kBitrates[15] = {0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448};
+// The low sampling frequencies (MPEG-2 and MPEG-2.5) have their own Layer I rates.
+constexpr int kLsfBitrates[15] = {0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256};
+
+// Sampling rates by version (1 MPEG-1, 2 MPEG-2, 3 MPEG-2.5) and index.
+constexpr int kSampleRates[3][3] = {{44100, 48000, 32000}, {22050, 24000, 16000}, {11025, 12000, 8000}};
+
+// Version (1-3) and sampling-rate index of a rate; version 0 when none has it.
+std::pair<int, int> versionOfRate(int rate) {
+    for (int v = 0; v < 3; ++v)
+        for (int i = 0; i < 3; ++i)
+            if (kSampleRates[v][i] == rate) return {v + 1, i};
+    return {0, 0};
+}
+
+const int* bitratesOfVersion(int version) { return version == 1 ? kBitrates : kLsfBitrates; }
 
 // A subband whose peak is below one step of 16-bit PCM carries nothing worth coding.
 constexpr double kSilentPeak = 1.0 / 32768.0;
@@ -39,12 +55,16 @@ struct Entry {
 }  // namespace
 
 bool Layer1Encoder::validate(const EncoderSettings& s, std::string& error) {
-    if (s.sampleRate != 32000 && s.sampleRate != 44100 && s.sampleRate != 48000) {
-        error = "sampling rate must be 32000, 44100 or 48000";
+    const int version = versionOfRate(s.sampleRate).first;
+    if (version == 0) {
+        error = "sampling rate must be 32000, 44100, 48000 (MPEG-1), 16000, 22050, 24000 (MPEG-2) or 8000, "
+                "11025, 12000 (MPEG-2.5)";
         return false;
     }
-    if (std::find(std::begin(kBitrates) + 1, std::end(kBitrates), s.bitrateKbps) == std::end(kBitrates)) {
-        error = "bit rate must be one of 32, 64, ..., 448 kbit/s";
+    const int* rates = bitratesOfVersion(version);
+    if (std::find(rates + 1, rates + 15, s.bitrateKbps) == rates + 15) {
+        error = version == 1 ? "bit rate must be one of 32, 64, ..., 448 kbit/s"
+                             : "bit rate must be one of 32, 48, 56, 64, 80, ..., 176, 192, 224, 256 kbit/s";
         return false;
     }
     if (s.modeExtension < -1 || s.modeExtension > 3) {
@@ -55,9 +75,11 @@ bool Layer1Encoder::validate(const EncoderSettings& s, std::string& error) {
 }
 
 Layer1Encoder::Layer1Encoder(const EncoderSettings& settings) : settings_(settings) {
-    bitrateIndex_ = static_cast<int>(std::find(std::begin(kBitrates), std::end(kBitrates), settings.bitrateKbps) -
-                                     std::begin(kBitrates));
-    rateIndex_ = settings.sampleRate == 44100 ? 0 : settings.sampleRate == 48000 ? 1 : 2;
+    const auto [version, rateIndex] = versionOfRate(settings.sampleRate);
+    version_ = version;
+    rateIndex_ = rateIndex;
+    const int* rates = bitratesOfVersion(version);
+    bitrateIndex_ = static_cast<int>(std::find(rates, rates + 15, settings.bitrateKbps) - rates);
 }
 
 void Layer1Encoder::encodeFrame(const std::array<const double*, 2>& input, std::vector<uint8_t>& out) {
@@ -141,8 +163,8 @@ void Layer1Encoder::encodeFrame(const std::array<const double*, 2>& input, std::
 
     // Header.
     BitWriter bits(frameBytes);
-    bits.write(0xFFF, 12);
-    bits.write(1, 1);                               // MPEG-1
+    bits.write(version_ == 3 ? 0xFFE : 0xFFF, 12);  // MPEG-2.5: the last sync bit is 0
+    bits.write(version_ == 1 ? 1 : 0, 1);           // ID: MPEG-1, or the low sampling frequencies
     bits.write(3, 2);                               // Layer I
     bits.write(settings_.crc ? 0 : 1, 1);           // protection bit: 0 = CRC follows
     bits.write(static_cast<uint32_t>(bitrateIndex_), 4);

@@ -1,4 +1,5 @@
-// A small MPEG-1 Layer I encoder for testing decoders.
+// A small MPEG Layer I encoder for testing decoders (MPEG-1, and the low
+// sampling frequencies of MPEG-2 and MPEG-2.5).
 //
 // It produces valid frames, not good sound: the bit allocation follows a
 // fixed pattern that walks every allocation value 1-14 through the subbands
@@ -52,6 +53,7 @@ public:
 
 private:
     EncoderSettings settings_;
+    int version_ = 1;  // 1 MPEG-1, 2 MPEG-2, 3 MPEG-2.5
     int bitrateIndex_ = 0;
     int rateIndex_ = 0;
     long paddingRemainder_ = 0;

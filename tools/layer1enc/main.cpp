@@ -20,7 +20,8 @@ void usage() {
                  "usage: tempyra-layer1enc [options] IN.wav OUT.mp1\n"
                  "  --mode M        stereo, joint, dual or mono (default stereo; mono needs a\n"
                  "                  one-channel input, the others two channels)\n"
-                 "  --bitrate K     kbit/s: 32, 64, 96, ..., 448 (default 384)\n"
+                 "  --bitrate K     kbit/s: 32, 64, 96, ..., 448 (default 384); at 22050, 24000,\n"
+                 "                  16000, 11025, 12000 and 8000 Hz: 32, 48, 56, 64, 80, ..., 256\n"
                  "  --bound B       joint stereo: mode extension 0-3 (bound 4, 8, 12, 16) or\n"
                  "                  cycle (all four in turn, the default)\n"
                  "  --crc           protect every frame with a CRC\n");
