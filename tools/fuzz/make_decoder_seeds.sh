@@ -74,10 +74,8 @@ encode l1-48k-stereo-384 layer1 48000 2 mix --mode stereo --bitrate 384
 encode l1-44k-joint-320-crc layer1 44100 2 mix --mode joint --bound cycle --bitrate 320 --crc
 encode l1-32k-mono-192 layer1 32000 1 mix --mode mono --bitrate 192
 encode l1-48k-dual-128 layer1 48000 2 mix --mode dual --bitrate 128
-if "$layer1enc" --help 2>&1 | grep -q 22050; then
-  encode l1-22k-joint-128 layer1 22050 2 mix --mode joint --bound cycle --bitrate 128
-  encode l1-8k-mono-64 layer1 8000 1 mix --mode mono --bitrate 64
-fi
+encode l1-22k-joint-128 layer1 22050 2 mix --mode joint --bound cycle --bitrate 128
+encode l1-8k-mono-64-crc layer1 8000 1 mix --mode mono --bitrate 64 --crc
 
 # Pieces: whole frames from a start frame up to about 3 KB.
 python3 - "$root/tests/reference" "$work" "$out" <<'EOF'
