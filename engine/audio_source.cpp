@@ -15,7 +15,7 @@ constexpr uint32_t kMinInfoBytes = 156;
 // Scans poll the cancel flag once per this many positions.
 constexpr uint32_t kCancelPollInterval = 1u << 16;
 
-struct HeaderWindow {
+struct HeaderLimits {
   uint16_t versionFlag;  // 1 when the ID bit is 0 (MPEG-2 or MPEG-2.5)
   uint16_t bitrateKbps;  // the Layer III rate of the header's version
   uint16_t sampleRate;   // MPEG-1 or MPEG-2 rates by the ID bit alone
@@ -24,8 +24,8 @@ struct HeaderWindow {
 
 // How many bytes to offer readStreamInfo for frames like the one at p (four
 // bytes readable): an upper bound on a frame's length from its header.
-HeaderWindow WindowOfHeader(const uint8_t* p) {
-  HeaderWindow w{};
+HeaderLimits WindowOfHeader(const uint8_t* p) {
+  HeaderLimits w{};
   w.versionFlag = (p[1] & 0x08) ? 0 : 1;
   const int version = w.versionFlag ? 2 : 1;
   w.bitrateKbps = static_cast<uint16_t>(mpeg::bitrateKbps(version, 3, p[2] >> 4));
@@ -123,7 +123,7 @@ bool AudioSource::FindRawStream(uint32_t* start) {
     const uint32_t left = size - at;
     const uint8_t* p = view + at;
     if (left >= 4 && p[0] == 0xFF && (p[1] & 0xE0) == 0xE0) {
-      HeaderWindow w = WindowOfHeader(p);
+      HeaderLimits w = WindowOfHeader(p);
       if (w.bytes != 0) {
         uint32_t offered = std::min<uint32_t>(std::max<uint32_t>(w.bytes, kMinInfoBytes), left);
         mpeg::StreamInfo info;
@@ -180,7 +180,7 @@ int AudioSource::OpenMapped() {
     dataLength_ = dataLength_ > 128 ? dataLength_ - 128 : 0;
   if (dataLength_ < 4) return kCannotOpen;
 
-  const HeaderWindow w = WindowOfHeader(dataStart_);
+  const HeaderLimits w = WindowOfHeader(dataStart_);
   firstVersionFlag_ = w.versionFlag;
   firstBitrateKbps_ = w.bitrateKbps;
   firstSampleRate_ = w.sampleRate;

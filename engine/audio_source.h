@@ -67,6 +67,9 @@ class AudioSource {
   // Information of the first frame, valid while open.
   const mpeg::StreamInfo& FirstInfo() const { return firstInfo_; }
   const WorkCounts& Work() const { return work_; }
+  // Bytes offered to readStreamInfo for every frame (before raising it to
+  // the 156 it needs), fixed from the first frame; valid while open.
+  uint16_t HeaderWindow() const { return headerWindow_; }
   // Offset in the file of the frame the last block came from, valid while
   // open and after a block was returned.
   uint64_t LastFrameOffset() const;

@@ -98,6 +98,21 @@ TEST(AnalysisJob, CompletenessBoundaryIsFivePercent) {
   }
 }
 
+TEST(AnalysisJob, SingleFrameFileWhoseEstimateIsZeroFails) {
+  // One frame: its estimate is 1 + 0 - 1 = 0 frames, which the completeness
+  // rule cannot divide by; such a file is reported as failed.
+  MessageQueue queue;
+  AnalysisJob job;
+  ASSERT_TRUE(job.Start(&queue, WriteTempFile("one_frame.mp3", SilentStream(kStereo44, 1))));
+  ASSERT_TRUE(queue.WaitForFinals(1));
+  job.Stop();
+  std::vector<Message> m = queue.Messages();
+  ASSERT_EQ(m.size(), 2u);
+  EXPECT_EQ(m[0].id, AnalysisJob::kAnalysisProgress);
+  EXPECT_EQ(m[0].lParam, 0);
+  EXPECT_EQ(m[1].id, AnalysisJob::kAnalysisFailed);
+}
+
 TEST(AnalysisJob, UnopenableFileGivesExactlyOneFailure) {
   MessageQueue queue;
   AnalysisJob job;

@@ -86,6 +86,21 @@ TEST(AudioSource, TrailingId3v1TagIsNotAudio) {
   EXPECT_EQ(o.blocks, 20u);
 }
 
+TEST(AudioSource, HeaderWindowComesFromTheFirstHeader) {
+  // MPEG-1 Layer III, 128 kbit/s, 44100 Hz: 128 x 144000 / 44100 = 417. An
+  // MPEG-2.5 header reads the MPEG-2 rates (the ID bit alone decides): 8
+  // kbit/s at index 2 gives 8 x 144000 / 16000 = 72, not / 8000.
+  struct Case {
+    FrameShape shape;
+    uint16_t window;
+  } cases[] = {{kStereo44, 417}, {FrameShape{3, 1, 2, 0, 3}, 72}, {kMono48, 192}};
+  for (const Case& c : cases) {
+    AudioSource source;
+    ASSERT_EQ(source.Open(WriteTempFile("window.mp3", SilentStream(c.shape, 5))), AudioSource::kOpened);
+    EXPECT_EQ(source.HeaderWindow(), c.window);
+  }
+}
+
 TEST(AudioSource, LowBitRateStreamsOpen) {
   // Header windows below 156 bytes: 32 kbit/s at 44100 Hz (104-byte frames)
   // and MPEG-2.5 8 kbit/s at 8000 Hz (72-byte frames).

@@ -56,6 +56,17 @@ $work/missing.mp3"
 grep -q 'not an audio file we can read' "$work/err" || fail "reason for text.mp3: $(cat "$work/err")"
 
 "$cli" analyze --quiet "$work/beats120.wav" > /dev/null || fail "exit status for success not 0"
+
+# The progress display goes to standard error only when that is a terminal:
+# none above (a file), one under script(1)'s pseudo-terminal, none with --quiet.
+grep -q $'\r' "$work/err" && fail "progress written to a standard error that is not a terminal"
+if command -v script > /dev/null; then
+  script -qec "'$cli' analyze '$work/beats120.mp3' '$work/text.mp3'" /dev/null > "$work/tty" 2>&1
+  grep -q '\[0/2\] .*beats120.mp3' "$work/tty" || fail "no progress on a terminal: $(cat -v "$work/tty")"
+  grep -q '\[1/2\] .*text.mp3' "$work/tty" || fail "progress does not name the current file: $(cat -v "$work/tty")"
+  script -qec "'$cli' analyze --quiet '$work/beats120.mp3'" /dev/null > "$work/tty" 2>&1
+  grep -q '\[0/1\]' "$work/tty" && fail "progress despite --quiet: $(cat -v "$work/tty")"
+fi
 "$cli" analyze --jobs 0 x > /dev/null 2>&1
 [ $? -eq 2 ] || fail "usage error does not exit 2"
 
