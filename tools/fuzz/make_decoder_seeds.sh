@@ -140,6 +140,26 @@ vbri = bytearray(data[:LIMIT])
 vbri[tag:tag + 18] = b"VBRI" + bytes([0, 1, 0, 0x50, 0, 0]) + bytes([0, 0, 0x40, 0, 0, 0, 0, 0x30])
 write("l3-44k-joint-128-vbri", bytes(vbri))
 
+# Streams whose later frames are of other layers, versions and rates (the
+# first frame's layer routine decodes them all).
+def frames_of(name, start, count):
+    with open(os.path.join(work, name + ".mp3"), "rb") as f:
+        data = f.read()
+    walked = frames(data)
+    begin = walked[start][0]
+    end = walked[min(start + count, len(walked)) - 1][0] + walked[min(start + count, len(walked)) - 1][1].length
+    return data[begin:end]
+
+
+write("spliced-l3-l1-l2", frames_of("l3-44k-joint-128", 10, 3) + frames_of("l1-48k-stereo-384", 5, 2) +
+      frames_of("l2-44k-stereo-192", 5, 2) + frames_of("l3-22k-joint-vbr4", 5, 2))
+write("spliced-l3lsf-l3", frames_of("l3-8k-ms-drums-16", 10, 4) + frames_of("l3-44k-stereo-320-crc", 5, 2) +
+      frames_of("l3-12k-dual-48", 5, 3))
+write("spliced-l1-l3", frames_of("l1-8k-mono-64-crc", 5, 3) + frames_of("l3-32k-dual-64", 5, 3) +
+      frames_of("l2-16k-mono-32", 5, 2))
+write("spliced-l2-l3-l1", frames_of("l2-48k-mono-48", 5, 3) + frames_of("l3-44k-ms-nores-160", 5, 3) +
+      frames_of("l1-22k-joint-128", 5, 3))
+
 # A Layer II stream at 32 kbit/s stereo, which the standard does not allow
 # (the frames carry a 192 kbit/s stereo stream's data).
 with open(os.path.join(work, "l2-44k-stereo-192.mp3"), "rb") as f:
