@@ -2,7 +2,8 @@
 # Makes a DJ's folder of COUNT audio files, good and damaged, for the load
 # test of tempyra-cli and the damaged-input benchmark: five 33-second tracks
 # (lame Layer III at 22050 Hz mono and stereo and 44100 Hz mono, twolame
-# Layer II at 32000 Hz, a PCM WAV) with copies of each; truncated copies at
+# Layer II at 32000 Hz, a PCM WAV) with 12 copies of each (2 when COUNT is
+# under 400; COUNT must be at least 130); truncated copies at
 # many lengths, zero-filled tails, runs of 0x00 and 0xFF, bit flips,
 # splices of different layers and rates, an ID3v2 tag whose size points past
 # the end; empty, one-byte, text and random files. Besides the COUNT files
@@ -34,6 +35,7 @@ lame --quiet -m m -b 40 "$tmp/c.wav" "$dir/good/c_mpeg1_mono.mp3"
 twolame --quiet -m m -b 64 "$tmp/d.wav" "$dir/good/d_layer2.mp2"
 cp "$tmp/e.wav" "$dir/good/e_pcm.wav"
 bases=("$dir"/good/*)
+copies=$([ "$count" -ge 400 ] && echo 12 || echo 2)
 
 files=0
 made() { files=$((files + 1)); }
@@ -60,7 +62,7 @@ for base in "${bases[@]}"; do
   stem=${name%.*}
   ext=${name##*.}
   size=$(size_of "$base")
-  for copy in 1 2 3 4 5 6 7 8 9 10 11 12; do cp "$base" "$dir/good/${stem}_copy$copy.$ext"; made; done
+  for copy in $(seq "$copies"); do cp "$base" "$dir/good/${stem}_copy$copy.$ext"; made; done
   for percent in 1 10 50 90 97; do
     head -c $((size * percent / 100)) "$base" > "$dir/cut/${stem}_cut$percent.$ext"; made
   done
