@@ -107,11 +107,35 @@ Input LoadInput(const std::string& name) {
 // The work of one damaged file against the frames of the intact one: no
 // input frame may cost more than a few frame decodes, no byte more than a
 // couple of header checks.
+struct WorstWork {
+  double decodesPerFrame = 0;
+  double headerChecksPerByte = 0;
+  std::string decodesCase, headerCase;
+};
+WorstWork gWorst;
+
 void ExpectBoundedWork(const Decoded& damaged, size_t intactFrames, size_t bytes,
                        const std::string& what) {
   EXPECT_LE(damaged.work.frameDecodes, 2 * intactFrames + 8) << what;
   EXPECT_LE(damaged.work.headerReads, 2 * bytes + 2 * intactFrames + 8) << what;
+  const double perFrame = static_cast<double>(damaged.work.frameDecodes) / intactFrames;
+  const double perByte = static_cast<double>(damaged.work.headerReads) / bytes;
+  if (perFrame > gWorst.decodesPerFrame) gWorst.decodesPerFrame = perFrame, gWorst.decodesCase = what;
+  if (perByte > gWorst.headerChecksPerByte)
+    gWorst.headerChecksPerByte = perByte, gWorst.headerCase = what;
 }
+
+// Prints the worst work seen when the tests of this process end.
+class WorkReport : public testing::Environment {
+ public:
+  void TearDown() override {
+    if (gWorst.decodesCase.empty()) return;
+    std::printf("worst work: %.3f frame decodes per intact frame (%s), %.3f header checks per byte (%s)\n",
+                gWorst.decodesPerFrame, gWorst.decodesCase.c_str(), gWorst.headerChecksPerByte,
+                gWorst.headerCase.c_str());
+  }
+};
+const testing::Environment* const kWorkReport = testing::AddGlobalTestEnvironment(new WorkReport);
 
 // Blocks that decoded the same frames the same way.
 size_t CommonPrefix(const Decoded& a, const Decoded& b) {
