@@ -140,6 +140,29 @@ inline std::uint32_t lookupCodeword(const HuffmanLookup& lookup, LocalBits& bits
     return entry >> 8;
 }
 
+// The four values of a count1 quadruple from its code (8v + 4w + 2x + y)
+// and the sign bits that follow it, one per non-zero value, v's first.
+struct Count1Values {
+    std::int8_t values[16][16][4];  // [quadruple][sign bits]
+};
+constexpr Count1Values makeCount1Values() {
+    Count1Values table{};
+    for (int quad = 0; quad < 16; ++quad) {
+        int count = 0;
+        for (int k = 0; k < 4; ++k) count += (quad >> k) & 1;
+        for (int signs = 0; signs < (1 << count); ++signs) {
+            int next = count - 1;  // the bit of the next sign, most significant first
+            for (int k = 0; k < 4; ++k) {
+                if (((quad >> (3 - k)) & 1) == 0) continue;
+                table.values[quad][signs][k] = std::int8_t(((signs >> next) & 1) ? -1 : 1);
+                --next;
+            }
+        }
+    }
+    return table;
+}
+constexpr Count1Values kCount1Values = makeCount1Values();
+
 // -value when `negative` is 1, value when it is 0.
 inline std::int32_t applySign(std::int32_t value, std::uint32_t negative) {
     const std::int32_t mask = -std::int32_t(negative);
@@ -247,14 +270,7 @@ int decodeHuffmanValues(BitReader& reader, std::int32_t part3End, const GranuleC
         const std::uint32_t quad = lookupCodeword(lookup, bits, rootOffset, rootBits);
         // The sign bits of the non-zero values, v's first.
         const int count = int((0x4332322132212110ull >> (4 * quad)) & 15);  // set bits of quad
-        const std::uint32_t taken = bits.take(count);
-        std::uint32_t signs = count != 0 ? taken << (32 - count) : 0u;
-        std::int32_t q[4];
-        for (int k = 0; k < 4; ++k) {
-            const std::uint32_t present = (quad >> (3 - k)) & 1u;
-            q[k] = applySign(std::int32_t(present), (signs >> 31) & present);
-            signs <<= present;
-        }
+        const std::int8_t* q = kCount1Values.values[quad][bits.take(count)];
         left -= before - bits.bitCount;
         if (left < 0) break;  // ran past part2_3_length: four zeros
         values[line] = q[0];

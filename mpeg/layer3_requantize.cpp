@@ -43,15 +43,13 @@ RequantizeResult requantizeChannel(const std::int32_t values[576], int nonzeroLi
         const int end = std::min<int>(bands.longBoundary[band + 1], longEnd);
         const int emphasis = info.preflag ? kPretab[band] : 0;
         const float gain = globalGain * tables.scaleFactorGain[scale][emphasis][factors.longBand[band]];
+        std::int32_t any = 0;
         for (; line < end; ++line) {
-            spectrum[line] = requantize(tables, values[line], gain);
+            const std::int32_t value = values[line];
+            spectrum[line] = requantize(tables, value, gain);
+            any |= value;
         }
-        for (int i = bands.longBoundary[band]; i < end; ++i) {
-            if (values[i] != 0) {
-                result.lastLongBand = band;
-                break;
-            }
-        }
+        if (any != 0) result.lastLongBand = band;
     }
     int extent = longEnd;
 
