@@ -32,12 +32,12 @@ FileAnalysis FeedPcmWave(const MappedFile& file, const PcmWave& wave, TempoDetec
       uint64_t{wave.dataOffset} + wave.dataBytes > file.Size())
     return result;
   const uint8_t* data = file.Data() + wave.dataOffset;
-  for (uint32_t at = 0; at < wave.dataBytes; at += blockBytes) {
+  for (uint64_t at = 0; at < wave.dataBytes; at += blockBytes) {
     if (Stopped(stop)) {
       result.status = FileAnalysis::Status::kStopped;
       return result;
     }
-    const uint32_t n = std::min(blockBytes, wave.dataBytes - at);
+    const auto n = static_cast<uint32_t>(std::min<uint64_t>(blockBytes, wave.dataBytes - at));
     const bool eightBit = wave.bitsPerSample == 8;
     const bool copied = fault_guard::Guard(file.Data(), file.Size(), [&] {
       if (eightBit) {
