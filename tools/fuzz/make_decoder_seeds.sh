@@ -4,7 +4,8 @@
 # test encoder make from tempyra-signalgen signals. Together they cover the
 # three layers, MPEG-1, MPEG-2 and MPEG-2.5, the four modes, CRCs, short
 # blocks, the Xing/Info tag frame (with and without its padding bit), a VBRI
-# tag, streams cut in the middle (main data in frames that are gone) and a
+# tag, streams cut in the middle (main data in frames that are gone), two
+# longer streams that fill the bit reservoir past its compaction level, and a
 # Layer II stream whose bit rate and mode the standard does not allow.
 #
 #   tools/fuzz/make_decoder_seeds.sh BUILD_DIR [OUT_DIR]
@@ -120,6 +121,15 @@ def write(name, data):
         f.write(data)
 
 
+def frames_of(name, start, count):
+    with open(os.path.join(work, name + ".mp3"), "rb") as f:
+        data = f.read()
+    walked = frames(data)
+    begin = walked[start][0]
+    end = walked[min(start + count, len(walked)) - 1][0] + walked[min(start + count, len(walked)) - 1][1].length
+    return data[begin:end]
+
+
 for file in sorted(os.listdir(work)):
     if not file.endswith(".mp3"):
         continue
@@ -128,6 +138,13 @@ for file in sorted(os.listdir(work)):
         data = f.read()
     write(name + "-start", piece(data, 0))       # the tag frame (lame) or the first frames
     write(name + "-middle", piece(data, 12))     # main data reaching into frames that are gone
+
+# Long enough to fill the bit reservoir past its compaction level (6692
+# bytes) several times: 320 kbit/s frames, and Layer II frames of 1253 bytes
+# between them.
+write("l3-44k-stereo-320-crc-long", frames_of("l3-44k-stereo-320-crc", 4, 12))
+write("spliced-l3-320-l2-384-long", frames_of("l3-44k-stereo-320-crc", 4, 7) + frames_of("l2-44k-dual-384", 4, 3) +
+      frames_of("l3-44k-stereo-320-crc", 20, 4))
 
 # The tag frame with its padding bit set, and one whose tag is a VBRI tag.
 with open(os.path.join(work, "l3-44k-joint-128.mp3"), "rb") as f:
@@ -142,15 +159,6 @@ write("l3-44k-joint-128-vbri", bytes(vbri))
 
 # Streams whose later frames are of other layers, versions and rates (the
 # first frame's layer routine decodes them all).
-def frames_of(name, start, count):
-    with open(os.path.join(work, name + ".mp3"), "rb") as f:
-        data = f.read()
-    walked = frames(data)
-    begin = walked[start][0]
-    end = walked[min(start + count, len(walked)) - 1][0] + walked[min(start + count, len(walked)) - 1][1].length
-    return data[begin:end]
-
-
 write("spliced-l3-l1-l2", frames_of("l3-44k-joint-128", 10, 3) + frames_of("l1-48k-stereo-384", 5, 2) +
       frames_of("l2-44k-stereo-192", 5, 2) + frames_of("l3-22k-joint-vbr4", 5, 2))
 write("spliced-l3lsf-l3", frames_of("l3-8k-ms-drums-16", 10, 4) + frames_of("l3-44k-stereo-320-crc", 5, 2) +
