@@ -14,7 +14,7 @@
 //      block size u16 in frames, then a 16-byte pattern repeated as PCM with
 //      a beat every (op >> 2) x 2048 + 4096 frames (loud pattern, then
 //      silence), so that the periodicity stage is reached at real rates
-// All feeds together stop at 20000 segments (a low rate makes a segment
+// All feeds together stop at 5000 segments (a low rate makes a segment
 // of every few frames). Format and rate start at 44100 Hz, 2 channels, 4-byte frames; every value
 // is used as it is, whatever it is. The checks: the periodicity spectrum is
 // finite and non-negative, and every estimate is NaN or a tempo inside the
@@ -28,7 +28,7 @@
 // seed u16. Lengths <= 0 must fail with -1; every other transform whose
 // element count is at most 16384 (and its span with the increment at most
 // 65536), and whose work (elements x the sum of the factors) stays below
-// 2^22, runs and is checked against a direct evaluation of the sum (up to
+// 2^20, runs and is checked against a direct evaluation of the sum (up to
 // 256 elements) or transformed back (longer ones).
 #include <algorithm>
 #include <climits>
@@ -69,7 +69,7 @@ struct Reader {
 
 constexpr uint64_t kMaxGeneratedFrames = 1500000;
 constexpr uint64_t kMaxGeneratedBytes = 24u << 20;
-constexpr uint64_t kMaxSegments = 20000;
+constexpr uint64_t kMaxSegments = 5000;
 
 // Low rates make a segment of every few frames; at most kMaxSegments
 // segments are fed per input so that every input stays quick. Returns how
@@ -164,25 +164,39 @@ void FuzzDetector(Reader& in) {
   }
 }
 
-// Direct evaluation of the multi-dimensional sum, first dimension fastest.
+// Direct evaluation of the multi-dimensional sum, first dimension fastest:
+// e^(sign 2 pi i sum_d j_d k_d / n_d) as a product of one root of unity
+// per dimension, each from a table of that dimension's roots.
 void DirectDft(const std::vector<double>& re, const std::vector<double>& im,
                const std::vector<int>& dims, int sign, std::vector<double>& outRe,
                std::vector<double>& outIm) {
+  const long double twoPi = 2 * 3.141592653589793238462643383279L;
+  std::vector<std::vector<long double>> rootCos, rootSin;
+  for (int n : dims) {
+    rootCos.emplace_back(n);
+    rootSin.emplace_back(n);
+    for (int r = 0; r < n; ++r) {
+      rootCos.back()[r] = cosl(sign * twoPi * r / n);
+      rootSin.back()[r] = sinl(sign * twoPi * r / n);
+    }
+  }
   const size_t total = re.size();
   outRe.assign(total, 0.0);
   outIm.assign(total, 0.0);
   for (size_t k = 0; k < total; ++k) {
     long double sr = 0, si = 0;
     for (size_t j = 0; j < total; ++j) {
-      long double phase = 0;
+      long double c = 1, s = 0;
       size_t jr = j, kr = k;
-      for (int n : dims) {
-        phase += static_cast<long double>((jr % n) * (kr % n) % n) / n;
+      for (size_t d = 0; d < dims.size(); ++d) {
+        const size_t n = static_cast<size_t>(dims[d]);
+        const size_t r = (jr % n) * (kr % n) % n;
+        const long double nc = c * rootCos[d][r] - s * rootSin[d][r];
+        s = c * rootSin[d][r] + s * rootCos[d][r];
+        c = nc;
         jr /= n;
         kr /= n;
       }
-      long double angle = sign * 2 * 3.141592653589793238462643383279L * phase;
-      long double c = cosl(angle), s = sinl(angle);
       sr += re[j] * c - im[j] * s;
       si += re[j] * s + im[j] * c;
     }
@@ -234,7 +248,7 @@ void FuzzFft(Reader& in) {
       const int count = fft_factorise(static_cast<size_t>(d), factors);
       for (int i = 0; i < count; ++i) cost += total * static_cast<uint64_t>(factors[i]);
     }
-    if (cost > (uint64_t(1) << 22)) continue;
+    if (cost > (uint64_t(1) << 20)) continue;
 
     // Data from the seed; with an increment the places between hold a mark
     // that must survive.
