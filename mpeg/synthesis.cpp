@@ -214,22 +214,27 @@ void synthesizeBlock(SynthesisState& state, int channel, const float* subbandSam
 void synthesizeChannel(SynthesisState& state, int channel, const float* subbandSamples, int blockCount,
                        std::uint8_t* output, int outputStride) {
     const float* coefficients = decoderTables().matrixing;
-    int block = 0;
-    // The transforms do not depend on the history: four blocks at a time.
-    for (; block + 4 <= blockCount; block += 4) {
+    // The transforms do not depend on the history: four blocks at a time
+    // (the lanes of a last group beyond blockCount transform zeros and are
+    // not used).
+    for (int block = 0; block < blockCount; block += 4) {
+        const int lanes = blockCount - block < 4 ? blockCount - block : 4;
         FourBlocks in[32], out[32];
         const float* first = subbandSamples + 32 * block;
-        for (int k = 0; k < 32; ++k) in[k] = FourBlocks{first[k], first[32 + k], first[64 + k], first[96 + k]};
+        if (lanes == 4) {
+            for (int k = 0; k < 32; ++k) in[k] = FourBlocks{first[k], first[32 + k], first[64 + k], first[96 + k]};
+        } else {
+            for (int k = 0; k < 32; ++k) {
+                in[k] = FourBlocks{first[k], 0.0f, 0.0f, 0.0f};
+                for (int lane = 1; lane < lanes; ++lane) in[k][lane] = first[32 * lane + k];
+            }
+        }
         fastCosineTransform<32>(in, out, coefficients);
-        for (int lane = 0; lane < 4; ++lane) {
+        for (int lane = 0; lane < lanes; ++lane) {
             float x[32];
             for (int m = 0; m < 32; ++m) x[m] = out[m][lane];
             windowBlock(state, channel, x, output + 2 * 32 * outputStride * (block + lane), outputStride);
         }
-    }
-    for (; block < blockCount; ++block) {
-        synthesizeBlock(state, channel, subbandSamples + 32 * block, 1, output + 2 * 32 * outputStride * block,
-                        outputStride);
     }
 }
 
