@@ -18,10 +18,6 @@
 #include <algorithm>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "mpeg/bit_reader.h"
 #include "mpeg/decoder_tables.h"
 #include "mpeg/mpeg_decoder.h"
@@ -82,8 +78,7 @@ void initFrameReader(BitReader& reader, const FrameRequest& request, const std::
 
 // The frame's PCM from its subband samples: each channel's blocks in order.
 // Two channels are synthesised one after the other into their own buffers
-// and then interleaved, left first, two samples at a time (the 16-bit
-// samples are moved as they are, whatever the byte order).
+// and then interleaved, left first.
 void synthesizeFrame(MpegDecoder& decoder, int blocks, std::uint8_t* output) {
     Layer12State& s = decoder.layer12;
     if (s.channels == 1) {
@@ -94,23 +89,7 @@ void synthesizeFrame(MpegDecoder& decoder, int blocks, std::uint8_t* output) {
         synthesizeChannel(decoder.synthesis, ch, s.subbandSamples[ch][0], blocks,
                           reinterpret_cast<std::uint8_t*>(s.channelPcm[ch]), 1);
     }
-    const std::uint16_t* left = s.channelPcm[0];
-    const std::uint16_t* right = s.channelPcm[1];
-    const int count = blocks * 32;  // 384 or 1152: a multiple of 8
-#if defined(__SSE2__)
-    // Eight samples of each channel at a time.
-    for (int i = 0; i < count; i += 8) {
-        const __m128i l = _mm_load_si128(reinterpret_cast<const __m128i*>(left + i));
-        const __m128i r = _mm_load_si128(reinterpret_cast<const __m128i*>(right + i));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(output + 4 * i), _mm_unpacklo_epi16(l, r));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(output + 4 * i + 16), _mm_unpackhi_epi16(l, r));
-    }
-#else
-    for (int i = 0; i < count; ++i) {
-        const std::uint16_t pair[2] = {left[i], right[i]};
-        std::memcpy(output + 4 * i, pair, 4);
-    }
-#endif
+    interleaveChannels(s.channelPcm[0], s.channelPcm[1], blocks * 32, output);
 }
 
 // The frame's sample bits: `blockBits` bits per block (Layer I) or granule

@@ -13,6 +13,7 @@
 #include "mpeg/layer3_stereo.h"
 #include "mpeg/mpeg_decoder.h"
 #include "mpeg/standard_tables.h"
+#include "mpeg/synthesis.h"
 
 namespace mpeg {
 
@@ -98,8 +99,14 @@ void decodeGranule(MpegDecoder& decoder, int slot, int granule, std::int32_t& bi
         imdct.longLines = shortBlocks ? (info.mixed_block_flag ? std::min(int(s.mixedLongLines), lines) : 0) : lines;
         imdct.blockType = shortBlocks ? 0 : info.block_type;
         inverseMdct(imdct, s.subbandSamples);
-        synthesizeChannel(decoder.synthesis, ch, s.subbandSamples[0], 18, output + 2 * ch, s.channels);
+        if (s.channels == 1) {
+            synthesizeChannel(decoder.synthesis, 0, s.subbandSamples[0], 18, output, 1);
+        } else {
+            synthesizeChannel(decoder.synthesis, ch, s.subbandSamples[0], 18,
+                              reinterpret_cast<std::uint8_t*>(s.channelPcm[ch]), 1);
+        }
     }
+    if (s.channels == 2) interleaveChannels(s.channelPcm[0], s.channelPcm[1], 576, output);
 }
 
 }  // namespace

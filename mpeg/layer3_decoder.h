@@ -44,6 +44,9 @@ struct Layer3State {
     std::int32_t overlapSubbands[2];
     // Inverse-MDCT output of one channel: 18 time slots x 32 subbands.
     alignas(64) float subbandSamples[18][32];
+    // One granule's 16-bit PCM of each channel of a two-channel stream,
+    // before the two are interleaved into the output.
+    alignas(64) std::uint16_t channelPcm[2][576];
 
     std::int32_t granuleParity;  // slot of the next low-sampling-frequency frame
 

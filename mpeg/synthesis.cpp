@@ -168,6 +168,23 @@ void clearSynthesis(SynthesisState& state) {
     state.position[0] = state.position[1] = 0;
 }
 
+void interleaveChannels(const std::uint16_t* left, const std::uint16_t* right, int count, std::uint8_t* output) {
+#if defined(__SSE2__)
+    // Eight samples of each channel at a time.
+    for (int i = 0; i < count; i += 8) {
+        const __m128i l = _mm_load_si128(reinterpret_cast<const __m128i*>(left + i));
+        const __m128i r = _mm_load_si128(reinterpret_cast<const __m128i*>(right + i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(output + 4 * i), _mm_unpacklo_epi16(l, r));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(output + 4 * i + 16), _mm_unpackhi_epi16(l, r));
+    }
+#else
+    for (int i = 0; i < count; ++i) {
+        const std::uint16_t pair[2] = {left[i], right[i]};
+        std::memcpy(output + 4 * i, pair, 4);
+    }
+#endif
+}
+
 std::int16_t sumToSample(double sum) {
     // Clipping at the integer bounds first gives the same result as
     // truncating first, and keeps the conversion defined for any sum.

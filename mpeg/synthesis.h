@@ -44,4 +44,9 @@ void synthesizeChannel(SynthesisState& state, int channel, const float* subbandS
 // clipping to -32768..32767.
 std::int16_t sumToSample(double sum);
 
+// Interleaves `count` 16-bit samples of two channels (a multiple of 8;
+// `left` and `right` 16-byte aligned) into `output`, left first. The
+// samples are moved as they are, whatever the byte order.
+void interleaveChannels(const std::uint16_t* left, const std::uint16_t* right, int count, std::uint8_t* output);
+
 }  // namespace mpeg
