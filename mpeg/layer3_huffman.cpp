@@ -173,14 +173,14 @@ inline std::int32_t applySign(std::int32_t value, std::uint32_t negative) {
 // Returns false when the reader ran past the end of its data.
 bool decodeRegion(const HuffmanLookup& lookup, BitReader& reader, int table, int begin, int end,
                   std::int32_t* values) {
-    const HuffmanTable& spec = kHuffmanTables[table];
-    if (spec.dimension <= 0) {
+    const HuffmanTable& codeTable = kHuffmanTables[table];
+    if (codeTable.dimension <= 0) {
         // Table 0, and the unused tables 4 and 14: no bits, all zero.
         for (int line = begin; line < end; ++line) values[line] = 0;
         return true;
     }
     const int rootOffset = lookup.rootOffset[table], rootBits = lookup.rootBits[table];
-    const int linbits = spec.linbits;
+    const int linbits = codeTable.linbits;
     LocalBits bits(reader);
     for (int line = begin; line < end; line += 2) {
         // One pair takes at most 19 + 2 * (13 + 1) bits; a refill holds 57.
