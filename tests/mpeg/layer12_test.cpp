@@ -21,7 +21,7 @@ namespace {
 
 constexpr int kGuardBytes = 256;
 
-struct FrameSpec {
+struct FrameDescription {
     int layer = 2;
     int version = 1;  // 1 MPEG-1, 2 MPEG-2, 3 MPEG-2.5
     int bitrateIndex = 14;
@@ -63,7 +63,7 @@ struct FrameSpec {
     }
 };
 
-std::vector<std::uint8_t> header(const FrameSpec& f) {
+std::vector<std::uint8_t> header(const FrameDescription& f) {
     const int high = f.version == 3 ? 0xE0 : 0xF0;
     const int id = f.version == 1 ? 1 : 0;
     return {0xFF, std::uint8_t(high | (id << 3) | ((4 - f.layer) << 1) | (f.crc ? 0 : 1)),
@@ -73,7 +73,7 @@ std::vector<std::uint8_t> header(const FrameSpec& f) {
 
 // The frame in the order of ISO/IEC 11172-3: header, CRC, allocation,
 // (Layer II: scfsi,) scale factors, samples; zero-filled to its length.
-std::vector<std::uint8_t> build(const FrameSpec& f) {
+std::vector<std::uint8_t> build(const FrameDescription& f) {
     BitWriter w;
     for (std::uint8_t b : header(f)) w.put(b, 8);
     if (f.crc) w.put(0xBEEF, 16);
@@ -127,7 +127,7 @@ double ungroupedValue(std::uint32_t code, int nb) {
 
 // The subband sample the decoder must hold for block `block` (Layer II:
 // granule block / 3, sample block % 3), on the decoder's scale (x 32768).
-double expectedSample(const FrameSpec& f, int block, int ch, int sb) {
+double expectedSample(const FrameDescription& f, int block, int ch, int sb) {
     const int a = f.alloc(ch, sb);
     if (a == 0) return 0.0;
     const int codeCh = sb < f.bound() ? ch : 0;
@@ -153,7 +153,7 @@ double expectedSample(const FrameSpec& f, int block, int ch, int sb) {
 
 // Random allocations (every subband of `forced` allocated), scfsi, scale
 // factors and codes that fit the frame.
-void randomize(FrameSpec& f, std::mt19937& random, int forced = -1) {
+void randomize(FrameDescription& f, std::mt19937& random, int forced = -1) {
     const int channels = f.channels(), sblimit = f.sblimit();
     int capacity = f.frameBytes() * 8 - 32 - (f.crc ? 16 : 0);
     for (int sb = 0; sb < sblimit; ++sb) {
@@ -251,7 +251,7 @@ using Coverage = std::set<std::tuple<int, int, int>>;
 // Decodes random frames of `f`'s kind and checks every subband sample below
 // the limit against the standard's value, and those above it for 0. Layer I
 // frames always give subband 31 samples.
-void checkRandomFrames(FrameSpec f, int frames, int frequencyLimit, int expectedLimit, unsigned seed,
+void checkRandomFrames(FrameDescription f, int frames, int frequencyLimit, int expectedLimit, unsigned seed,
                        Coverage& coverage) {
     std::mt19937 random(seed);
     Decoder d(build(f), frequencyLimit);
@@ -275,8 +275,8 @@ void checkRandomFrames(FrameSpec f, int frames, int frequencyLimit, int expected
     }
 }
 
-FrameSpec spec(int layer, int version, int bitrateIndex, int sampleRateIndex, int mode, int modeExtension = 0) {
-    FrameSpec f;
+FrameDescription frameDescription(int layer, int version, int bitrateIndex, int sampleRateIndex, int mode, int modeExtension = 0) {
+    FrameDescription f;
     f.layer = layer;
     f.version = version;
     f.bitrateIndex = bitrateIndex;
@@ -303,16 +303,16 @@ TEST(Layer12Setup, AllocationTableAndSubbandLimitFollowRateAndMode) {
         {1, 1, 14, 0, 0, 32},
     };
     for (const Case& c : cases) {
-        const FrameSpec f = spec(c.layer, c.version, c.bitrateIndex, c.sampleRateIndex, c.mode);
+        const FrameDescription f = frameDescription(c.layer, c.version, c.bitrateIndex, c.sampleRateIndex, c.mode);
         Decoder d(build(f));
         EXPECT_EQ(d.decoder->layer12.sblimit, c.sblimit) << c.bitrateIndex << " " << c.sampleRateIndex;
         EXPECT_EQ(d.decoder->layer12.subbandLimit, std::min(c.sblimit, 31));
         EXPECT_EQ(d.decoder->layer12.channels, c.mode == 3 ? 1 : 2);
     }
     // A lower frequency limit: (8000 x 64 + fs / 2) / fs subbands.
-    EXPECT_EQ(Decoder(build(spec(2, 1, 10, 2, 0)), 8000).decoder->layer12.subbandLimit, 16);
-    EXPECT_EQ(Decoder(build(spec(2, 1, 10, 0, 0)), 8000).decoder->layer12.subbandLimit, 12);
-    EXPECT_EQ(Decoder(build(spec(1, 1, 14, 1, 0)), 8000).decoder->layer12.subbandLimit, 11);
+    EXPECT_EQ(Decoder(build(frameDescription(2, 1, 10, 2, 0)), 8000).decoder->layer12.subbandLimit, 16);
+    EXPECT_EQ(Decoder(build(frameDescription(2, 1, 10, 0, 0)), 8000).decoder->layer12.subbandLimit, 12);
+    EXPECT_EQ(Decoder(build(frameDescription(1, 1, 14, 1, 0)), 8000).decoder->layer12.subbandLimit, 11);
 }
 
 TEST(Layer12Setup, ForbiddenLayer2CombinationsDecodeToSilence) {
@@ -321,12 +321,12 @@ TEST(Layer12Setup, ForbiddenLayer2CombinationsDecodeToSilence) {
     for (int mode = 0; mode < 4; ++mode) {
         for (int rate = 0; rate < 3; ++rate) {
             for (int index : mode == 3 ? monoForbidden : twoChannelForbidden) {
-                FrameSpec f = spec(2, 1, index, rate, mode);
+                FrameDescription f = frameDescription(2, 1, index, rate, mode);
                 std::vector<std::uint8_t> frame = header(f);
                 frame.resize(std::size_t(f.frameBytes()) + 200);
                 for (std::size_t i = 4; i < frame.size(); ++i) frame[i] = std::uint8_t(random());
                 // A decoder that decoded a stream of the other channel count before.
-                FrameSpec other = mode == 3 ? spec(2, 1, 14, 0, 0) : spec(2, 1, 10, 0, 3);
+                FrameDescription other = mode == 3 ? frameDescription(2, 1, 14, 0, 0) : frameDescription(2, 1, 10, 0, 3);
                 Decoder d(build(other));
                 randomize(other, random);
                 ASSERT_EQ(d.decode(build(other)), 1);
@@ -344,7 +344,7 @@ TEST(Layer12Setup, ForbiddenLayer2CombinationsDecodeToSilence) {
         }
     }
     // The neighbours of the refused rates are allowed.
-    for (const FrameSpec& f : {spec(2, 1, 4, 0, 0), spec(2, 1, 6, 0, 2), spec(2, 1, 10, 0, 3)}) {
+    for (const FrameDescription& f : {frameDescription(2, 1, 4, 0, 0), frameDescription(2, 1, 6, 0, 2), frameDescription(2, 1, 10, 0, 3)}) {
         const auto frame = build(f);
         Decoder d(frame);
         mpeg::StreamInfo info{};
@@ -371,17 +371,17 @@ TEST(Layer2Frame, RequantisesEveryQuantiserOfEveryTable) {
     // Tables B.2a-d and the low-sampling-frequency table, every mode and
     // joint-stereo bound: 60 random frames each, subband samples against the
     // standard's formulas.
-    const FrameSpec kinds[] = {
-        spec(2, 1, 14, 0, 0), spec(2, 1, 14, 0, 2), spec(2, 1, 10, 0, 3),  // B.2b
-        spec(2, 1, 14, 1, 1, 0), spec(2, 1, 14, 1, 1, 1),                  // B.2a at 48000 Hz
-        spec(2, 1, 14, 1, 1, 2), spec(2, 1, 14, 1, 1, 3),
-        spec(2, 1, 2, 0, 3), spec(2, 1, 6, 1, 0), spec(2, 1, 6, 0, 2),     // B.2c
-        spec(2, 1, 1, 2, 3), spec(2, 1, 4, 2, 1, 0), spec(2, 1, 6, 2, 0),  // B.2d
-        spec(2, 2, 14, 0, 0), spec(2, 2, 14, 1, 1, 1), spec(2, 3, 8, 2, 3), // low sampling frequencies
+    const FrameDescription kinds[] = {
+        frameDescription(2, 1, 14, 0, 0), frameDescription(2, 1, 14, 0, 2), frameDescription(2, 1, 10, 0, 3),  // B.2b
+        frameDescription(2, 1, 14, 1, 1, 0), frameDescription(2, 1, 14, 1, 1, 1),                  // B.2a at 48000 Hz
+        frameDescription(2, 1, 14, 1, 1, 2), frameDescription(2, 1, 14, 1, 1, 3),
+        frameDescription(2, 1, 2, 0, 3), frameDescription(2, 1, 6, 1, 0), frameDescription(2, 1, 6, 0, 2),     // B.2c
+        frameDescription(2, 1, 1, 2, 3), frameDescription(2, 1, 4, 2, 1, 0), frameDescription(2, 1, 6, 2, 0),  // B.2d
+        frameDescription(2, 2, 14, 0, 0), frameDescription(2, 2, 14, 1, 1, 1), frameDescription(2, 3, 8, 2, 3), // low sampling frequencies
     };
     unsigned seed = 1;
     Coverage coverage;
-    for (const FrameSpec& f : kinds) checkRandomFrames(f, 60, 0, std::min(f.sblimit(), 31), seed++, coverage);
+    for (const FrameDescription& f : kinds) checkRandomFrames(f, 60, 0, std::min(f.sblimit(), 31), seed++, coverage);
     expectFullCoverage(coverage, {0, 1, 2, 3, 4}, 31);
 }
 
@@ -390,10 +390,10 @@ TEST(Layer2Frame, SamplesAboveTheSubbandLimitArePassedOver) {
     // subbands 12-29 are skipped granule by granule, shared ones once.
     unsigned seed = 100;
     Coverage coverage;
-    checkRandomFrames(spec(2, 1, 14, 0, 0), 30, 8000, 12, seed++, coverage);
-    checkRandomFrames(spec(2, 1, 10, 0, 3), 30, 8000, 12, seed++, coverage);
+    checkRandomFrames(frameDescription(2, 1, 14, 0, 0), 30, 8000, 12, seed++, coverage);
+    checkRandomFrames(frameDescription(2, 1, 10, 0, 3), 30, 8000, 12, seed++, coverage);
     for (int extension = 0; extension < 4; ++extension)
-        checkRandomFrames(spec(2, 1, 14, 0, 1, extension), 30, 8000, 12, seed++, coverage);
+        checkRandomFrames(frameDescription(2, 1, 14, 0, 1, extension), 30, 8000, 12, seed++, coverage);
 }
 
 TEST(Layer1Frame, RequantisesEveryAllocationAndSkipsSubband31) {
@@ -401,15 +401,15 @@ TEST(Layer1Frame, RequantisesEveryAllocationAndSkipsSubband31) {
     // stays silent. Joint stereo codes the subbands from the bound up once.
     unsigned seed = 200;
     Coverage coverage;
-    for (int mode : {0, 2, 3}) checkRandomFrames(spec(1, 1, 14, 1, mode), 40, 0, 31, seed++, coverage);
+    for (int mode : {0, 2, 3}) checkRandomFrames(frameDescription(1, 1, 14, 1, mode), 40, 0, 31, seed++, coverage);
     for (int extension = 0; extension < 4; ++extension)
-        checkRandomFrames(spec(1, 1, 14, 0, 1, extension), 40, 0, 31, seed++, coverage);
-    checkRandomFrames(spec(1, 1, 14, 2, 1, 1), 30, 8000, 16, seed++, coverage);
+        checkRandomFrames(frameDescription(1, 1, 14, 0, 1, extension), 40, 0, 31, seed++, coverage);
+    checkRandomFrames(frameDescription(1, 1, 14, 2, 1, 1), 30, 8000, 16, seed++, coverage);
     expectFullCoverage(coverage, {-1}, 31);
 }
 
 TEST(Layer1Frame, JointStereoModeExtension0DecodesSubbands4To30OnceForBoth) {
-    FrameSpec f = spec(1, 1, 14, 1, 1, 0);
+    FrameDescription f = frameDescription(1, 1, 14, 1, 1, 0);
     std::mt19937 random(3);
     randomize(f, random);
     for (int sb = 0; sb < 32; ++sb) {
@@ -438,7 +438,7 @@ TEST(Layer12Frame, AFrameOfAnotherLayerIsDecodedByTheStreamsRoutine) {
     // A Layer I frame whose header says Layer II: the Layer I routine reads
     // the same bits and gives the same PCM.
     std::mt19937 random(11);
-    FrameSpec f = spec(1, 1, 14, 1, 0);
+    FrameDescription f = frameDescription(1, 1, 14, 1, 0);
     randomize(f, random);
     const auto frame = build(f);
     auto relabelled = frame;
@@ -451,7 +451,7 @@ TEST(Layer12Frame, AFrameOfAnotherLayerIsDecodedByTheStreamsRoutine) {
     EXPECT_EQ(a.pcm, b.pcm);
 
     // A Layer II stream given Layer III, Layer I and mono frames: in bounds.
-    FrameSpec g = spec(2, 1, 14, 0, 0);
+    FrameDescription g = frameDescription(2, 1, 14, 0, 0);
     Decoder c(build(g));
     for (std::uint8_t byte1 : {0xFB, 0xFA, 0xFF, 0xFE, 0xF3, 0xE3}) {
         for (std::uint8_t byte3 : {0x00, 0x50, 0xC0}) {
@@ -471,7 +471,7 @@ TEST(Layer12Frame, AShortFrameReadsZerosBeyondItsEnd) {
     // so nothing past it may be read.
     std::mt19937 random(5);
     for (int layer : {1, 2}) {
-        FrameSpec f = spec(layer, 1, 14, 0, 1, 1);
+        FrameDescription f = frameDescription(layer, 1, 14, 0, 1, 1);
         randomize(f, random);
         const auto frame = build(f);
         for (int kept : {0, 3, 4, 6, 40, 120, 333, int(frame.size()) - 9, int(frame.size()) - 1}) {
@@ -492,9 +492,9 @@ TEST(Layer12Frame, AShortFrameReadsZerosBeyondItsEnd) {
 
 TEST(Layer12Frame, DamagedFramesStayWithinTheBuffers) {
     std::mt19937 random(9);
-    const FrameSpec streams[] = {spec(1, 1, 14, 0, 0), spec(1, 1, 4, 2, 3), spec(2, 1, 14, 2, 1),
-                                 spec(2, 1, 3, 0, 3), spec(2, 2, 14, 1, 0)};
-    for (const FrameSpec& first : streams) {
+    const FrameDescription streams[] = {frameDescription(1, 1, 14, 0, 0), frameDescription(1, 1, 4, 2, 3), frameDescription(2, 1, 14, 2, 1),
+                                 frameDescription(2, 1, 3, 0, 3), frameDescription(2, 2, 14, 1, 0)};
+    for (const FrameDescription& first : streams) {
         Decoder d(build(first));
         const int bytes = (first.layer == 1 ? 384 : 1152) * 2 * first.channels();
         for (int n = 0; n < 400; ++n) {
