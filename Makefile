@@ -54,11 +54,16 @@ test-asan: deps
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir $(BUILD)-asan --output-on-failure -j $(JOBS)
 
-# The analysis job's threads under ThreadSanitizer, in a build of their own.
+# Everything that runs more than one thread, under ThreadSanitizer in a build
+# of its own: the analysis job, a file cut while the worker maps it, and
+# tempyra-cli analysing a folder of good and damaged files with two jobs.
+TSAN_TARGETS := analysis_tests damaged_tests tempyra-cli tempyra-drumgen tempyra-layer1enc
+TSAN_TESTS   := ^analysis\.AnalysisJob\.|^damaged\.(make_inputs|DamagedSource\.FileTruncatedWhile|cli_load)
 test-tsan: deps
 	cmake -S . -B $(BUILD)-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTEMPYRA_SANITIZE=thread
-	cmake --build $(BUILD)-tsan -j $(JOBS) --target analysis_tests
-	TSAN_OPTIONS=halt_on_error=1 $(BUILD)-tsan/tests/analysis/analysis_tests --gtest_filter='AnalysisJob.*'
+	cmake --build $(BUILD)-tsan -j $(JOBS) --target $(TSAN_TARGETS)
+	TSAN_OPTIONS=halt_on_error=1 ctest --test-dir $(BUILD)-tsan --output-on-failure -j $(JOBS) \
+	  -R '$(TSAN_TESTS)'
 
 # The libFuzzer targets (clang, ASan + UBSan), FUZZ_SECONDS each.
 fuzz-build: deps

@@ -27,10 +27,12 @@ class MessageQueue : public MessageTarget {
     messages_.push_back({id, wParam, lParam});
     changed_.notify_all();
   }
-  // Waits for `finals` messages that end a file; false after a minute.
+  // Waits for `finals` messages that end a file; false after ten minutes.
+  // The worker runs at idle priority, so on a machine busy with other tests
+  // (under a sanitizer, say) it may get no processor for a long while.
   bool WaitForFinals(size_t finals) {
     std::unique_lock<std::mutex> lock(mutex_);
-    return changed_.wait_for(lock, std::chrono::seconds(60), [&] { return CountFinals() >= finals; });
+    return changed_.wait_for(lock, std::chrono::minutes(10), [&] { return CountFinals() >= finals; });
   }
   std::vector<Message> Messages() {
     std::lock_guard<std::mutex> lock(mutex_);

@@ -474,9 +474,11 @@ class TruncatingTarget : public MessageTarget {
     if (id != AnalysisJob::kAnalysisProgress) finals_.push_back(id);
     changed_.notify_all();
   }
+  // The worker runs at idle priority: on a machine busy with other tests it
+  // may wait long for a processor, hence the generous bound.
   std::vector<uint32_t> WaitForFinal() {
     std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait_for(lock, std::chrono::seconds(60), [&] { return !finals_.empty(); });
+    changed_.wait_for(lock, std::chrono::minutes(10), [&] { return !finals_.empty(); });
     return finals_;
   }
   bool Truncated() {
