@@ -53,6 +53,16 @@ class MessageQueue : public MessageTarget {
 
 const FrameShape kStereo44{};
 
+// Runs the job on one file until it posts its last message, and returns
+// every message it posted.
+std::vector<Message> RunToTheEnd(AnalysisJob& job, const std::string& path) {
+  MessageQueue queue;
+  EXPECT_TRUE(job.Start(&queue, path)) << path;
+  EXPECT_TRUE(queue.WaitForFinals(1)) << path;
+  job.Stop();
+  return queue.Messages();
+}
+
 std::string StreamWithJunk(const std::string& name, uint32_t frames, uint32_t junkFrames) {
   Bytes junk(Layer3FrameLength(kStereo44) * junkFrames, 0);
   return WriteTempFile(name, Concat({SilentStream(kStereo44, frames), junk}));
@@ -61,12 +71,8 @@ std::string StreamWithJunk(const std::string& name, uint32_t frames, uint32_t ju
 }  // namespace
 
 TEST(AnalysisJob, PostsProgressEveryFortyBlocksThenDone) {
-  MessageQueue queue;
   AnalysisJob job;
-  ASSERT_TRUE(job.Start(&queue, WriteTempFile("job.mp3", SilentStream(kStereo44, 100))));
-  ASSERT_TRUE(queue.WaitForFinals(1));
-  job.Stop();
-  std::vector<Message> m = queue.Messages();
+  std::vector<Message> m = RunToTheEnd(job, WriteTempFile("job.mp3", SilentStream(kStereo44, 100)));
   ASSERT_EQ(m.size(), 4u);
   for (size_t i = 0; i < 3; ++i) {
     EXPECT_EQ(m[i].id, AnalysisJob::kAnalysisProgress);
@@ -87,12 +93,10 @@ TEST(AnalysisJob, CompletenessBoundaryIsFivePercent) {
     uint32_t expected;
   } cases[] = {{96, 4, AnalysisJob::kAnalysisDone}, {95, 5, AnalysisJob::kAnalysisFailed}};
   for (const Case& c : cases) {
-    MessageQueue queue;
     AnalysisJob job;
-    ASSERT_TRUE(job.Start(&queue, StreamWithJunk("junk" + std::to_string(c.junk), c.frames, c.junk)));
-    ASSERT_TRUE(queue.WaitForFinals(1));
-    job.Stop();
-    std::vector<Message> m = queue.Messages();
+    std::vector<Message> m =
+        RunToTheEnd(job, StreamWithJunk("junk" + std::to_string(c.junk), c.frames, c.junk));
+    ASSERT_FALSE(m.empty());
     EXPECT_EQ(m.back().id, c.expected) << c.frames << " frames, " << c.junk << " junk";
     // The progress total is the source's estimate: the index the last
     // frame ahead would have.
@@ -103,12 +107,8 @@ TEST(AnalysisJob, CompletenessBoundaryIsFivePercent) {
 TEST(AnalysisJob, SingleFrameFileWhoseEstimateIsZeroFails) {
   // One frame: its estimate is 1 + 0 - 1 = 0 frames, which the completeness
   // rule cannot divide by; such a file is reported as failed.
-  MessageQueue queue;
   AnalysisJob job;
-  ASSERT_TRUE(job.Start(&queue, WriteTempFile("one_frame.mp3", SilentStream(kStereo44, 1))));
-  ASSERT_TRUE(queue.WaitForFinals(1));
-  job.Stop();
-  std::vector<Message> m = queue.Messages();
+  std::vector<Message> m = RunToTheEnd(job, WriteTempFile("one_frame.mp3", SilentStream(kStereo44, 1)));
   ASSERT_EQ(m.size(), 2u);
   EXPECT_EQ(m[0].id, AnalysisJob::kAnalysisProgress);
   EXPECT_EQ(m[0].lParam, 0);
@@ -116,12 +116,8 @@ TEST(AnalysisJob, SingleFrameFileWhoseEstimateIsZeroFails) {
 }
 
 TEST(AnalysisJob, UnopenableFileGivesExactlyOneFailure) {
-  MessageQueue queue;
   AnalysisJob job;
-  ASSERT_TRUE(job.Start(&queue, testing::TempDir() + "tempyra_no_such_file.mp3"));
-  ASSERT_TRUE(queue.WaitForFinals(1));
-  job.Stop();
-  std::vector<Message> m = queue.Messages();
+  std::vector<Message> m = RunToTheEnd(job, testing::TempDir() + "tempyra_no_such_file.mp3");
   ASSERT_EQ(m.size(), 1u);
   EXPECT_EQ(m[0].id, AnalysisJob::kAnalysisFailed);
 }
