@@ -98,7 +98,8 @@ int RunAnalyzeCommand(const std::vector<std::string>& args) {
     std::fprintf(stderr, "tempyra-cli analyze: no audio files found\n");
     return 1;
   }
-  unsigned jobs = options.jobs != 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
+  unsigned jobs =
+      options.jobs != 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
   jobs = static_cast<unsigned>(std::min<size_t>(jobs, std::max<size_t>(n, 1)));
 
   std::vector<TrackResult> results(n);
@@ -136,7 +137,8 @@ int RunAnalyzeCommand(const std::vector<std::string>& args) {
     progress.Clear();
     if (!r.ok) {
       anyFailed = true;
-      if (!options.quiet) std::fprintf(stderr, "tempyra-cli: %s: %s\n", r.path.c_str(), r.reason.c_str());
+      if (!options.quiet)
+        std::fprintf(stderr, "tempyra-cli: %s: %s\n", r.path.c_str(), r.reason.c_str());
     }
     std::printf("%s\n", FormatResult(r, options.format).c_str());
     std::fflush(stdout);

@@ -62,8 +62,8 @@ bool ParseAnalyzeOptions(const std::vector<std::string>& args, AnalyzeOptions* o
     if (equals != std::string::npos) {
       name = arg.substr(0, equals);
       value = arg.substr(equals + 1);
-    } else if (name == "--jobs" || name == "-j" || name == "--min-tempo" ||
-               name == "--max-tempo" || name == "--format") {
+    } else if (name == "--jobs" || name == "-j" || name == "--min-tempo" || name == "--max-tempo" ||
+               name == "--format") {
       if (i + 1 >= args.size()) {
         *error = name + " needs a value";
         return false;
@@ -93,9 +93,12 @@ bool ParseAnalyzeOptions(const std::vector<std::string>& args, AnalyzeOptions* o
       }
       parsed.maxTempo = number;
     } else if (name == "--format") {
-      if (value == "text") parsed.format = OutputFormat::kText;
-      else if (value == "csv") parsed.format = OutputFormat::kCsv;
-      else if (value == "json") parsed.format = OutputFormat::kJson;
+      if (value == "text")
+        parsed.format = OutputFormat::kText;
+      else if (value == "csv")
+        parsed.format = OutputFormat::kCsv;
+      else if (value == "json")
+        parsed.format = OutputFormat::kJson;
       else {
         *error = "--format takes text, csv or json";
         return false;

@@ -11,12 +11,12 @@
 enum class OutputFormat { kText, kCsv, kJson };
 
 struct AnalyzeOptions {
-  unsigned jobs = 0;                 // 0: one per core
-  std::optional<double> minTempo;    // 30 to 120
-  std::optional<double> maxTempo;    // 120 to 240
+  unsigned jobs = 0;               // 0: one per core
+  std::optional<double> minTempo;  // 30 to 120
+  std::optional<double> maxTempo;  // 120 to 240
   OutputFormat format = OutputFormat::kText;
   bool quiet = false;
-  bool help = false;                 // --help: print the usage and do nothing else
+  bool help = false;  // --help: print the usage and do nothing else
   std::vector<std::string> paths;
 };
 

@@ -9,7 +9,8 @@
 namespace fs = std::filesystem;
 
 bool HasAudioExtension(const std::string& name) {
-  static const char* const kExtensions[] = {".mp3", ".mp2", ".mp1", ".mpa", ".mpga", ".wav", ".rmp"};
+  static const char* const kExtensions[] = {".mp3",  ".mp2", ".mp1", ".mpa",
+                                            ".mpga", ".wav", ".rmp"};
   size_t dot = name.rfind('.');
   if (dot == std::string::npos) return false;
   std::string ext = name.substr(dot);

@@ -12,29 +12,32 @@
 namespace {
 
 struct Subcommand {
-    const char* name;
-    int (*run)(const std::vector<std::string>& args);
-    const char* usage;
+  const char* name;
+  int (*run)(const std::vector<std::string>& args);
+  const char* usage;
 };
 
 const Subcommand kSubcommands[] = {
-    {"analyze", RunAnalyzeCommand, "analyze [options] PATH...  tempo of files and folders (--help for options)"},
+    {"analyze", RunAnalyzeCommand,
+     "analyze [options] PATH...  tempo of files and folders (--help for options)"},
     {"decode", RunDecodeCommand, "decode FILE [-o OUT.raw]   16-bit PCM of every frame"},
     {"info", RunInfoCommand, "info FILE                  stream information of the first frame"},
 };
 
 int usage() {
-    std::fprintf(stderr, "usage: tempyra-cli COMMAND ...\n");
-    for (const Subcommand& command : kSubcommands) std::fprintf(stderr, "  tempyra-cli %s\n", command.usage);
-    return 2;
+  std::fprintf(stderr, "usage: tempyra-cli COMMAND ...\n");
+  for (const Subcommand& command : kSubcommands)
+    std::fprintf(stderr, "  tempyra-cli %s\n", command.usage);
+  return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) return usage();
-    for (const Subcommand& command : kSubcommands) {
-        if (std::strcmp(argv[1], command.name) == 0) return command.run(std::vector<std::string>(argv + 2, argv + argc));
-    }
-    return usage();
+  if (argc < 2) return usage();
+  for (const Subcommand& command : kSubcommands) {
+    if (std::strcmp(argv[1], command.name) == 0)
+      return command.run(std::vector<std::string>(argv + 2, argv + argc));
+  }
+  return usage();
 }

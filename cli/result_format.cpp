@@ -79,13 +79,13 @@ std::string FormatResult(const TrackResult& r, OutputFormat format) {
     case OutputFormat::kText:
       return (r.ok ? bpm : "failed") + "\t" + r.path;
     case OutputFormat::kCsv:
-      return CsvField(r.path) + "," + bpm + "," + status + "," + Fixed(r.durationSeconds, 3) +
-             "," + (r.sampleRate ? std::to_string(r.sampleRate) : "");
+      return CsvField(r.path) + "," + bpm + "," + status + "," + Fixed(r.durationSeconds, 3) + "," +
+             (r.sampleRate ? std::to_string(r.sampleRate) : "");
     case OutputFormat::kJson: {
-      std::string line = "{\"path\":" + JsonString(r.path) + ",\"bpm\":" + (r.ok ? bpm : "null") +
-                         ",\"status\":\"" + status + "\",\"duration\":" +
-                         Fixed(r.durationSeconds, 3) + ",\"sample_rate\":" +
-                         (r.sampleRate ? std::to_string(r.sampleRate) : "null");
+      std::string line =
+          "{\"path\":" + JsonString(r.path) + ",\"bpm\":" + (r.ok ? bpm : "null") +
+          ",\"status\":\"" + status + "\",\"duration\":" + Fixed(r.durationSeconds, 3) +
+          ",\"sample_rate\":" + (r.sampleRate ? std::to_string(r.sampleRate) : "null");
       if (!r.ok && !r.reason.empty()) line += ",\"reason\":" + JsonString(r.reason);
       return line + "}";
     }

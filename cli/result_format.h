@@ -9,8 +9,8 @@
 
 struct TrackResult {
   std::string path;
-  bool ok = false;          // a tempo was measured
-  double bpm = 0;           // folded tempo, when ok
+  bool ok = false;  // a tempo was measured
+  double bpm = 0;   // folded tempo, when ok
   double durationSeconds = 0;
   uint32_t sampleRate = 0;  // 0 when unknown
   std::string reason;       // why it failed, when not ok

@@ -6,7 +6,9 @@
 #include "engine/tempo_estimation.h"
 #include "platform/idle_priority.h"
 
-AnalysisJob::~AnalysisJob() { Stop(); }
+AnalysisJob::~AnalysisJob() {
+  Stop();
+}
 
 bool AnalysisJob::Start(MessageTarget* target, const std::string& path) {
   Stop();
@@ -31,8 +33,7 @@ void AnalysisJob::Stop() {
 }
 
 double AnalysisJob::EstimateTempo() {
-  return ::EstimateTempo(detector_.PeriodicitySpectrum(), sampleRate_, minTempo_,
-                         maxTempo_);
+  return ::EstimateTempo(detector_.PeriodicitySpectrum(), sampleRate_, minTempo_, maxTempo_);
 }
 
 void AnalysisJob::Post(uint32_t message, uintptr_t wParam, intptr_t lParam) {
@@ -49,11 +50,10 @@ void AnalysisJob::AnalysisWorker(AnalysisJob* job) {
     static_cast<AnalysisJob*>(context)->Post(kAnalysisProgress, index,
                                              static_cast<intptr_t>(total));
   };
-  FileAnalysis result =
-      ReadMpegBlocks(source, job->detector_, &job->stopRequested_, progress, job);
+  FileAnalysis result = ReadMpegBlocks(source, job->detector_, &job->stopRequested_, progress, job);
   source.Close();
   if (result.status == FileAnalysis::Status::kStopped) return;
   job->sampleRate_ = result.sampleRate;
-  job->Post(result.status == FileAnalysis::Status::kComplete ? kAnalysisDone : kAnalysisFailed,
-            0, 0);
+  job->Post(result.status == FileAnalysis::Status::kComplete ? kAnalysisDone : kAnalysisFailed, 0,
+            0);
 }

@@ -74,7 +74,8 @@ int AudioSource::Open(const std::string& path) {
   if (!ran) result = kCannotOpen;
   if (result != kOpened) {
     if (lastError_.empty())
-      lastError_ = ran ? "not an audio file we can read" : "cannot open: the file changed while it was read";
+      lastError_ =
+          ran ? "not an audio file we can read" : "cannot open: the file changed while it was read";
     delete[] pcmBuffer_;
     file_.Close();
     Reset();
@@ -134,10 +135,10 @@ bool AudioSource::FindRawStream(uint32_t* start) {
       }
       ++at;
     } else if (left >= 10 && p[0] == 'I' && p[1] == 'D' && p[2] == '3' && p[3] < 0xFF &&
-               p[4] < 0xFF && (p[5] & 0x0F) == 0 && p[6] < 0x80 && p[7] < 0x80 &&
-               p[8] < 0x80 && p[9] < 0x80) {
-      uint64_t tag = 10 + ((uint32_t(p[6]) << 21) | (uint32_t(p[7]) << 14) |
-                           (uint32_t(p[8]) << 7) | p[9]);
+               p[4] < 0xFF && (p[5] & 0x0F) == 0 && p[6] < 0x80 && p[7] < 0x80 && p[8] < 0x80 &&
+               p[9] < 0x80) {
+      uint64_t tag =
+          10 + ((uint32_t(p[6]) << 21) | (uint32_t(p[7]) << 14) | (uint32_t(p[8]) << 7) | p[9]);
       if (p[5] & 0x10) tag += 10;  // footer
       at = static_cast<uint32_t>(std::min<uint64_t>(at + tag, size));
     } else {
@@ -191,8 +192,7 @@ int AudioSource::OpenMapped() {
   if (headerWindow_ == 0) return kCannotOpen;
 
   mpeg::initDecoder(decoder_);
-  if (!ReadInfo(dataStart_, WindowAt(0), firstInfo_))
-    return kCannotOpen;
+  if (!ReadInfo(dataStart_, WindowAt(0), firstInfo_)) return kCannotOpen;
   if (firstInfo_.totalFrames == 0 && firstInfo_.minFrameLength > 0)
     firstInfo_.totalFrames =
         static_cast<int32_t>(dataLength_ / static_cast<uint32_t>(firstInfo_.minFrameLength));
@@ -241,8 +241,8 @@ const PcmBlock* AudioSource::DecodeNext() {
       continue;
     }
     if (info.totalFrames == 0 && info.minFrameLength > 0)
-      info.totalFrames = static_cast<int32_t>(
-          left / static_cast<uint32_t>(info.minFrameLength) + block_.blockIndex - 1);
+      info.totalFrames = static_cast<int32_t>(left / static_cast<uint32_t>(info.minFrameLength) +
+                                              block_.blockIndex - 1);
     request_.version = info.version;
     request_.layer = info.layer;
     request_.crcPresent = info.crcPresent;
@@ -272,9 +272,10 @@ const PcmBlock* AudioSource::DecodeNext() {
   }
   lastFramePosition_ = position_;
   const uint32_t advance = std::max<uint32_t>(
-      1, static_cast<uint32_t>(info.tagFrameLength != 0
-                                   ? info.tagFrameLength
-                                   : (info.padding == 1 ? info.maxFrameLength : info.minFrameLength)));
+      1,
+      static_cast<uint32_t>(info.tagFrameLength != 0
+                                ? info.tagFrameLength
+                                : (info.padding == 1 ? info.maxFrameLength : info.minFrameLength)));
   // Never past the end (nor round the 32-bit offset of a 4 GiB file).
   position_ = advance < dataLength_ - position_ ? position_ + advance : dataLength_;
   block_.pcmBytes = static_cast<uint32_t>(request_.outBytes);

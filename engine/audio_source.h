@@ -26,8 +26,8 @@
 
 // One decoded frame as NextBlock returns it; valid until the next call.
 struct PcmBlock {
-  uint32_t blockIndex = 0;   // 0 for the first block; a 16-bit count that wraps
-  mpeg::StreamInfo info{};   // this frame's header; totalFrames estimated when untagged
+  uint32_t blockIndex = 0;  // 0 for the first block; a 16-bit count that wraps
+  mpeg::StreamInfo info{};  // this frame's header; totalFrames estimated when untagged
   const uint8_t* pcm = nullptr;
   uint32_t pcmBytes = 0;
 };

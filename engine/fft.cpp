@@ -37,8 +37,8 @@ struct FftScratch {
   double* workIm = nullptr;
   // The permutation of the last length, as a list of cycles (see permute()).
   int32_t* perm = nullptr;
-  size_t permLength = 0;       // the length it was built for, 0 for none
-  size_t cycleEntries = 0;     // entries of perm in use by the cycle list
+  size_t permLength = 0;    // the length it was built for, 0 for none
+  size_t cycleEntries = 0;  // entries of perm in use by the cycle list
   // Twiddle factors of every pass for one length and direction.
   double* twiddles = nullptr;
   size_t twiddleCapacity = 0;  // doubles held
@@ -72,8 +72,7 @@ int fail(const char* message) {
 
 // |iSign| without overflow for the most negative int.
 size_t increment(int iSign) {
-  return iSign < 0 ? static_cast<size_t>(-static_cast<int64_t>(iSign))
-                   : static_cast<size_t>(iSign);
+  return iSign < 0 ? static_cast<size_t>(-static_cast<int64_t>(iSign)) : static_cast<size_t>(iSign);
 }
 
 // Grows one work array to `bytes`; on failure the array is freed and null.
@@ -343,17 +342,22 @@ struct Direction {
 // length n whose current span is `span`: a butterfly for every j1 and block,
 // then the twiddles, from the table when there is one.
 template <int P, class Seq>
-void pass(const Seq& x, size_t n, size_t span, int p, const Direction& d,
-          const FftScratch& s, const double* table) {
+void pass(const Seq& x, size_t n, size_t span, int p, const Direction& d, const FftScratch& s,
+          const double* table) {
   const size_t m = span / static_cast<size_t>(p);
   TwiddleRecurrence w = table != nullptr ? TwiddleRecurrence() : TwiddleRecurrence(d.pi, span);
   for (size_t j1 = 0; j1 < m; ++j1) {
     for (size_t k0 = j1; k0 < n; k0 += span) {
-      if constexpr (P == 2) butterfly2(x, k0, m);
-      else if constexpr (P == 3) butterfly3(x, k0, m, d.s60);
-      else if constexpr (P == 4) butterfly4(x, k0, m, d.sign);
-      else if constexpr (P == 5) butterfly5(x, k0, m, d.s72);
-      else butterflyOdd(x, k0, m, p, s);
+      if constexpr (P == 2)
+        butterfly2(x, k0, m);
+      else if constexpr (P == 3)
+        butterfly3(x, k0, m, d.s60);
+      else if constexpr (P == 4)
+        butterfly4(x, k0, m, d.sign);
+      else if constexpr (P == 5)
+        butterfly5(x, k0, m, d.s72);
+      else
+        butterflyOdd(x, k0, m, p, s);
       if (j1 != 0) {
         if (table != nullptr)
           twiddleFromTable(x, k0, m, P != 0 ? P : p, table);
@@ -431,16 +435,24 @@ void permute(const Seq& x, const int32_t* cycles, size_t entries) {
 
 // All passes and the permutation of one sequence.
 template <class Seq>
-void transformSequence(const Seq& x, size_t n, int count, const Direction& d,
-                       FftScratch& s, int& tableFactor, const double* table) {
+void transformSequence(const Seq& x, size_t n, int count, const Direction& d, FftScratch& s,
+                       int& tableFactor, const double* table) {
   size_t span = n;
   for (int f = 0; f < count; ++f) {
     const int p = s.factors[f];
     switch (p) {
-      case 2: pass<2>(x, n, span, p, d, s, table); break;
-      case 3: pass<3>(x, n, span, p, d, s, table); break;
-      case 4: pass<4>(x, n, span, p, d, s, table); break;
-      case 5: pass<5>(x, n, span, p, d, s, table); break;
+      case 2:
+        pass<2>(x, n, span, p, d, s, table);
+        break;
+      case 3:
+        pass<3>(x, n, span, p, d, s, table);
+        break;
+      case 4:
+        pass<4>(x, n, span, p, d, s, table);
+        break;
+      case 5:
+        pass<5>(x, n, span, p, d, s, table);
+        break;
       default:
         if (p != tableFactor) {
           for (int j = 0; j < p; ++j) {
@@ -462,14 +474,15 @@ void transformSequence(const Seq& x, size_t n, int count, const Direction& d,
 
 }  // namespace
 
-void fft_release_scratch() { tScratch.release(); }
+void fft_release_scratch() {
+  tScratch.release();
+}
 
 int fft_factorise(size_t n, int factors[kMaxFactors]) {
   return n < 2 ? 0 : factorise(n, factors);
 }
 
-int fftn(int ndim, const int dims[], double re[], double im[], int iSign,
-         double scaling) {
+int fftn(int ndim, const int dims[], double re[], double im[], int iSign, double scaling) {
   if (ndim == 0 || dims[0] == 0) {
     ndim = 0;
     while (dims[ndim] != 0) {
@@ -487,8 +500,8 @@ int fftn(int ndim, const int dims[], double re[], double im[], int iSign,
   size_t span = 1;
   for (int i = 0; i < ndim; ++i) {
     span *= static_cast<size_t>(dims[i]);
-    int result = fftradix(re, im, total, static_cast<size_t>(dims[i]), span,
-                          iSign, largest, largest);
+    int result =
+        fftradix(re, im, total, static_cast<size_t>(dims[i]), span, iSign, largest, largest);
     if (result != 0) return result;
   }
   // Every element is scaled: with an increment above 1 the elements lie
@@ -505,8 +518,8 @@ int fftn(int ndim, const int dims[], double re[], double im[], int iSign,
   return 0;
 }
 
-int fftradix(double re[], double im[], size_t nTotal, size_t n, size_t nSpan,
-             int iSign, int maxFactors, int maxPerm) {
+int fftradix(double re[], double im[], size_t nTotal, size_t n, size_t nSpan, int iSign,
+             int maxFactors, int maxPerm) {
   if (n < 2) return 0;
   FftScratch& s = tScratch;
 
@@ -588,8 +601,7 @@ int fftradix(double re[], double im[], size_t nTotal, size_t n, size_t nSpan,
       if (stride * inc == 1)
         transformSequence(UnitSequence{r, i}, n, count, d, s, tableFactor, table);
       else
-        transformSequence(StridedSequence{r, i, stride * inc}, n, count, d, s,
-                          tableFactor, table);
+        transformSequence(StridedSequence{r, i, stride * inc}, n, count, d, s, tableFactor, table);
     }
   }
   return 0;

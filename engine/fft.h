@@ -27,15 +27,14 @@
 //            every element by the total element count; any other value
 //            divides every element by it.
 // Returns 0 on success, -1 on failure (a length <= 0 is a dimension error).
-int fftn(int ndim, const int dims[], double re[], double im[], int iSign,
-         double scaling);
+int fftn(int ndim, const int dims[], double re[], double im[], int iSign, double scaling);
 
 // Transforms one dimension of length n whose elements lie nSpan / n apart,
 // for every such sequence of the nTotal-element array. maxFactors and
 // maxPerm size the work memory (the largest length in use). Lengths below 2
 // are left as they are. Returns 0 on success, -1 on failure.
-int fftradix(double re[], double im[], size_t nTotal, size_t n, size_t nSpan,
-             int iSign, int maxFactors, int maxPerm);
+int fftradix(double re[], double im[], size_t nTotal, size_t n, size_t nSpan, int iSign,
+             int maxFactors, int maxPerm);
 
 // Frees this thread's work memory; the next transform allocates it anew.
 void fft_release_scratch();

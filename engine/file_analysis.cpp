@@ -54,8 +54,8 @@ FileAnalysis FeedPcmWave(const MappedFile& file, const PcmWave& wave, TempoDetec
     detector.FeedBlock(block, n, wave.sampleRate, frameBytes, wave.channels);
     result.sampleFrames += n / frameBytes;
   }
-  result.status = result.sampleFrames != 0 ? FileAnalysis::Status::kComplete
-                                           : FileAnalysis::Status::kNoBlock;
+  result.status =
+      result.sampleFrames != 0 ? FileAnalysis::Status::kComplete : FileAnalysis::Status::kNoBlock;
   return result;
 }
 
@@ -120,7 +120,8 @@ FileAnalysis AnalyseFile(const std::string& path, TempoDetector& detector,
   AudioSource source;
   source.SetCancelFlag(stop);
   if (source.Open(path) != AudioSource::kOpened) {
-    result.status = Stopped(stop) ? FileAnalysis::Status::kStopped : FileAnalysis::Status::kNotOpened;
+    result.status =
+        Stopped(stop) ? FileAnalysis::Status::kStopped : FileAnalysis::Status::kNotOpened;
     result.error = source.LastError();
     return result;
   }

@@ -27,12 +27,12 @@ struct FileAnalysis {
     kStopped,     // the stop flag ended it
   };
   Status status = Status::kNotOpened;
-  uint32_t sampleRate = 0;   // of the first block
-  uint32_t channels = 0;     // of the first block
-  uint64_t sampleFrames = 0; // PCM sample frames fed to the detector
-  uint32_t lastIndex = 0;    // block index and frame estimate of the last block
+  uint32_t sampleRate = 0;    // of the first block
+  uint32_t channels = 0;      // of the first block
+  uint64_t sampleFrames = 0;  // PCM sample frames fed to the detector
+  uint32_t lastIndex = 0;     // block index and frame estimate of the last block
   uint32_t lastTotal = 0;
-  std::string error;         // why the file did not open
+  std::string error;  // why the file did not open
 };
 
 // Called for every block index that is a multiple of 40, with the block's

@@ -20,9 +20,9 @@ constexpr uint32_t kMaxWaveSampleRate = 384000;
 struct PcmWave {
   uint32_t sampleRate = 0;
   uint32_t channels = 0;
-  uint32_t bitsPerSample = 0;   // 8 (unsigned samples) or 16 (signed, little-endian)
-  uint32_t dataOffset = 0;      // first sample byte in the file
-  uint32_t dataBytes = 0;       // whole sample frames only
+  uint32_t bitsPerSample = 0;  // 8 (unsigned samples) or 16 (signed, little-endian)
+  uint32_t dataOffset = 0;     // first sample byte in the file
+  uint32_t dataBytes = 0;      // whole sample frames only
   uint32_t FrameBytes() const { return channels * bitsPerSample / 8; }
 };
 

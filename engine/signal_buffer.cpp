@@ -39,7 +39,9 @@ bool SignalBuffer::Reserve(uint32_t needed) {
   return true;
 }
 
-void SignalBuffer::SwapScratch() { std::swap(data_, scratch_); }
+void SignalBuffer::SwapScratch() {
+  std::swap(data_, scratch_);
+}
 
 void SignalBuffer::ExchangeValues(SignalBuffer& other) {
   std::swap(capacity_, other.capacity_);
@@ -63,11 +65,9 @@ inline int32_t Sample(uint32_t bytes, const uint8_t* p) {
 // The channel sum is formed in integers: sums of up to 2^32 samples of at
 // most 16 bits are exact in a double as well, so the value is the one a
 // sum in double precision gives, divided once by the channel count.
-void SignalBuffer::AppendPcm(uint32_t bits, uint32_t channels, uint32_t n,
-                             const uint8_t* pcm) {
+void SignalBuffer::AppendPcm(uint32_t bits, uint32_t channels, uint32_t n, const uint8_t* pcm) {
   if (bits != 8 && bits != 16) return;
-  if (static_cast<uint64_t>(count_) + n > UINT32_MAX / 2 || !Reserve(count_ + n))
-    return;
+  if (static_cast<uint64_t>(count_) + n > UINT32_MAX / 2 || !Reserve(count_ + n)) return;
   const uint32_t ch = channels == 0 ? 1 : channels;
   const uint32_t sampleBytes = bits / 8;
   double* out = data_ + count_;
@@ -79,7 +79,8 @@ void SignalBuffer::AppendPcm(uint32_t bits, uint32_t channels, uint32_t n,
       out[i] = static_cast<double>(Sample16(frame) + Sample16(frame + 2)) * 0.5;
     }
   } else if (ch == 1) {
-    for (uint32_t i = 0; i < n; ++i) out[i] = Sample(sampleBytes, pcm + static_cast<size_t>(i) * sampleBytes);
+    for (uint32_t i = 0; i < n; ++i)
+      out[i] = Sample(sampleBytes, pcm + static_cast<size_t>(i) * sampleBytes);
   } else {
     const size_t frameBytes = static_cast<size_t>(ch) * sampleBytes;
     for (uint32_t i = 0; i < n; ++i) {
@@ -93,8 +94,7 @@ void SignalBuffer::AppendPcm(uint32_t bits, uint32_t channels, uint32_t n,
 }
 
 void SignalBuffer::AppendValues(uint32_t n, const double* values) {
-  if (static_cast<uint64_t>(count_) + n > UINT32_MAX / 2 || !Reserve(count_ + n))
-    return;
+  if (static_cast<uint64_t>(count_) + n > UINT32_MAX / 2 || !Reserve(count_ + n)) return;
   if (n != 0) std::memcpy(data_ + count_, values, n * sizeof(double));
   count_ += n;
 }
@@ -211,8 +211,7 @@ void SignalBuffer::MagnitudeSpectrum() {
   fftn(1, dims, real, imag, 1, 0.0);
   const uint32_t half = n / 2;
   real[0] = std::fabs(real[0]);
-  for (uint32_t k = 1; k < half; ++k)
-    real[k] = std::sqrt(imag[k] * imag[k] + real[k] * real[k]);
+  for (uint32_t k = 1; k < half; ++k) real[k] = std::sqrt(imag[k] * imag[k] + real[k] * real[k]);
   real[half] = std::fabs(real[half]);
   count_ = half + 1;
 }

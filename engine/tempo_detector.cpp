@@ -13,9 +13,8 @@ void TempoDetector::Reset() {
   segmentRate_ = 0;
 }
 
-void TempoDetector::FeedBlock(const uint8_t* pcm, uint32_t bytes,
-                              uint32_t sampleRate, uint32_t frameBytes,
-                              uint32_t channels) {
+void TempoDetector::FeedBlock(const uint8_t* pcm, uint32_t bytes, uint32_t sampleRate,
+                              uint32_t frameBytes, uint32_t channels) {
   const uint32_t segmentLength = sampleRate >> 4;
   if (bytes == 0 || segmentLength == 0 || sampleRate > kMaxSampleRate) return;
   // A frame is read only when it is exactly `channels` samples of one byte
@@ -56,8 +55,7 @@ void TempoDetector::ProcessSegment(uint32_t segmentLength) {
   const double* magnitude = segmentBuffer_.Data();
   double flux = 0.0;
   for (uint32_t k = 1; k <= kFluxBands; ++k) {
-    if (magnitude[k] > previousSpectrum_[k - 1])
-      flux += magnitude[k] - previousSpectrum_[k - 1];
+    if (magnitude[k] > previousSpectrum_[k - 1]) flux += magnitude[k] - previousSpectrum_[k - 1];
     previousSpectrum_[k - 1] = magnitude[k];
   }
   fluxBuffer_.AppendValues(1, &flux);
@@ -71,7 +69,6 @@ void TempoDetector::ProcessGroup() {
   fluxBuffer_.ApplyHammingWindow();
   fluxBuffer_.MagnitudeSpectrum();
   const double* magnitude = fluxBuffer_.Data();
-  for (uint32_t i = 0; i < kPeriodicityBins; ++i)
-    periodicitySpectrum_[i] += magnitude[i];
+  for (uint32_t i = 0; i < kPeriodicityBins; ++i) periodicitySpectrum_[i] += magnitude[i];
   fluxBuffer_.Clear();
 }

@@ -44,8 +44,8 @@ class TempoDetector {
   // whole 8- or 16-bit samples, and rates below 16 Hz or above
   // kMaxSampleRate, are passed over. When the rate changes between blocks,
   // the segment being filled is dropped and segments restart at the new rate.
-  void FeedBlock(const uint8_t* pcm, uint32_t bytes, uint32_t sampleRate,
-                 uint32_t frameBytes, uint32_t channels);
+  void FeedBlock(const uint8_t* pcm, uint32_t bytes, uint32_t sampleRate, uint32_t frameBytes,
+                 uint32_t channels);
 
   const double* PeriodicitySpectrum() const { return periodicitySpectrum_; }
   double* PeriodicitySpectrum() { return periodicitySpectrum_; }
@@ -59,5 +59,5 @@ class TempoDetector {
   SignalBuffer fluxBuffer_;     // onset values since the last group
   double previousSpectrum_[kFluxBands];
   double periodicitySpectrum_[kPeriodicityBins];
-  uint32_t segmentRate_ = 0;    // sampling rate of the segment being filled
+  uint32_t segmentRate_ = 0;  // sampling rate of the segment being filled
 };

@@ -15,12 +15,10 @@ constexpr int kLastScoredBin = 239;
 double TempoBinWidth(uint32_t sampleRate) {
   const uint32_t segmentLength = sampleRate >> 4;
   if (segmentLength == 0) return std::numeric_limits<double>::quiet_NaN();
-  return (static_cast<double>(sampleRate) * 60.0) /
-         (static_cast<double>(segmentLength) * 960.0);
+  return (static_cast<double>(sampleRate) * 60.0) / (static_cast<double>(segmentLength) * 960.0);
 }
 
-double EstimateTempo(double P[481], uint32_t sampleRate, double minTempo,
-                     double maxTempo) {
+double EstimateTempo(double P[481], uint32_t sampleRate, double minTempo, double maxTempo) {
   const double f = TempoBinWidth(sampleRate);
   if (!std::isfinite(f)) return std::numeric_limits<double>::quiet_NaN();
 
@@ -38,9 +36,7 @@ double EstimateTempo(double P[481], uint32_t sampleRate, double minTempo,
   // minus 2.7 times the bin at two thirds. All reads precede the writes.
   for (int k = 1; k <= kLastScoredBin; ++k) {
     double twoThirds = P[(2 * k) / 3];
-    work[k - 1] = 0.5 * (P[k] +
-                         (P[2 * k - 1] + P[2 * k] + P[2 * k + 1]) *
-                             0.06666666666666667 -
+    work[k - 1] = 0.5 * (P[k] + (P[2 * k - 1] + P[2 * k] + P[2 * k + 1]) * 0.06666666666666667 -
                          2.7 * (twoThirds > 0.0 ? twoThirds : 0.0));
   }
   for (int k = 1; k <= kLastScoredBin; ++k) P[k] = work[k - 1];
@@ -52,9 +48,7 @@ double EstimateTempo(double P[481], uint32_t sampleRate, double minTempo,
   if (!(a >= 2.0 && a < kLastScoredBin + 1.0))  // the five bins must exist
     return std::numeric_limits<double>::quiet_NaN();
   const int first = static_cast<int>(a);
-  auto weight = [&](int k) {
-    return (std::sin(3.1415 * (k - a) / width) + 0.5) * P[k];
-  };
+  auto weight = [&](int k) { return (std::sin(3.1415 * (k - a) / width) + 0.5) * P[k]; };
   int best = first, last = first;
   for (int k = first; k <= b && k <= kLastScoredBin; ++k) {
     if (weight(best) < weight(k)) best = k;

@@ -23,5 +23,5 @@
 // (rate x 60) / (segment length x 960) with segment length = rate / 16.
 double TempoBinWidth(uint32_t sampleRate);
 
-double EstimateTempo(double periodicitySpectrum[481], uint32_t sampleRate,
-                     double minTempo, double maxTempo);
+double EstimateTempo(double periodicitySpectrum[481], uint32_t sampleRate, double minTempo,
+                     double maxTempo);

@@ -34,13 +34,13 @@ constexpr std::size_t kStreamInfoBytes = 156;
 // chooses), layer code 0 -> Layer III, bit-rate index 0 -> 1 and 15 -> 14,
 // sampling-rate index 3 -> 0. Other bits are kept.
 void makeHeaderValid(std::uint8_t* header) {
-    header[0] = 0xFF;
-    header[1] |= 0xE0;
-    if (((header[1] >> 1) & 3) == 0) header[1] |= 2;
-    const int bitrateIndex = header[2] >> 4;
-    if (bitrateIndex == 0) header[2] = std::uint8_t((header[2] & 0x0F) | 0x10);
-    if (bitrateIndex == 15) header[2] = std::uint8_t((header[2] & 0x0F) | 0xE0);
-    if (((header[2] >> 2) & 3) == 3) header[2] &= 0xF3;
+  header[0] = 0xFF;
+  header[1] |= 0xE0;
+  if (((header[1] >> 1) & 3) == 0) header[1] |= 2;
+  const int bitrateIndex = header[2] >> 4;
+  if (bitrateIndex == 0) header[2] = std::uint8_t((header[2] & 0x0F) | 0x10);
+  if (bitrateIndex == 15) header[2] = std::uint8_t((header[2] & 0x0F) | 0xE0);
+  if (((header[2] >> 2) & 3) == 3) header[2] &= 0xF3;
 }
 
 // readStreamInfo on the `count` bytes at `bytes`. It is given a heap copy
@@ -48,75 +48,78 @@ void makeHeaderValid(std::uint8_t* header) {
 // nothing in what it returns (it needs 156 and reads at most 56) but lets
 // AddressSanitizer hold it to them; fewer than 156 are zero-padded, as the
 // audio source does for the last frames of a file.
-int readInfo(mpeg::MpegDecoder& decoder, const std::uint8_t* bytes, std::size_t count, mpeg::StreamInfo& info) {
-    const std::size_t offered = kStreamInfoBytes;
-    std::unique_ptr<std::uint8_t[]> copy(new std::uint8_t[offered]());
-    std::memcpy(copy.get(), bytes, std::min(count, offered));
-    return mpeg::readStreamInfo(decoder, copy.get(), std::int32_t(offered), info, 1);
+int readInfo(mpeg::MpegDecoder& decoder, const std::uint8_t* bytes, std::size_t count,
+             mpeg::StreamInfo& info) {
+  const std::size_t offered = kStreamInfoBytes;
+  std::unique_ptr<std::uint8_t[]> copy(new std::uint8_t[offered]());
+  std::memcpy(copy.get(), bytes, std::min(count, offered));
+  return mpeg::readStreamInfo(decoder, copy.get(), std::int32_t(offered), info, 1);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size < 4 || size > (1u << 20)) return 0;
-    std::vector<std::uint8_t> stream(data, data + size);
-    makeHeaderValid(stream.data());
+  if (size < 4 || size > (1u << 20)) return 0;
+  std::vector<std::uint8_t> stream(data, data + size);
+  makeHeaderValid(stream.data());
 
-    auto decoder = std::make_unique<mpeg::MpegDecoder>();
-    mpeg::initDecoder(*decoder);
+  auto decoder = std::make_unique<mpeg::MpegDecoder>();
+  mpeg::initDecoder(*decoder);
 
-    mpeg::StreamInfo first{};
-    if (!readInfo(*decoder, stream.data(), std::min(size, kStreamInfoBytes), first)) return 0;  // "Xing" without counts
-    {
-        const std::size_t offered = std::max(size, kStreamInfoBytes);
-        std::unique_ptr<std::uint8_t[]> copy(new std::uint8_t[offered]());
-        std::memcpy(copy.get(), stream.data(), size);
-        if (!mpeg::startStream(*decoder, copy.get(), std::int32_t(offered))) return 0;
+  mpeg::StreamInfo first{};
+  if (!readInfo(*decoder, stream.data(), std::min(size, kStreamInfoBytes), first))
+    return 0;  // "Xing" without counts
+  {
+    const std::size_t offered = std::max(size, kStreamInfoBytes);
+    std::unique_ptr<std::uint8_t[]> copy(new std::uint8_t[offered]());
+    std::memcpy(copy.get(), stream.data(), size);
+    if (!mpeg::startStream(*decoder, copy.get(), std::int32_t(offered))) return 0;
+  }
+
+  const std::size_t outputBytes = std::size_t(first.outBytesPerFrame);
+  std::unique_ptr<std::uint8_t[]> output(new std::uint8_t[outputBytes]);
+
+  std::size_t position = 0;
+  while (position < size) {
+    const std::uint8_t* frame = stream.data() + position;
+    const std::size_t left = size - position;
+    mpeg::StreamInfo info{};
+    if (!readInfo(*decoder, frame, left, info)) {
+      ++position;
+      continue;
     }
+    const std::size_t length =
+        std::size_t(info.padding == 1 ? info.maxFrameLength : info.minFrameLength);
+    const std::size_t offered = std::min(length, left);
+    std::unique_ptr<std::uint8_t[]> input(new std::uint8_t[offered > 0 ? offered : 1]);
+    std::memcpy(input.get(), frame, offered);
 
-    const std::size_t outputBytes = std::size_t(first.outBytesPerFrame);
-    std::unique_ptr<std::uint8_t[]> output(new std::uint8_t[outputBytes]);
-
-    std::size_t position = 0;
-    while (position < size) {
-        const std::uint8_t* frame = stream.data() + position;
-        const std::size_t left = size - position;
-        mpeg::StreamInfo info{};
-        if (!readInfo(*decoder, frame, left, info)) {
-            ++position;
-            continue;
-        }
-        const std::size_t length =
-            std::size_t(info.padding == 1 ? info.maxFrameLength : info.minFrameLength);
-        const std::size_t offered = std::min(length, left);
-        std::unique_ptr<std::uint8_t[]> input(new std::uint8_t[offered > 0 ? offered : 1]);
-        std::memcpy(input.get(), frame, offered);
-
-        mpeg::FrameRequest request{};
-        request.version = info.version;
-        request.layer = info.layer;
-        request.crcPresent = info.crcPresent;
-        request.bitrateIndex = info.bitrateIndex;
-        request.sampleRateIndex = info.sampleRateIndex;
-        request.padding = info.padding;
-        request.privateBit = info.privateBit;
-        request.mode = info.mode;
-        request.modeExtension = info.modeExtension;
-        request.copyright = info.copyright;
-        request.original = info.original;
-        request.emphasis = info.emphasis;
-        request.bitrate = info.bitrate;
-        request.input = input.get();
-        request.available = std::int32_t(offered);
-        request.output = output.get();
-        std::memset(output.get(), 0, outputBytes);
-        if (!mpeg::decodeFrame(*decoder, request)) {
-            ++position;
-            continue;
-        }
-        const std::size_t advance = std::size_t(
-            info.tagFrameLength != 0 ? info.tagFrameLength : (info.padding == 1 ? info.maxFrameLength : info.minFrameLength));
-        position += std::max<std::size_t>(advance, 1);
+    mpeg::FrameRequest request{};
+    request.version = info.version;
+    request.layer = info.layer;
+    request.crcPresent = info.crcPresent;
+    request.bitrateIndex = info.bitrateIndex;
+    request.sampleRateIndex = info.sampleRateIndex;
+    request.padding = info.padding;
+    request.privateBit = info.privateBit;
+    request.mode = info.mode;
+    request.modeExtension = info.modeExtension;
+    request.copyright = info.copyright;
+    request.original = info.original;
+    request.emphasis = info.emphasis;
+    request.bitrate = info.bitrate;
+    request.input = input.get();
+    request.available = std::int32_t(offered);
+    request.output = output.get();
+    std::memset(output.get(), 0, outputBytes);
+    if (!mpeg::decodeFrame(*decoder, request)) {
+      ++position;
+      continue;
     }
-    return 0;
+    const std::size_t advance = std::size_t(
+        info.tagFrameLength != 0 ? info.tagFrameLength
+                                 : (info.padding == 1 ? info.maxFrameLength : info.minFrameLength));
+    position += std::max<std::size_t>(advance, 1);
+  }
+  return 0;
 }

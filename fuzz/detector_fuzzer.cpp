@@ -59,7 +59,8 @@ struct Reader {
   bool Done() const { return at >= size; }
   uint32_t Bytes(int n) {
     uint32_t value = 0;
-    for (int i = 0; i < n; ++i) value |= static_cast<uint32_t>(at < size ? data[at++] : 0) << (8 * i);
+    for (int i = 0; i < n; ++i)
+      value |= static_cast<uint32_t>(at < size ? data[at++] : 0) << (8 * i);
     return value;
   }
   uint8_t U8() { return static_cast<uint8_t>(Bytes(1)); }
@@ -99,8 +100,8 @@ void FuzzDetector(Reader& in) {
         in.at += length;
         // A copy of exactly the block, so that any read past it is caught.
         block.assign(pcm, pcm + length);
-        const uint64_t repeats = SegmentBudget(
-            (op >> 2) + 1u, rate, segments, frameBytes == 0 ? 0 : length / frameBytes);
+        const uint64_t repeats = SegmentBudget((op >> 2) + 1u, rate, segments,
+                                               frameBytes == 0 ? 0 : length / frameBytes);
         for (uint64_t r = 0; r < repeats; ++r)
           detector.FeedBlock(block.data(), static_cast<uint32_t>(block.size()), rate, frameBytes,
                              channels);
@@ -148,7 +149,8 @@ void FuzzDetector(Reader& in) {
 
   double* spectrum = detector.PeriodicitySpectrum();
   for (uint32_t i = 0; i < TempoDetector::kPeriodicityBins; ++i)
-    Check(std::isfinite(spectrum[i]) && spectrum[i] >= 0.0, "periodicity bin not finite or negative");
+    Check(std::isfinite(spectrum[i]) && spectrum[i] >= 0.0,
+          "periodicity bin not finite or negative");
 
   // Bins searched: from 30 / f truncated, widened by the centroid's two bins
   // on each side; f lies between 1 and 31 x 60 / 960.
@@ -218,8 +220,10 @@ void FuzzFft(Reader& in) {
     uint32_t seed = in.U16();
     if (flags & 1) fft_release_scratch();
     if (flags & 4) iSign = INT_MIN;
-    const double scaling = scaleCode == 0 ? 0.0 : scaleCode == 1 ? 1.0 : scaleCode == 2 ? -1.0
-                                                                                        : scaleCode / 16.0;
+    const double scaling = scaleCode == 0   ? 0.0
+                           : scaleCode == 1 ? 1.0
+                           : scaleCode == 2 ? -1.0
+                                            : scaleCode / 16.0;
 
     // The lengths as fftn reads them: in the 0-terminated form up to the
     // first 0 (a leading 0 also selects that form).

@@ -89,7 +89,12 @@ std::vector<uint8_t> BuildImage(const uint8_t* data, size_t size) {
       data += 3;
       size -= 3;
       if (layout & 0x10) tagSize = 0x0FFFFFFF;
-      const uint8_t header[10] = {'I', 'D', '3', 4, 0, flags,
+      const uint8_t header[10] = {'I',
+                                  'D',
+                                  '3',
+                                  4,
+                                  0,
+                                  flags,
                                   static_cast<uint8_t>((tagSize >> 21) & 0x7F),
                                   static_cast<uint8_t>((tagSize >> 14) & 0x7F),
                                   static_cast<uint8_t>((tagSize >> 7) & 0x7F),
@@ -104,17 +109,26 @@ std::vector<uint8_t> BuildImage(const uint8_t* data, size_t size) {
       size -= body;
       break;
     }
-    case 2: AppendWaveHeader(image, 30, true, audioBytes); break;
-    case 3: AppendWaveHeader(image, 32, true, audioBytes); break;
-    case 4: AppendWaveHeader(image, 30, false, audioBytes); break;
+    case 2:
+      AppendWaveHeader(image, 30, true, audioBytes);
+      break;
+    case 3:
+      AppendWaveHeader(image, 32, true, audioBytes);
+      break;
+    case 4:
+      AppendWaveHeader(image, 30, false, audioBytes);
+      break;
     case 5:
       Append(image, "RIFF", 4);
       AppendLe32(image, 12 + audioBytes);
       Append(image, "RMP3data", 8);
       AppendLe32(image, audioBytes);
       break;
-    case 6: AppendWaveHeader(image, 20 + (layout >> 5), layout & 0x20, audioBytes); break;
-    default: break;
+    case 6:
+      AppendWaveHeader(image, 20 + (layout >> 5), layout & 0x20, audioBytes);
+      break;
+    default:
+      break;
   }
   Append(image, data, size);
   if (layout & 0x08) {

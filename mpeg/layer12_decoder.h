@@ -30,43 +30,43 @@ inline constexpr int kLayer12PaddedSampleBytes = kLayer12MaxSampleBits / 8 + 16;
 
 // How the samples of one subband of one channel are coded in the current frame.
 struct Layer12Quantizer {
-    std::int32_t bits;       // bits per codeword; 0: no samples (allocation 0)
-    std::int32_t grouping;   // 3, 5 or 9: three samples in one codeword; 0: one codeword per sample
-    std::int32_t offset;     // (levels - 1) / 2, subtracted from an ungrouped code
+  std::int32_t bits;      // bits per codeword; 0: no samples (allocation 0)
+  std::int32_t grouping;  // 3, 5 or 9: three samples in one codeword; 0: one codeword per sample
+  std::int32_t offset;    // (levels - 1) / 2, subtracted from an ungrouped code
 };
 
 struct Layer12State {
-    // Subband samples of one frame, [channel][block][subband]. Entries at or
-    // above the subband limit are cleared by the set-up and stay 0.
-    alignas(64) float subbandSamples[2][kLayer2Blocks][32];
+  // Subband samples of one frame, [channel][block][subband]. Entries at or
+  // above the subband limit are cleared by the set-up and stay 0.
+  alignas(64) float subbandSamples[2][kLayer2Blocks][32];
 
-    // The current frame's sample factors, [channel][part][subband]: the
-    // scale factor times 2 / levels of the subband's quantiser, 0 where
-    // nothing is allocated. Layer II has three parts of four granules each;
-    // Layer I uses part 0.
-    alignas(64) float factor[2][3][32];
+  // The current frame's sample factors, [channel][part][subband]: the
+  // scale factor times 2 / levels of the subband's quantiser, 0 where
+  // nothing is allocated. Layer II has three parts of four granules each;
+  // Layer I uses part 0.
+  alignas(64) float factor[2][3][32];
 
-    // The current frame's quantisers, [channel][subband].
-    Layer12Quantizer quantizer[2][32];
-    // 1 where a subband's samples of all blocks are 0 (nothing written since
-    // they were cleared), [channel][subband].
-    std::uint8_t silentSubband[2][32];
+  // The current frame's quantisers, [channel][subband].
+  Layer12Quantizer quantizer[2][32];
+  // 1 where a subband's samples of all blocks are 0 (nothing written since
+  // they were cleared), [channel][subband].
+  std::uint8_t silentSubband[2][32];
 
-    // One frame's 16-bit PCM of each channel of a two-channel stream,
-    // before the two are interleaved into the output.
-    alignas(64) std::uint16_t channelPcm[2][kLayer2Blocks * 32];
+  // One frame's 16-bit PCM of each channel of a two-channel stream,
+  // before the two are interleaved into the output.
+  alignas(64) std::uint16_t channelPcm[2][kLayer2Blocks * 32];
 
-    // The sample bits of a frame that ends before them, copied and padded
-    // with zeros (read as the bit reader reads past the end of its bytes).
-    std::uint8_t paddedSamples[kLayer12PaddedSampleBytes];
+  // The sample bits of a frame that ends before them, copied and padded
+  // with zeros (read as the bit reader reads past the end of its bytes).
+  std::uint8_t paddedSamples[kLayer12PaddedSampleBytes];
 
-    // Stream constants set by the set-up.
-    std::int32_t channels;         // 1 for a single-channel stream, else 2
-    std::int32_t subbandLimit;     // subbands decoded (samples of higher ones are skipped)
-    std::int32_t sblimit;          // Layer II: subbands the allocation table covers; Layer I: 32
-    const Layer2AllocationTable* allocationTable;  // Layer II only
-    std::int32_t outputBytes;      // PCM bytes a frame of this stream produces
-    std::int32_t silent;           // 1 when the set-up refused the stream: frames decode to silence
+  // Stream constants set by the set-up.
+  std::int32_t channels;      // 1 for a single-channel stream, else 2
+  std::int32_t subbandLimit;  // subbands decoded (samples of higher ones are skipped)
+  std::int32_t sblimit;       // Layer II: subbands the allocation table covers; Layer I: 32
+  const Layer2AllocationTable* allocationTable;  // Layer II only
+  std::int32_t outputBytes;                      // PCM bytes a frame of this stream produces
+  std::int32_t silent;  // 1 when the set-up refused the stream: frames decode to silence
 };
 
 // Set-ups (startStream), given the stream's first header. Return 1, or 0

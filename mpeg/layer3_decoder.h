@@ -20,52 +20,52 @@ inline constexpr int kReservoirBytes = 8192;
 inline constexpr int kReservoirCompactAbove = 6692;
 
 struct Layer3State {
-    // Bit reservoir: main data of the frames decoded so far.
-    std::uint8_t reservoir[kReservoirBytes];
-    std::int32_t reservoirBytes;   // bytes held
-    std::int32_t mainDataStart;    // offset in the reservoir of this frame's main data
+  // Bit reservoir: main data of the frames decoded so far.
+  std::uint8_t reservoir[kReservoirBytes];
+  std::int32_t reservoirBytes;  // bytes held
+  std::int32_t mainDataStart;   // offset in the reservoir of this frame's main data
 
-    Layer3SideInfo sideInfo;
-    // Huffman values of the channel being decoded.
-    std::int32_t quantized[576];
-    ScaleFactors scaleFactors[2][2];  // [granule slot][channel]
+  Layer3SideInfo sideInfo;
+  // Huffman values of the channel being decoded.
+  std::int32_t quantized[576];
+  ScaleFactors scaleFactors[2][2];  // [granule slot][channel]
 
-    // Spectra of the granule being decoded, [granule slot][channel][line].
-    alignas(64) float spectrum[2][2][576];
-    std::int32_t nonzeroLines[2][2];
-    // Highest scale-factor band holding a non-zero line (-1: none), for
-    // intensity stereo: long part and each short window, per slot and channel.
-    std::int32_t lastLongBand[2][2];
-    std::int32_t lastShortBand[2][2][3];
+  // Spectra of the granule being decoded, [granule slot][channel][line].
+  alignas(64) float spectrum[2][2][576];
+  std::int32_t nonzeroLines[2][2];
+  // Highest scale-factor band holding a non-zero line (-1: none), for
+  // intensity stereo: long part and each short window, per slot and channel.
+  std::int32_t lastLongBand[2][2];
+  std::int32_t lastShortBand[2][2][3];
 
-    // Second halves of the last inverse MDCT per channel, [channel][subband * 18 + i],
-    // and how many subbands of it may be non-zero.
-    alignas(64) float overlap[2][576];
-    std::int32_t overlapSubbands[2];
-    // Inverse-MDCT output of one channel: 18 time slots x 32 subbands.
-    alignas(64) float subbandSamples[18][32];
-    // One granule's 16-bit PCM of each channel of a two-channel stream,
-    // before the two are interleaved into the output.
-    alignas(64) std::uint16_t channelPcm[2][576];
+  // Second halves of the last inverse MDCT per channel, [channel][subband * 18 + i],
+  // and how many subbands of it may be non-zero.
+  alignas(64) float overlap[2][576];
+  std::int32_t overlapSubbands[2];
+  // Inverse-MDCT output of one channel: 18 time slots x 32 subbands.
+  alignas(64) float subbandSamples[18][32];
+  // One granule's 16-bit PCM of each channel of a two-channel stream,
+  // before the two are interleaved into the output.
+  alignas(64) std::uint16_t channelPcm[2][576];
 
-    std::int32_t granuleParity;  // slot of the next low-sampling-frequency frame
+  std::int32_t granuleParity;  // slot of the next low-sampling-frequency frame
 
-    // Stream constants set by the set-up.
-    std::int32_t channels;
-    std::int32_t lowSamplingFrequency;  // 1 for MPEG-2 and MPEG-2.5 (one granule per frame)
-    std::int32_t sampleRateHz;
-    const ScaleFactorBands* bands;
-    std::int32_t lineLimit;
-    std::int32_t longLimit;
-    std::int32_t shortLimit;
-    std::int32_t synthesisSubbands;
-    std::int32_t mixedLongLines;     // lines of a mixed block decoded as long blocks
-    std::int32_t mixedLongBands;     // long scale-factor bands of a mixed block
-    std::int32_t granuleOutputBytes; // PCM bytes of one granule
+  // Stream constants set by the set-up.
+  std::int32_t channels;
+  std::int32_t lowSamplingFrequency;  // 1 for MPEG-2 and MPEG-2.5 (one granule per frame)
+  std::int32_t sampleRateHz;
+  const ScaleFactorBands* bands;
+  std::int32_t lineLimit;
+  std::int32_t longLimit;
+  std::int32_t shortLimit;
+  std::int32_t synthesisSubbands;
+  std::int32_t mixedLongLines;      // lines of a mixed block decoded as long blocks
+  std::int32_t mixedLongBands;      // long scale-factor bands of a mixed block
+  std::int32_t granuleOutputBytes;  // PCM bytes of one granule
 
-    // Flags of the frame being decoded.
-    std::int32_t midSide;
-    std::int32_t intensity;
+  // Flags of the frame being decoded.
+  std::int32_t midSide;
+  std::int32_t intensity;
 };
 
 // Set-up for a Layer III stream (startStream): empties the reservoir, sets

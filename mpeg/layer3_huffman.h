@@ -26,13 +26,13 @@ int decodeHuffmanValues(BitReader& reader, std::int32_t part3End, const GranuleC
 // leaf holds (value << 8) | bits taken; bit 31 marks a link to a further
 // table ((offset << 5) | its index bits).
 struct HuffmanLookup {
-    static constexpr int kCapacity = 16384;
-    std::uint32_t entries[kCapacity];
-    std::int32_t used;
-    std::int32_t rootOffset[32];
-    std::int32_t rootBits[32];
-    std::int32_t count1RootOffset[2];
-    std::int32_t count1RootBits[2];
+  static constexpr int kCapacity = 16384;
+  std::uint32_t entries[kCapacity];
+  std::int32_t used;
+  std::int32_t rootOffset[32];
+  std::int32_t rootBits[32];
+  std::int32_t count1RootOffset[2];
+  std::int32_t count1RootBits[2];
 };
 
 // Built once per process on first use.

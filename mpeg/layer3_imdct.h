@@ -16,12 +16,12 @@ namespace mpeg {
 void reduceAliases(float spectrum[576], int boundaries);
 
 struct ImdctChannel {
-    const float* spectrum;      // 576 reordered lines
-    float* overlap;             // 576: in, the previous granule's second halves; out, this granule's
-    std::int32_t* overlapSubbands;  // in/out: subbands of `overlap` that may be non-zero
-    int lineCount;              // lines to transform, at most the line limit
-    int longLines;              // of them, the lines transformed as long blocks
-    int blockType;              // window of the long-block subbands (0 for a mixed block's)
+  const float* spectrum;  // 576 reordered lines
+  float* overlap;         // 576: in, the previous granule's second halves; out, this granule's
+  std::int32_t* overlapSubbands;  // in/out: subbands of `overlap` that may be non-zero
+  int lineCount;                  // lines to transform, at most the line limit
+  int longLines;                  // of them, the lines transformed as long blocks
+  int blockType;                  // window of the long-block subbands (0 for a mixed block's)
 };
 
 // Writes 18 time slots x 32 subbands into `output` (time-major) and returns

@@ -14,15 +14,16 @@
 namespace mpeg {
 
 struct RequantizeResult {
-    int lineCount;           // lines that may be non-zero after reordering
-    int lastLongBand;        // highest long band with a non-zero line, -1 for none
-    int lastShortBand[3];    // per window, the same for short bands
+  int lineCount;         // lines that may be non-zero after reordering
+  int lastLongBand;      // highest long band with a non-zero line, -1 for none
+  int lastShortBand[3];  // per window, the same for short bands
 };
 
 // `values` holds the decoded lines, non-zero only below `nonzeroLines`.
 // Writes all 576 lines of `spectrum` (those at and above `lineLimit` as 0).
-RequantizeResult requantizeChannel(const std::int32_t values[576], int nonzeroLines, const GranuleChannelInfo& info,
-                                   const ScaleFactors& factors, const ScaleFactorBands& bands, int mixedLongLines,
-                                   int lineLimit, float spectrum[576]);
+RequantizeResult requantizeChannel(const std::int32_t values[576], int nonzeroLines,
+                                   const GranuleChannelInfo& info, const ScaleFactors& factors,
+                                   const ScaleFactorBands& bands, int mixedLongLines, int lineLimit,
+                                   float spectrum[576]);
 
 }  // namespace mpeg

@@ -14,17 +14,17 @@
 namespace mpeg {
 
 struct StereoInput {
-    float* left;                        // 576 lines, modified
-    float* right;                       // 576 lines, modified
-    const GranuleChannelInfo* rightInfo;  // block structure of the right channel
-    const ScaleFactors* rightFactors;     // intensity positions and limits
-    RequantizeResult rightBands;          // the right channel's highest non-zero bands
-    int lineCount;                        // max of both channels' non-zero lines
-    bool midSide;
-    bool intensity;
-    bool lowSamplingFrequency;
-    const ScaleFactorBands* bands;
-    int mixedLongBands;                   // long bands of a mixed block (8 or 6)
+  float* left;                          // 576 lines, modified
+  float* right;                         // 576 lines, modified
+  const GranuleChannelInfo* rightInfo;  // block structure of the right channel
+  const ScaleFactors* rightFactors;     // intensity positions and limits
+  RequantizeResult rightBands;          // the right channel's highest non-zero bands
+  int lineCount;                        // max of both channels' non-zero lines
+  bool midSide;
+  bool intensity;
+  bool lowSamplingFrequency;
+  const ScaleFactorBands* bands;
+  int mixedLongBands;  // long bands of a mixed block (8 or 6)
 };
 
 void processStereo(const StereoInput& input);

@@ -25,18 +25,19 @@ namespace mpeg {
 struct MpegDecoder;
 
 // The frame routine of one layer, chosen by startStream.
-using LayerRoutine = void (*)(MpegDecoder& decoder, FrameRequest& request, const std::uint8_t* input,
-                              std::int32_t available, std::uint8_t* output);
+using LayerRoutine = void (*)(MpegDecoder& decoder, FrameRequest& request,
+                              const std::uint8_t* input, std::int32_t available,
+                              std::uint8_t* output);
 
 struct MpegDecoder {
-    std::int32_t frequencyLimit = 0;      // highest frequency (Hz) the layers decode
-    std::int32_t streamSampleRate = 0;    // recorded by readStreamInfo
-    std::int32_t frameOutputBytes = 0;    // recorded by readStreamInfo
-    std::int32_t currentFrameLength = 0;  // length of the frame being decoded
-    LayerRoutine layerRoutine = nullptr;  // chosen by startStream; none before it
-    SynthesisState synthesis{};
-    Layer12State layer12{};
-    Layer3State layer3{};
+  std::int32_t frequencyLimit = 0;      // highest frequency (Hz) the layers decode
+  std::int32_t streamSampleRate = 0;    // recorded by readStreamInfo
+  std::int32_t frameOutputBytes = 0;    // recorded by readStreamInfo
+  std::int32_t currentFrameLength = 0;  // length of the frame being decoded
+  LayerRoutine layerRoutine = nullptr;  // chosen by startStream; none before it
+  SynthesisState synthesis{};
+  Layer12State layer12{};
+  Layer3State layer3{};
 };
 
 // Sets the frequency limit to 24000 Hz and makes sure the shared tables are
@@ -47,8 +48,8 @@ void initDecoder(MpegDecoder& decoder);
 // which `available` bytes are readable, into `info`. Needs at least 156
 // readable bytes and reads at most the first 56. With `record` 1 the
 // decoder also keeps the frame's sampling rate and PCM size per frame.
-int readStreamInfo(MpegDecoder& decoder, const std::uint8_t* frame, std::int32_t available, StreamInfo& info,
-                   std::int32_t record);
+int readStreamInfo(MpegDecoder& decoder, const std::uint8_t* frame, std::int32_t available,
+                   StreamInfo& info, std::int32_t record);
 // The same without recording anything (for callers that only look).
 int readStreamInfo(const std::uint8_t* frame, std::int32_t available, StreamInfo& info);
 

@@ -18,9 +18,9 @@ extern const std::int16_t kBitrateKbps[9][16];
 // Layer III scale-factor band boundaries (frequency-line indices) of one
 // sampling rate: band i spans [boundary[i], boundary[i + 1]).
 struct ScaleFactorBands {
-    std::int32_t sampleRateHz;
-    std::int16_t longBoundary[23];   // ends at 576
-    std::int16_t shortBoundary[14];  // per window, ends at 192
+  std::int32_t sampleRateHz;
+  std::int16_t longBoundary[23];   // ends at 576
+  std::int16_t shortBoundary[14];  // per window, ends at 192
 };
 // In the order 44100, 48000, 32000, 22050, 24000, 16000, 11025, 12000,
 // 8000 Hz: index 3 * (version - 1) + sampling_frequency.
@@ -29,18 +29,18 @@ extern const ScaleFactorBands kScaleFactorBands[9];
 // One Huffman codeword: `length` bits, the code in the low bits of `bits`,
 // most significant bit sent first. Sign bits are not part of it.
 struct HuffmanCodeword {
-    std::uint8_t length;
-    std::uint32_t bits;
+  std::uint8_t length;
+  std::uint32_t bits;
 };
 
 // Big-value table `number`: `dimension` x `dimension` codewords, index
 // x * dimension + y. Dimension 0 is table 0 (all values 0, no bits);
 // dimension -1 marks tables 4 and 14, which the standard does not use.
 struct HuffmanTable {
-    std::int32_t number;
-    std::int32_t dimension;
-    std::int32_t linbits;
-    const HuffmanCodeword* codes;
+  std::int32_t number;
+  std::int32_t dimension;
+  std::int32_t linbits;
+  const HuffmanCodeword* codes;
 };
 extern const HuffmanTable kHuffmanTables[32];
 
@@ -64,18 +64,18 @@ extern const std::int32_t kSynthesisWindowTimes65536[512];
 // Layer II quantisation class: levels, bits per codeword, and whether three
 // samples share one grouped codeword.
 struct Layer2Class {
-    std::int32_t levels;
-    std::int32_t bits;
-    std::int32_t grouped;
+  std::int32_t levels;
+  std::int32_t bits;
+  std::int32_t grouped;
 };
 extern const Layer2Class kLayer2Classes[17];
 
 // Layer II bit-allocation table: sblimit, nbal per subband and the class
 // (index into kLayer2Classes, -1 for none) of each allocation value.
 struct Layer2AllocationTable {
-    std::int32_t sblimit;
-    std::uint8_t nbal[32];
-    std::int8_t classIndex[32][16];
+  std::int32_t sblimit;
+  std::uint8_t nbal[32];
+  std::int8_t classIndex[32][16];
 };
 // Tables B.2a, B.2b, B.2c, B.2d of ISO/IEC 11172-3 and B.1 of 13818-3.
 extern const Layer2AllocationTable kLayer2AllocationTables[5];

@@ -16,12 +16,12 @@ namespace mpeg {
 inline constexpr int kSynthesisBlocks = 16;
 
 struct SynthesisState {
-    // history[channel][block][i]: the 64 matrixed values V[i] of a block,
-    // block index counted in the ring, the newest at position[channel]. The
-    // values are single-precision results, held widened to double so that
-    // the windowing multiplies them without converting each time.
-    alignas(64) double history[2][kSynthesisBlocks][64];
-    std::int32_t position[2];
+  // history[channel][block][i]: the 64 matrixed values V[i] of a block,
+  // block index counted in the ring, the newest at position[channel]. The
+  // values are single-precision results, held widened to double so that
+  // the windowing multiplies them without converting each time.
+  alignas(64) double history[2][kSynthesisBlocks][64];
+  std::int32_t position[2];
 };
 
 // Clears both channels' history and positions.
@@ -30,8 +30,8 @@ void clearSynthesis(SynthesisState& state);
 // Synthesises one block of 32 subband samples of one channel, read
 // `sampleStride` floats apart, into 32 PCM samples written `outputStride`
 // samples apart (16-bit little-endian), and moves the channel's position.
-void synthesizeBlock(SynthesisState& state, int channel, const float* subbandSamples, int sampleStride,
-                     std::uint8_t* output, int outputStride);
+void synthesizeBlock(SynthesisState& state, int channel, const float* subbandSamples,
+                     int sampleStride, std::uint8_t* output, int outputStride);
 
 // Synthesises `blockCount` blocks of one channel. `subbandSamples` holds the
 // blocks one after another, 32 values each (block-major). PCM goes to
@@ -47,6 +47,7 @@ std::int16_t sumToSample(double sum);
 // Interleaves `count` 16-bit samples of two channels (a multiple of 8;
 // `left` and `right` 16-byte aligned) into `output`, left first. The
 // samples are moved as they are, whatever the byte order.
-void interleaveChannels(const std::uint16_t* left, const std::uint16_t* right, int count, std::uint8_t* output);
+void interleaveChannels(const std::uint16_t* left, const std::uint16_t* right, int count,
+                        std::uint8_t* output);
 
 }  // namespace mpeg

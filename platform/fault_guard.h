@@ -24,7 +24,8 @@ bool Run(const uint8_t* begin, size_t length, void (*fn)(void*), void* arg);
 // Runs a callable the same way.
 template <typename F>
 bool Guard(const uint8_t* begin, size_t length, F&& f) {
-  return Run(begin, length, [](void* p) { (*static_cast<F*>(p))(); }, &f);
+  return Run(
+      begin, length, [](void* p) { (*static_cast<F*>(p))(); }, &f);
 }
 
 }  // namespace fault_guard

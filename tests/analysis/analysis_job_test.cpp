@@ -32,7 +32,8 @@ class MessageQueue : public MessageTarget {
   // (under a sanitizer, say) it may get no processor for a long while.
   bool WaitForFinals(size_t finals) {
     std::unique_lock<std::mutex> lock(mutex_);
-    return changed_.wait_for(lock, std::chrono::minutes(10), [&] { return CountFinals() >= finals; });
+    return changed_.wait_for(lock, std::chrono::minutes(10),
+                             [&] { return CountFinals() >= finals; });
   }
   std::vector<Message> Messages() {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -108,7 +109,8 @@ TEST(AnalysisJob, SingleFrameFileWhoseEstimateIsZeroFails) {
   // One frame: its estimate is 1 + 0 - 1 = 0 frames, which the completeness
   // rule cannot divide by; such a file is reported as failed.
   AnalysisJob job;
-  std::vector<Message> m = RunToTheEnd(job, WriteTempFile("one_frame.mp3", SilentStream(kStereo44, 1)));
+  std::vector<Message> m =
+      RunToTheEnd(job, WriteTempFile("one_frame.mp3", SilentStream(kStereo44, 1)));
   ASSERT_EQ(m.size(), 2u);
   EXPECT_EQ(m[0].id, AnalysisJob::kAnalysisProgress);
   EXPECT_EQ(m[0].lParam, 0);

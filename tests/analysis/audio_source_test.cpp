@@ -39,8 +39,8 @@ Opened ReadAll(const std::string& path) {
   return o;
 }
 
-const FrameShape kStereo44{};                                      // 128 kbit/s, 417 bytes
-const FrameShape kMono48{1, 5, 1, 0, 3};                          // 64 kbit/s, 48000 Hz mono
+const FrameShape kStereo44{};             // 128 kbit/s, 417 bytes
+const FrameShape kMono48{1, 5, 1, 0, 3};  // 64 kbit/s, 48000 Hz mono
 
 }  // namespace
 
@@ -79,7 +79,9 @@ TEST(AudioSource, TrailingId3v1TagIsNotAudio) {
   // The 128-byte tag holds a complete 104-byte frame: it must never decode.
   FrameShape low{1, 1, 0, 0, 1};  // 32 kbit/s: 104 bytes
   Bytes tag(128, 0);
-  tag[0] = 'T'; tag[1] = 'A'; tag[2] = 'G';
+  tag[0] = 'T';
+  tag[1] = 'A';
+  tag[2] = 'G';
   Bytes inner = SilentLayer3Frame(low);
   std::copy(inner.begin(), inner.end(), tag.begin() + 4);
   Opened o = ReadAll(WriteTempFile("v1.mp3", Concat({SilentStream(low, 20), tag})));
@@ -96,7 +98,8 @@ TEST(AudioSource, HeaderWindowComesFromTheFirstHeader) {
   } cases[] = {{kStereo44, 417}, {FrameShape{3, 1, 2, 0, 3}, 72}, {kMono48, 192}};
   for (const Case& c : cases) {
     AudioSource source;
-    ASSERT_EQ(source.Open(WriteTempFile("window.mp3", SilentStream(c.shape, 5))), AudioSource::kOpened);
+    ASSERT_EQ(source.Open(WriteTempFile("window.mp3", SilentStream(c.shape, 5))),
+              AudioSource::kOpened);
     EXPECT_EQ(source.HeaderWindow(), c.window);
   }
 }

@@ -35,7 +35,8 @@ Bytes ClickWave(uint32_t sampleRate, uint32_t seconds) {
   PutLe(b, frames * 4, 4);
   for (uint32_t i = 0; i < frames; ++i) {
     const uint32_t sinceBeat = i % (sampleRate / 2);
-    const double v = sinceBeat < 400 ? 20000.0 * std::exp(-sinceBeat / 80.0) * ((i & 1) ? 1 : -1) : 0;
+    const double v =
+        sinceBeat < 400 ? 20000.0 * std::exp(-sinceBeat / 80.0) * ((i & 1) ? 1 : -1) : 0;
     const auto s = static_cast<uint16_t>(static_cast<int16_t>(v));
     PutLe(b, s, 2);
     PutLe(b, s, 2);

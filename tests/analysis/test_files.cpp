@@ -42,7 +42,8 @@ Bytes SilentLayer3Frame(const FrameShape& s) {
   const uint8_t nibble = s.version == 3 ? 0xE0 : 0xF0;
   const uint8_t id = s.version == 1 ? 0x08 : 0x00;
   frame[1] = static_cast<uint8_t>(nibble | id | 0x02 /* Layer III */ | 0x01 /* no CRC */);
-  frame[2] = static_cast<uint8_t>((s.bitrateIndex << 4) | (s.sampleRateIndex << 2) | (s.padding << 1));
+  frame[2] =
+      static_cast<uint8_t>((s.bitrateIndex << 4) | (s.sampleRateIndex << 2) | (s.padding << 1));
   frame[3] = static_cast<uint8_t>((s.mode << 6) | 0x04);
   return frame;
 }
@@ -66,10 +67,9 @@ Bytes XingFrame(const FrameShape& s, uint32_t frames, uint32_t bytes) {
 }
 
 Bytes Id3v2Tag(uint32_t size, uint8_t flags, uint8_t fill) {
-  const uint8_t sizeBytes[4] = {static_cast<uint8_t>((size >> 21) & 0x7F),
-                                static_cast<uint8_t>((size >> 14) & 0x7F),
-                                static_cast<uint8_t>((size >> 7) & 0x7F),
-                                static_cast<uint8_t>(size & 0x7F)};
+  const uint8_t sizeBytes[4] = {
+      static_cast<uint8_t>((size >> 21) & 0x7F), static_cast<uint8_t>((size >> 14) & 0x7F),
+      static_cast<uint8_t>((size >> 7) & 0x7F), static_cast<uint8_t>(size & 0x7F)};
   const bool footer = (flags & 0x10) != 0;
   Bytes tag(10 + size + (footer ? 10 : 0), fill);
   std::memcpy(tag.data(), "ID3\x04\x00", 5);

@@ -14,7 +14,7 @@ struct FrameShape {
   int bitrateIndex = 9;     // 128 kbit/s for MPEG-1
   int sampleRateIndex = 0;  // 44100 Hz for MPEG-1
   int padding = 0;
-  int mode = 1;             // joint stereo
+  int mode = 1;  // joint stereo
 };
 
 // Length in bytes of a Layer III frame of this shape.

@@ -35,13 +35,17 @@ TEST(AnalyzeOptions, AcceptsEveryOptionInBothSpellings) {
 }
 
 TEST(AnalyzeOptions, RefusesWhatIsOutOfRangeOrUnknown) {
-  const std::vector<std::vector<std::string>> bad = {
-      {},                                // no path
-      {"--jobs", "0", "a"},              {"--jobs", "2.5", "a"},
-      {"--min-tempo", "29.9", "a"},      {"--min-tempo", "121", "a"},
-      {"--max-tempo", "119", "a"},       {"--max-tempo", "241", "a"},
-      {"--max-tempo", "nan", "a"},       {"--format", "xml", "a"},
-      {"--frobnicate", "a"},             {"a", "--jobs"}};
+  const std::vector<std::vector<std::string>> bad = {{},  // no path
+                                                     {"--jobs", "0", "a"},
+                                                     {"--jobs", "2.5", "a"},
+                                                     {"--min-tempo", "29.9", "a"},
+                                                     {"--min-tempo", "121", "a"},
+                                                     {"--max-tempo", "119", "a"},
+                                                     {"--max-tempo", "241", "a"},
+                                                     {"--max-tempo", "nan", "a"},
+                                                     {"--format", "xml", "a"},
+                                                     {"--frobnicate", "a"},
+                                                     {"a", "--jobs"}};
   for (const auto& args : bad) {
     AnalyzeOptions o;
     std::string error;
@@ -56,7 +60,8 @@ TEST(ResultFormat, TextCsvAndJsonLines) {
   EXPECT_EQ(FormatResult(ok, OutputFormat::kText), "127.78\t/music/a,b \"c\".mp3");
   EXPECT_EQ(FormatResult(bad, OutputFormat::kText), "failed\t/music/x.mp3");
   EXPECT_EQ(FormatHeader(OutputFormat::kCsv), "path,bpm,status,duration,sample_rate");
-  EXPECT_EQ(FormatResult(ok, OutputFormat::kCsv), "\"/music/a,b \"\"c\"\".mp3\",127.78,ok,61.500,44100");
+  EXPECT_EQ(FormatResult(ok, OutputFormat::kCsv),
+            "\"/music/a,b \"\"c\"\".mp3\",127.78,ok,61.500,44100");
   EXPECT_EQ(FormatResult(bad, OutputFormat::kCsv), "/music/x.mp3,,failed,0.000,");
   EXPECT_EQ(FormatResult(ok, OutputFormat::kJson),
             "{\"path\":\"/music/a,b \\\"c\\\".mp3\",\"bpm\":127.78,\"status\":\"ok\","
@@ -79,15 +84,16 @@ TEST(FileCollector, FoldersGiveTheirAudioFilesSortedAndFilesStayAsGiven) {
   fs::remove_all(root);
   fs::create_directories(root / "b" / "deeper");
   fs::create_directories(root / "a");
-  for (const char* name : {"b/2.mp3", "b/deeper/1.MP3", "a/z.wav", "a/cover.jpg", "a/x.mp3.bak", "top.Mp2"})
+  for (const char* name :
+       {"b/2.mp3", "b/deeper/1.MP3", "a/z.wav", "a/cover.jpg", "a/x.mp3.bak", "top.Mp2"})
     std::fclose(std::fopen((root / name).c_str(), "w"));
   fs::create_directory_symlink(root, root / "b" / "loop");  // must not be followed
-  std::vector<CollectedFile> files =
-      CollectFiles({(root / "a" / "cover.jpg").string(), root.string(), (root / "missing.mp3").string()});
+  std::vector<CollectedFile> files = CollectFiles(
+      {(root / "a" / "cover.jpg").string(), root.string(), (root / "missing.mp3").string()});
   std::vector<std::string> paths;
   for (const auto& f : files) paths.push_back(f.path.substr(root.string().size()));
-  EXPECT_EQ(paths, (std::vector<std::string>{"/a/cover.jpg", "/a/z.wav", "/b/2.mp3", "/b/deeper/1.MP3",
-                                             "/top.Mp2", "/missing.mp3"}));
+  EXPECT_EQ(paths, (std::vector<std::string>{"/a/cover.jpg", "/a/z.wav", "/b/2.mp3",
+                                             "/b/deeper/1.MP3", "/top.Mp2", "/missing.mp3"}));
   EXPECT_TRUE(files[0].error.empty());
   EXPECT_FALSE(files.back().error.empty());
   fs::remove_all(root);

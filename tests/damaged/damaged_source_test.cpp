@@ -63,8 +63,8 @@ Decoded DecodeFile(const std::string& path) {
     r.offset = source.LastFrameOffset();
     const mpeg::StreamInfo& i = b->info;
     r.end = r.offset + static_cast<uint64_t>(i.tagFrameLength != 0 ? i.tagFrameLength
-                                             : i.padding ? i.maxFrameLength
-                                                         : i.minFrameLength);
+                                             : i.padding           ? i.maxFrameLength
+                                                                   : i.minFrameLength);
     r.sampleRate = i.outSampleRate;
     r.pcmHash = Hash(b->pcm, b->pcmBytes);
     d.blocks.push_back(r);
@@ -99,9 +99,9 @@ Input LoadInput(const std::string& name) {
   return input;
 }
 
-#define LOAD_OR_SKIP(var, name)                                                          \
-  Input var = LoadInput(name);                                                           \
-  if (InputFolder().empty()) GTEST_SKIP() << "TEMPYRA_DAMAGED_INPUTS is not set";        \
+#define LOAD_OR_SKIP(var, name)                                                   \
+  Input var = LoadInput(name);                                                    \
+  if (InputFolder().empty()) GTEST_SKIP() << "TEMPYRA_DAMAGED_INPUTS is not set"; \
   ASSERT_TRUE(var.ok) << name << " is missing or does not decode in " << InputFolder()
 
 // The work of one damaged file against the frames of the intact one: no
@@ -120,7 +120,8 @@ void ExpectBoundedWork(const Decoded& damaged, size_t intactFrames, size_t bytes
   EXPECT_LE(damaged.work.headerReads, 2 * bytes + 2 * intactFrames + 8) << what;
   const double perFrame = static_cast<double>(damaged.work.frameDecodes) / intactFrames;
   const double perByte = static_cast<double>(damaged.work.headerReads) / bytes;
-  if (perFrame > gWorst.decodesPerFrame) gWorst.decodesPerFrame = perFrame, gWorst.decodesCase = what;
+  if (perFrame > gWorst.decodesPerFrame)
+    gWorst.decodesPerFrame = perFrame, gWorst.decodesCase = what;
   if (perByte > gWorst.headerChecksPerByte)
     gWorst.headerChecksPerByte = perByte, gWorst.headerCase = what;
 }
@@ -130,9 +131,10 @@ class WorkReport : public testing::Environment {
  public:
   void TearDown() override {
     if (gWorst.decodesCase.empty()) return;
-    std::printf("worst work: %.3f frame decodes per intact frame (%s), %.3f header checks per byte (%s)\n",
-                gWorst.decodesPerFrame, gWorst.decodesCase.c_str(), gWorst.headerChecksPerByte,
-                gWorst.headerCase.c_str());
+    std::printf(
+        "worst work: %.3f frame decodes per intact frame (%s), %.3f header checks per byte (%s)\n",
+        gWorst.decodesPerFrame, gWorst.decodesCase.c_str(), gWorst.headerChecksPerByte,
+        gWorst.headerCase.c_str());
   }
 };
 const testing::Environment* const kWorkReport = testing::AddGlobalTestEnvironment(new WorkReport);
@@ -156,13 +158,13 @@ TEST(DamagedSource, TruncatedAnywhereKeepsEveryWholeFrameBeforeTheCut) {
   const size_t size = in.bytes.size();
   const size_t audioStart = frames.front().offset;  // after lame's ID3v2 tag
   ASSERT_GT(audioStart, 300u);
-  std::vector<size_t> cuts = {1, 3, 6, 9, 10, audioStart / 2, audioStart, audioStart + 2,
-                              size - 127, size - 64, size - 1};
+  std::vector<size_t> cuts = {
+      1, 3, 6, 9, 10, audioStart / 2, audioStart, audioStart + 2, size - 127, size - 64, size - 1};
   for (size_t k : {size_t{0}, size_t{1}, size_t{10}, frames.size() / 2, frames.size() - 1}) {
-    cuts.push_back(frames[k].offset + 1);                                     // mid-header
+    cuts.push_back(frames[k].offset + 1);  // mid-header
     cuts.push_back(frames[k].offset + 3);
-    cuts.push_back((frames[k].offset + frames[k].end) / 2);                   // mid-frame
-    cuts.push_back(frames[k].end);                                            // on a boundary
+    cuts.push_back((frames[k].offset + frames[k].end) / 2);  // mid-frame
+    cuts.push_back(frames[k].end);                           // on a boundary
   }
   for (size_t at = 1499; at < size; at += 1499) cuts.push_back(at);
   size_t falseFrames = 0;

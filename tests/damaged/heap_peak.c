@@ -26,8 +26,7 @@ static void Count(void* pointer) {
   const long size = (long)malloc_usable_size(pointer);
   const long now = atomic_fetch_add(&liveBytes, size) + size;
   long peak = atomic_load(&peakBytes);
-  while (now > peak && !atomic_compare_exchange_weak(&peakBytes, &peak, now)) {
-  }
+  while (now > peak && !atomic_compare_exchange_weak(&peakBytes, &peak, now)) {}
 }
 
 static void Uncount(void* pointer) {
@@ -68,7 +67,9 @@ void* memalign(size_t alignment, size_t size) {
   return pointer;
 }
 
-void* aligned_alloc(size_t alignment, size_t size) { return memalign(alignment, size); }
+void* aligned_alloc(size_t alignment, size_t size) {
+  return memalign(alignment, size);
+}
 
 int posix_memalign(void** result, size_t alignment, size_t size) {
   void* pointer = memalign(alignment, size);

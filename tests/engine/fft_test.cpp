@@ -65,8 +65,7 @@ void ExpectClose(const Complex& got, const Complex& want, double tolerance) {
 }
 
 int Transform(Complex& x, std::vector<int> dims, int sign, double scaling = 0) {
-  return fftn(static_cast<int>(dims.size()), dims.data(), x.re.data(), x.im.data(),
-              sign, scaling);
+  return fftn(static_cast<int>(dims.size()), dims.data(), x.re.data(), x.im.data(), sign, scaling);
 }
 
 }  // namespace
@@ -145,7 +144,7 @@ TEST(Fft, FactorsComeInSingletonsOrder) {
       {8, {2, 2, 2}},
       {7, {7}},
       {49, {7, 7}},
-      {9801, {3, 3, 11, 11, 3, 3}},            // 3^4 x 11^2: odd squares
+      {9801, {3, 3, 11, 11, 3, 3}},                          // 3^4 x 11^2: odd squares
       {size_t(1) << 22, {4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4}},  // eleven: the most
       {2 * 3 * 5 * 7 * 11 * 13, {2, 3, 5, 7, 11, 13}},
   };
@@ -240,9 +239,9 @@ TEST(Fft, FailuresWriteOneLineAndReturnMinusOne) {
   // 2^24 = 16^6 needs six 4s mirrored: twelve factors. The factorisation
   // fails before any element is touched.
   testing::internal::CaptureStderr();
-  EXPECT_EQ(fftradix(re.data(), im.data(), size_t(1) << 24, size_t(1) << 24,
-                     size_t(1) << 24, 1, 8, 8),
-            -1);
+  EXPECT_EQ(
+      fftradix(re.data(), im.data(), size_t(1) << 24, size_t(1) << 24, size_t(1) << 24, 1, 8, 8),
+      -1);
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "Error: fftradix() - exceeded number of factors\n");
 
@@ -250,8 +249,7 @@ TEST(Fft, FailuresWriteOneLineAndReturnMinusOne) {
   fft_release_scratch();
   testing::internal::CaptureStderr();
   EXPECT_EQ(fftradix(re.data(), im.data(), 7, 7, 7, 1, 3, 7), -1);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
-            "Error: fftradix() - insufficient memory.\n");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error: fftradix() - insufficient memory.\n");
 }
 
 TEST(Fft, WorksAgainAfterReleasingItsMemory) {

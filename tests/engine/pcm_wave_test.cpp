@@ -14,7 +14,9 @@ using Bytes = std::vector<uint8_t>;
 void Le(Bytes& b, uint32_t v, int n) {
   for (int i = 0; i < n; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
-void Text(Bytes& b, const char* t) { b.insert(b.end(), t, t + std::strlen(t)); }
+void Text(Bytes& b, const char* t) {
+  b.insert(b.end(), t, t + std::strlen(t));
+}
 
 struct Format {
   uint16_t tag = 1, channels = 2;
@@ -48,7 +50,9 @@ Bytes Wave(const Format& f, uint32_t dataBytes, uint32_t claimedDataBytes, bool 
   return b;
 }
 
-bool Find(const Bytes& b, PcmWave* w) { return FindPcmWave(b.data(), static_cast<uint32_t>(b.size()), w); }
+bool Find(const Bytes& b, PcmWave* w) {
+  return FindPcmWave(b.data(), static_cast<uint32_t>(b.size()), w);
+}
 
 }  // namespace
 

@@ -18,8 +18,7 @@ void Feed(TempoDetector& detector, const std::vector<uint8_t>& pcm, uint32_t rat
   const size_t blockBytes = blockFrames * frameBytes;
   for (size_t at = 0; at < pcm.size(); at += blockBytes) {
     size_t n = std::min(blockBytes, pcm.size() - at);
-    detector.FeedBlock(pcm.data() + at, static_cast<uint32_t>(n), rate, frameBytes,
-                       channels);
+    detector.FeedBlock(pcm.data() + at, static_cast<uint32_t>(n), rate, frameBytes, channels);
   }
 }
 
@@ -117,12 +116,12 @@ TEST(TempoDetector, EightBitSamplesAreSignedBytes) {
 TEST(TempoDetector, OddInputIsHarmless) {
   TempoDetector detector;
   std::vector<uint8_t> pcm = BeatPcm(44100, 22050, 100000, 2);
-  detector.FeedBlock(pcm.data(), 3, 44100, 4, 2);                    // less than a frame
-  detector.FeedBlock(pcm.data(), 0, 44100, 4, 2);                    // nothing
-  detector.FeedBlock(pcm.data(), 4000, 44100, 0, 2);                 // no frame size
-  detector.FeedBlock(pcm.data(), 4000, 15, 4, 2);                    // no segment length
-  detector.FeedBlock(pcm.data(), 4000, 44100, 6, 2);                 // 24-bit: not read
-  detector.FeedBlock(pcm.data(), 4000, 500, 2, 1);                   // segments under 64
+  detector.FeedBlock(pcm.data(), 3, 44100, 4, 2);     // less than a frame
+  detector.FeedBlock(pcm.data(), 0, 44100, 4, 2);     // nothing
+  detector.FeedBlock(pcm.data(), 4000, 44100, 0, 2);  // no frame size
+  detector.FeedBlock(pcm.data(), 4000, 15, 4, 2);     // no segment length
+  detector.FeedBlock(pcm.data(), 4000, 44100, 6, 2);  // 24-bit: not read
+  detector.FeedBlock(pcm.data(), 4000, 500, 2, 1);    // segments under 64
   detector.FeedBlock(pcm.data(), static_cast<uint32_t>(pcm.size()), 48000, 4, 2);  // rate change
   EXPECT_TRUE(AllZero(Spectrum(detector)));
 }

@@ -10,7 +10,7 @@ TEST(TempoFolding, DoublesUpToTheMinimumAndHalvesDownToTheMaximum) {
   EXPECT_DOUBLE_EQ(FoldTempo(70.3, 80.0, std::nullopt), 140.6);
   EXPECT_DOUBLE_EQ(FoldTempo(250.0, std::nullopt, 240.0), 125.0);
   EXPECT_DOUBLE_EQ(FoldTempo(20.0, 90.0, std::nullopt), 160.0);
-  EXPECT_DOUBLE_EQ(FoldTempo(80.0, 80.0, 160.0), 80.0);    // limits themselves stay
+  EXPECT_DOUBLE_EQ(FoldTempo(80.0, 80.0, 160.0), 80.0);  // limits themselves stay
   EXPECT_DOUBLE_EQ(FoldTempo(160.0, 80.0, 160.0), 160.0);
   EXPECT_DOUBLE_EQ(FoldTempo(127.8, std::nullopt, std::nullopt), 127.8);
 }

@@ -11,7 +11,7 @@
 
 struct BeatStreamShape {
   uint32_t sampleRate = 44100;
-  uint32_t interval = 22050;      // samples from one burst to the next
+  uint32_t interval = 22050;  // samples from one burst to the next
   uint32_t totalSamples = 2690100;
   uint32_t burstLength = 441;
   double amplitude = 16000.0;

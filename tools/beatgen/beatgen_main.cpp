@@ -26,7 +26,8 @@ int main(int argc, char** argv) {
   shape.sampleRate = static_cast<uint32_t>(std::strtoul(argv[2], nullptr, 10));
   shape.interval = static_cast<uint32_t>(std::strtoul(argv[3], nullptr, 10));
   shape.totalSamples = static_cast<uint32_t>(std::strtoul(argv[4], nullptr, 10));
-  const uint32_t channels = argc > 5 ? static_cast<uint32_t>(std::strtoul(argv[5], nullptr, 10)) : 1;
+  const uint32_t channels =
+      argc > 5 ? static_cast<uint32_t>(std::strtoul(argv[5], nullptr, 10)) : 1;
   if (shape.sampleRate < 8000 || shape.sampleRate > 192000 || channels < 1 || channels > 2 ||
       shape.totalSamples > 100000000u) {
     std::fprintf(stderr, "tempyra-beatgen: rate, length or channel count out of range\n");

@@ -36,22 +36,22 @@ void AddKick(std::vector<double>& out, size_t at, double rate, double gain) {
   }
 }
 
-void AddNoiseHit(std::vector<double>& out, size_t at, double rate, double gain,
-                 double seconds, double decay, double highpass, Noise& noise) {
+void AddNoiseHit(std::vector<double>& out, size_t at, double rate, double gain, double seconds,
+                 double decay, double highpass, Noise& noise) {
   double previous = 0, low = 0;
   const double a = std::exp(-kTwoPi * highpass / rate);
   for (size_t i = 0; i < static_cast<size_t>(seconds * rate) && at + i < out.size(); ++i) {
     double x = noise.Next();
-    low = a * low + (1 - a) * x;       // one-pole low-pass ...
-    double high = x - low;             // ... subtracted: a high-pass
+    low = a * low + (1 - a) * x;  // one-pole low-pass ...
+    double high = x - low;        // ... subtracted: a high-pass
     double y = 0.5 * (high + previous);
     previous = high;
     out[at + i] += gain * y * std::exp(-(i / rate) * decay);
   }
 }
 
-void AddBass(std::vector<double>& out, size_t at, size_t length, double rate,
-             double freq, double gain) {
+void AddBass(std::vector<double>& out, size_t at, size_t length, double rate, double freq,
+             double gain) {
   double phase = 0, smooth = 0;
   for (size_t i = 0; i < length && at + i < out.size(); ++i) {
     phase += freq / rate;
@@ -71,7 +71,8 @@ void WriteLe(std::FILE* f, uint32_t value, int bytes) {
 
 int main(int argc, char** argv) {
   if (argc < 4) {
-    std::fprintf(stderr, "usage: tempyra-drumgen OUT.wav BPM SECONDS [RATE] [house|breaks|steady]\n");
+    std::fprintf(stderr,
+                 "usage: tempyra-drumgen OUT.wav BPM SECONDS [RATE] [house|breaks|steady]\n");
     return 2;
   }
   const double bpm = std::atof(argv[2]);
@@ -96,8 +97,10 @@ int main(int argc, char** argv) {
       if (inBar == 2 && b % 8 == 6) AddKick(left, half, rate, 0.7);
       if (inBar == 1 || inBar == 3) AddNoiseHit(left, at, rate, 0.5, 0.18, 22, 900, noise);
     } else if (style == "steady") {
-      if (inBar % 2 == 0) AddKick(left, at, rate, 0.8);
-      else AddNoiseHit(left, at, rate, 0.5, 0.16, 25, 900, noise);
+      if (inBar % 2 == 0)
+        AddKick(left, at, rate, 0.8);
+      else
+        AddNoiseHit(left, at, rate, 0.5, 0.16, 25, 900, noise);
     } else {
       AddKick(left, at, rate, 0.8);
       if (inBar == 1 || inBar == 3) AddNoiseHit(left, at, rate, 0.3, 0.12, 30, 1200, noise);
@@ -110,7 +113,8 @@ int main(int argc, char** argv) {
   for (size_t i = 0; i < total; ++i) {
     double l = left[i] + 0.4 * right[i], r = left[i] * 0.9 + right[i];
     pcm[2 * i] = static_cast<int16_t>(std::lround(std::max(-1.0, std::min(1.0, l * 0.7)) * 32000));
-    pcm[2 * i + 1] = static_cast<int16_t>(std::lround(std::max(-1.0, std::min(1.0, r * 0.7)) * 32000));
+    pcm[2 * i + 1] =
+        static_cast<int16_t>(std::lround(std::max(-1.0, std::min(1.0, r * 0.7)) * 32000));
   }
   std::FILE* f = std::fopen(argv[1], "wb");
   if (f == nullptr) {

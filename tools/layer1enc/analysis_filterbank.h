@@ -11,17 +11,17 @@
 namespace tempyra::layer1enc {
 
 class AnalysisFilterbank {
-public:
-    AnalysisFilterbank();
+ public:
+  AnalysisFilterbank();
 
-    // input: 32 consecutive samples, oldest first, full scale 1.0.
-    // subbands: 32 subband samples, subband 0 (lowest) first.
-    void process(const double* input, double* subbands);
+  // input: 32 consecutive samples, oldest first, full scale 1.0.
+  // subbands: 32 subband samples, subband 0 (lowest) first.
+  void process(const double* input, double* subbands);
 
-private:
-    std::array<double, 512> history_{};  // history_[0] is the newest sample
-    std::array<double, 512> window_{};
-    std::array<std::array<double, 64>, 32> matrix_{};
+ private:
+  std::array<double, 512> history_{};  // history_[0] is the newest sample
+  std::array<double, 512> window_{};
+  std::array<std::array<double, 64>, 32> matrix_{};
 };
 
 }  // namespace tempyra::layer1enc

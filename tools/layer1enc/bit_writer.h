@@ -9,19 +9,19 @@
 namespace tempyra::layer1enc {
 
 class BitWriter {
-public:
-    explicit BitWriter(std::size_t bytes) : data_(bytes, 0) {}
+ public:
+  explicit BitWriter(std::size_t bytes) : data_(bytes, 0) {}
 
-    void write(uint32_t value, int bits);
-    std::size_t position() const { return position_; }
-    std::vector<uint8_t>& bytes() { return data_; }
+  void write(uint32_t value, int bits);
+  std::size_t position() const { return position_; }
+  std::vector<uint8_t>& bytes() { return data_; }
 
-    // CRC of `bits` bits starting at bit position `start`.
-    uint16_t crc(std::size_t start, std::size_t bits, uint16_t initial = 0xFFFF) const;
+  // CRC of `bits` bits starting at bit position `start`.
+  uint16_t crc(std::size_t start, std::size_t bits, uint16_t initial = 0xFFFF) const;
 
-private:
-    std::vector<uint8_t> data_;
-    std::size_t position_ = 0;
+ private:
+  std::vector<uint8_t> data_;
+  std::size_t position_ = 0;
 };
 
 }  // namespace tempyra::layer1enc

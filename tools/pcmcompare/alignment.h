@@ -15,20 +15,21 @@
 namespace tempyra::pcmcompare {
 
 struct AlignmentRequest {
-    std::size_t frameSamples = 1152;  // samples per channel in one frame
-    int searchFrames = 8;             // offsets up to this many frames either way
-    bool allowFine = true;
+  std::size_t frameSamples = 1152;  // samples per channel in one frame
+  int searchFrames = 8;             // offsets up to this many frames either way
+  bool allowFine = true;
 };
 
 struct Alignment {
-    // ours[i + offset] pairs with reference[i] (per-channel sample index).
-    long offset = 0;
-    bool fine = false;     // found by the sample-by-sample search
-    double error = 1.0;    // normalised difference energy at that offset (0 = equal)
-    bool found = false;    // false when no offset overlaps with signal energy
+  // ours[i + offset] pairs with reference[i] (per-channel sample index).
+  long offset = 0;
+  bool fine = false;   // found by the sample-by-sample search
+  double error = 1.0;  // normalised difference energy at that offset (0 = equal)
+  bool found = false;  // false when no offset overlaps with signal energy
 };
 
-Alignment findAlignment(const PcmData& ours, const PcmData& reference, const AlignmentRequest& request);
+Alignment findAlignment(const PcmData& ours, const PcmData& reference,
+                        const AlignmentRequest& request);
 
 // Normalised difference energy sum (a-b)^2 / sum (a^2 + b^2) of ours shifted
 // by offset against reference, over reference frames [begin, end) where both

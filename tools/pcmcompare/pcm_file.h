@@ -18,19 +18,19 @@ enum class SampleFormat { S16, F32 };
 enum class FloatRounding { TowardZero, Nearest };
 
 struct PcmData {
-    int channels = 1;
-    std::vector<int32_t> samples;  // interleaved
+  int channels = 1;
+  std::vector<int32_t> samples;  // interleaved
 
-    std::size_t frames() const { return samples.size() / static_cast<std::size_t>(channels); }
-    int32_t at(std::size_t frame, int channel) const {
-        return samples[frame * static_cast<std::size_t>(channels) + static_cast<std::size_t>(channel)];
-    }
+  std::size_t frames() const { return samples.size() / static_cast<std::size_t>(channels); }
+  int32_t at(std::size_t frame, int channel) const {
+    return samples[frame * static_cast<std::size_t>(channels) + static_cast<std::size_t>(channel)];
+  }
 };
 
 // Reads a whole raw file. A trailing partial sample or partial channel group
 // is dropped. Returns false with a message in error when the file cannot be read.
-bool readPcm(const std::string& path, SampleFormat format, FloatRounding rounding, int channels, PcmData& data,
-             std::string& error);
+bool readPcm(const std::string& path, SampleFormat format, FloatRounding rounding, int channels,
+             PcmData& data, std::string& error);
 
 // Converts one float sample (full scale 1.0) to a 16-bit value by the rule.
 int32_t floatToPcm16(float value, FloatRounding rounding);

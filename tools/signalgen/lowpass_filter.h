@@ -12,19 +12,19 @@
 namespace tempyra::testsignal {
 
 class LowpassFilter {
-public:
-    // stopHz: start of the stop band; transitionHz: width of the transition
-    // band below it; attenuationDb: stop-band attenuation.
-    LowpassFilter(double sampleRate, double stopHz, double transitionHz, double attenuationDb = 90.0);
+ public:
+  // stopHz: start of the stop band; transitionHz: width of the transition
+  // band below it; attenuationDb: stop-band attenuation.
+  LowpassFilter(double sampleRate, double stopHz, double transitionHz, double attenuationDb = 90.0);
 
-    // Filters the whole signal with zero phase (the filter is centred), so the
-    // output is as long as the input and not delayed.
-    std::vector<double> apply(const std::vector<double>& input) const;
+  // Filters the whole signal with zero phase (the filter is centred), so the
+  // output is as long as the input and not delayed.
+  std::vector<double> apply(const std::vector<double>& input) const;
 
-    const std::vector<double>& taps() const { return taps_; }
+  const std::vector<double>& taps() const { return taps_; }
 
-private:
-    std::vector<double> taps_;
+ private:
+  std::vector<double> taps_;
 };
 
 }  // namespace tempyra::testsignal

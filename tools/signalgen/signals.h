@@ -14,12 +14,12 @@
 namespace tempyra::testsignal {
 
 struct SignalRequest {
-    std::string kind;       // sweep, noise, drums, chord, silence, tone, mix
-    int sampleRate = 44100;
-    std::size_t length = 0;  // samples
-    uint32_t seed = 1;
-    int variant = 0;         // 0 or 1: a second, different signal of the same kind
-    double toneHz = 1000.0;  // frequency of the "tone" kind
+  std::string kind;  // sweep, noise, drums, chord, silence, tone, mix
+  int sampleRate = 44100;
+  std::size_t length = 0;  // samples
+  uint32_t seed = 1;
+  int variant = 0;         // 0 or 1: a second, different signal of the same kind
+  double toneHz = 1000.0;  // frequency of the "tone" kind
 };
 
 // Names of all kinds, for the usage text.
@@ -37,12 +37,12 @@ void applyEdgeFades(std::vector<double>& samples, std::size_t silent, std::size_
 // Small deterministic pseudo-random generator (xorshift64*), so the signals do
 // not depend on the standard library's distributions.
 class NoiseSource {
-public:
-    explicit NoiseSource(uint64_t seed);
-    double uniform();   // in [-1, 1)
-    double gaussian();  // zero mean, unit variance
-private:
-    uint64_t state_;
+ public:
+  explicit NoiseSource(uint64_t seed);
+  double uniform();   // in [-1, 1)
+  double gaussian();  // zero mean, unit variance
+ private:
+  uint64_t state_;
 };
 
 }  // namespace tempyra::testsignal

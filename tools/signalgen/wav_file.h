@@ -12,14 +12,14 @@
 namespace tempyra::testsignal {
 
 struct WavAudio {
-    int sampleRate = 0;
-    int channels = 0;
-    // Interleaved samples, left first for two channels.
-    std::vector<int16_t> samples;
+  int sampleRate = 0;
+  int channels = 0;
+  // Interleaved samples, left first for two channels.
+  std::vector<int16_t> samples;
 
-    std::size_t framesPerChannel() const {
-        return channels > 0 ? samples.size() / static_cast<std::size_t>(channels) : 0;
-    }
+  std::size_t framesPerChannel() const {
+    return channels > 0 ? samples.size() / static_cast<std::size_t>(channels) : 0;
+  }
 };
 
 // Writes the audio as a 16-bit PCM WAV file. Returns false (with a message in
