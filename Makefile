@@ -1,20 +1,22 @@
 # Tempyra's two everyday commands, `make demo` and `make test`, work on a fresh
 # Debian 12 machine: they install what is missing, build and run.
 #
-#   make build   configure into build/ and build (Release)
-#   make test    build and run every test
+#   make build   configure into build/ and build the programs (Release)
+#   make test    check the code style, build with the tests and run every test
 #   make demo    build and analyse the bundled demo tracks
 #   make bench   build and run the benchmarks
 #   make fuzz    fuzz every target for FUZZ_LONG seconds (default 1800)
+#   make format  apply the code style of .clang-format to every file
 
 BUILD      ?= build
 BUILD_TYPE ?= Release
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 
-# Debian packages the build, the tests and the reference checks need.
-PACKAGES := build-essential cmake pkg-config libgtest-dev libgmock-dev \
-            libbenchmark-dev mpg123 lame twolame ffmpeg \
-            clang libclang-rt-14-dev
+# Debian packages the programs need to build, and those the tests, the
+# reference checks and the benchmarks need beside them.
+PACKAGES      := build-essential cmake pkg-config
+TEST_PACKAGES := libgtest-dev libgmock-dev libbenchmark-dev mpg123 lame twolame ffmpeg \
+                 clang libclang-rt-14-dev clang-format
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
@@ -22,13 +24,24 @@ SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 FUZZ_SECONDS ?= 60
 FUZZ_LONG    ?= 1800
 
-.PHONY: all deps build test test-asan test-tsan test-fuzz fuzz demo bench fuzz-build clean
+# Options of the checking builds: tests and benchmarks on, warnings are errors.
+CHECK_OPTIONS := -DTEMPYRA_TESTS=ON -DTEMPYRA_WERROR=ON
+
+.PHONY: all deps test-deps build build-tests test check-format format test-asan test-tsan \
+        test-fuzz fuzz demo bench fuzz-build clean
 
 all: build
 
 deps:
+	@$(MAKE) --no-print-directory install-packages WANT="$(PACKAGES)"
+
+test-deps:
+	@$(MAKE) --no-print-directory install-packages WANT="$(PACKAGES) $(TEST_PACKAGES)"
+
+.PHONY: install-packages
+install-packages:
 	@missing=""; \
-	for p in $(PACKAGES); do \
+	for p in $(WANT); do \
 	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'ok installed' || missing="$$missing $$p"; \
 	done; \
 	if [ -n "$$missing" ]; then \
@@ -41,15 +54,26 @@ build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
 	cmake --build $(BUILD) -j $(JOBS)
 
-test: build
+build-tests: test-deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CHECK_OPTIONS)
+	cmake --build $(BUILD) -j $(JOBS)
+
+check-format: test-deps
+	tools/style/check_format.sh
+
+format: test-deps
+	tools/style/check_format.sh --fix
+
+test: check-format build-tests
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 	$(MAKE) --no-print-directory test-asan
 	$(MAKE) --no-print-directory test-tsan
 	$(MAKE) --no-print-directory test-fuzz
 
 # Every test again, built with AddressSanitizer and UndefinedBehaviorSanitizer.
-test-asan: deps
-	cmake -S . -B $(BUILD)-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTEMPYRA_SANITIZE=address,undefined
+test-asan: test-deps
+	cmake -S . -B $(BUILD)-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTEMPYRA_SANITIZE=address,undefined \
+	  $(CHECK_OPTIONS)
 	cmake --build $(BUILD)-asan -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir $(BUILD)-asan --output-on-failure -j $(JOBS)
@@ -59,15 +83,16 @@ test-asan: deps
 # tempyra-cli analysing a folder of good and damaged files with two jobs.
 TSAN_TARGETS := analysis_tests damaged_tests tempyra-cli tempyra-drumgen tempyra-layer1enc
 TSAN_TESTS   := ^analysis\.AnalysisJob\.|^damaged\.(make_inputs|DamagedSource\.FileTruncatedWhile|cli_load)
-test-tsan: deps
-	cmake -S . -B $(BUILD)-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTEMPYRA_SANITIZE=thread
+test-tsan: test-deps
+	cmake -S . -B $(BUILD)-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTEMPYRA_SANITIZE=thread \
+	  $(CHECK_OPTIONS)
 	cmake --build $(BUILD)-tsan -j $(JOBS) --target $(TSAN_TARGETS)
 	TSAN_OPTIONS=halt_on_error=1 ctest --test-dir $(BUILD)-tsan --output-on-failure -j $(JOBS) \
 	  -R '$(TSAN_TESTS)'
 
 # The libFuzzer targets (clang, ASan + UBSan), FUZZ_SECONDS each.
-fuzz-build: deps
-	cmake -S . -B $(BUILD)-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTEMPYRA_FUZZ=ON \
+fuzz-build: test-deps
+	cmake -S . -B $(BUILD)-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTEMPYRA_FUZZ=ON -DTEMPYRA_WERROR=ON \
 	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
 	cmake --build $(BUILD)-fuzz -j $(JOBS)
 
@@ -80,7 +105,7 @@ fuzz: fuzz-build
 demo: build
 	tools/demo/run_demo.sh $(BUILD)/cli/tempyra-cli demo
 
-bench: build
+bench: build-tests
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
 
 clean:
