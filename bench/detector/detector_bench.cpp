@@ -50,8 +50,9 @@ void BM_DetectorStereo44100(benchmark::State& state) {
     tempo = EstimateTempo(detector.PeriodicitySpectrum(), kRate, 30.0, 240.0);
     benchmark::DoNotOptimize(tempo);
   }
-  state.counters["x_realtime"] = benchmark::Counter(
-      static_cast<double>(kSeconds) * state.iterations(), benchmark::Counter::kIsRate);
+  state.counters["x_realtime"] =
+      benchmark::Counter(static_cast<double>(kSeconds) * static_cast<double>(state.iterations()),
+                         benchmark::Counter::kIsRate);
   state.counters["bpm"] = tempo;
 }
 BENCHMARK(BM_DetectorStereo44100)->Unit(benchmark::kMillisecond);

@@ -118,8 +118,9 @@ void ExpectBoundedWork(const Decoded& damaged, size_t intactFrames, size_t bytes
                        const std::string& what) {
   EXPECT_LE(damaged.work.frameDecodes, 2 * intactFrames + 8) << what;
   EXPECT_LE(damaged.work.headerReads, 2 * bytes + 2 * intactFrames + 8) << what;
-  const double perFrame = static_cast<double>(damaged.work.frameDecodes) / intactFrames;
-  const double perByte = static_cast<double>(damaged.work.headerReads) / bytes;
+  const double perFrame =
+      static_cast<double>(damaged.work.frameDecodes) / static_cast<double>(intactFrames);
+  const double perByte = static_cast<double>(damaged.work.headerReads) / static_cast<double>(bytes);
   if (perFrame > gWorst.decodesPerFrame)
     gWorst.decodesPerFrame = perFrame, gWorst.decodesCase = what;
   if (perByte > gWorst.headerChecksPerByte)

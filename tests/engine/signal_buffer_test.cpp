@@ -85,7 +85,8 @@ TEST(SignalBuffer, ReduceToBinsFollowsTheRunningPosition) {
   // The same reduction again (cached bin edges) and after another length
   // gives the same as a fresh buffer.
   std::vector<double> ramp(3000);
-  for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = std::sin(0.01 * i) * 1e4 + i;
+  for (size_t i = 0; i < ramp.size(); ++i)
+    ramp[i] = std::sin(0.01 * static_cast<double>(i)) * 1e4 + static_cast<double>(i);
   SignalBuffer fresh, reused;
   Fill(fresh, ramp).ReduceToBins(64);
   Fill(reused, std::vector<double>(2756, 1.0)).ReduceToBins(64);

@@ -481,11 +481,12 @@ TEST(Layer12Frame, AFrameOfAnotherLayerIsDecodedByTheStreamsRoutine) {
   // A Layer II stream given Layer III, Layer I and mono frames: in bounds.
   FrameDescription g = frameDescription(2, 1, 14, 0, 0);
   Decoder c(build(g));
-  for (std::uint8_t byte1 : {0xFB, 0xFA, 0xFF, 0xFE, 0xF3, 0xE3}) {
-    for (std::uint8_t byte3 : {0x00, 0x50, 0xC0}) {
+  for (int byte1 : {0xFB, 0xFA, 0xFF, 0xFE, 0xF3, 0xE3}) {
+    for (int byte3 : {0x00, 0x50, 0xC0}) {
       std::vector<std::uint8_t> other(1900);
       for (auto& v : other) v = std::uint8_t(random());
-      other[0] = 0xFF, other[1] = byte1, other[2] = 0xE0, other[3] = byte3;
+      other[0] = 0xFF, other[1] = static_cast<std::uint8_t>(byte1), other[2] = 0xE0,
+      other[3] = static_cast<std::uint8_t>(byte3);
       ASSERT_EQ(c.decode(other), 1);
       EXPECT_EQ(c.outBytes, 4608);
       EXPECT_TRUE(c.guardIntact(4608));

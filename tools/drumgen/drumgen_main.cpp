@@ -29,7 +29,7 @@ struct Noise {
 void AddKick(std::vector<double>& out, size_t at, double rate, double gain) {
   double phase = 0;
   for (size_t i = 0; i < static_cast<size_t>(0.35 * rate) && at + i < out.size(); ++i) {
-    double t = i / rate;
+    double t = static_cast<double>(i) / rate;
     double freq = 45.0 + 110.0 * std::exp(-t * 30.0);
     phase += kTwoPi * freq / rate;
     out[at + i] += gain * std::sin(phase) * std::exp(-t * 9.0);
@@ -46,7 +46,7 @@ void AddNoiseHit(std::vector<double>& out, size_t at, double rate, double gain, 
     double high = x - low;        // ... subtracted: a high-pass
     double y = 0.5 * (high + previous);
     previous = high;
-    out[at + i] += gain * y * std::exp(-(i / rate) * decay);
+    out[at + i] += gain * y * std::exp(-(static_cast<double>(i) / rate) * decay);
   }
 }
 
@@ -58,7 +58,8 @@ void AddBass(std::vector<double>& out, size_t at, size_t length, double rate, do
     phase -= std::floor(phase);
     double saw = 2.0 * phase - 1.0;
     smooth += 0.08 * (saw - smooth);
-    double envelope = std::min(1.0, i / (0.005 * rate)) * std::exp(-(i / rate) * 3.0);
+    double envelope = std::min(1.0, static_cast<double>(i) / (0.005 * rate)) *
+                      std::exp(-(static_cast<double>(i) / rate) * 3.0);
     out[at + i] += gain * smooth * envelope;
   }
 }
@@ -88,7 +89,7 @@ int main(int argc, char** argv) {
   Noise noise;
   const double beat = 60.0 / bpm * rate;  // samples per beat
   const double bassNotes[] = {55.0, 55.0, 65.41, 49.0};
-  for (int b = 0; b * beat < total; ++b) {
+  for (int b = 0; b * beat < static_cast<double>(total); ++b) {
     const size_t at = static_cast<size_t>(std::lround(b * beat));
     const size_t half = static_cast<size_t>(std::lround((b + 0.5) * beat));
     const int inBar = b % 4;

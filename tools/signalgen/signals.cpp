@@ -53,7 +53,7 @@ void drums(const SignalRequest& r, std::vector<double>& out) {
   for (std::size_t n = 0; n < r.length; ++n) {
     const double t = static_cast<double>(n) / fs;
     const long beatIndex = static_cast<long>(t / beat);
-    const double inBeat = t - beatIndex * beat;
+    const double inBeat = t - static_cast<double>(beatIndex) * beat;
     const double eighth = beat / 2.0;
     const double inEighth = t - static_cast<long>(t / eighth) * eighth;
     const double white = noise.gaussian();
@@ -176,7 +176,8 @@ void applyEdgeFades(std::vector<double>& samples, std::size_t silent, std::size_
     if (edge < silent)
       gain = 0.0;
     else if (edge < silent + ramp)
-      gain = 0.5 - 0.5 * std::cos(kPi * static_cast<double>(edge - silent) / ramp);
+      gain = 0.5 -
+             0.5 * std::cos(kPi * static_cast<double>(edge - silent) / static_cast<double>(ramp));
     samples[i] *= gain;
   }
 }
