@@ -17,7 +17,7 @@ JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 # reference checks and the benchmarks need beside them.
 PACKAGES      := build-essential cmake pkg-config
 TEST_PACKAGES := libgtest-dev libgmock-dev libbenchmark-dev mpg123 lame twolame ffmpeg \
-                 clang libclang-rt-14-dev clang-format clang-tidy
+                 clang libclang-rt-14-dev clang-format
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
@@ -66,6 +66,7 @@ format: test-deps
 	tools/style/check_format.sh --fix
 
 tidy: build-tests
+	@$(MAKE) --no-print-directory install-packages WANT=clang-tidy
 	git ls-files '*.cpp' | grep -v -E '^(tests|fuzz|bench)/' | xargs clang-tidy -p $(BUILD) --quiet
 
 test: check-format build-tests
