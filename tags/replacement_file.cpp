@@ -33,7 +33,9 @@ bool WriteAll(int descriptor, const char* data, size_t size) {
 
 }  // namespace
 
-ReplacementFile::~ReplacementFile() { Discard(); }
+ReplacementFile::~ReplacementFile() {
+  Discard();
+}
 
 void ReplacementFile::Discard() {
   if (descriptor_ >= 0) close(descriptor_);
@@ -60,7 +62,8 @@ bool ReplacementFile::Create(const std::string& originalPath, int original, std:
 
   const size_t slash = originalPath.rfind('/');
   const std::string folder = slash == std::string::npos ? "." : originalPath.substr(0, slash);
-  const std::string name = slash == std::string::npos ? originalPath : originalPath.substr(slash + 1);
+  const std::string name =
+      slash == std::string::npos ? originalPath : originalPath.substr(slash + 1);
   // Names are at most 255 bytes: a long name gets a short temporary one.
   std::string pattern =
       folder + "/." + (name.size() <= 200 ? name + "." : std::string()) + "tempyra-XXXXXX";

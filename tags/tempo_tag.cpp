@@ -8,7 +8,6 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <taglib/id3v2framefactory.h>
 #include <taglib/id3v2header.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
@@ -24,6 +23,7 @@
 #include <optional>
 
 #include "tags/audio_comparison.h"
+#include "tags/frame_keeping_factory.h"
 #include "tags/replacement_file.h"
 #include "tags/tempo_text.h"
 
@@ -118,7 +118,8 @@ std::optional<std::string> ReadTbpm(int descriptor, FileKind kind) {
     return TbpmText(*file.ID3v2Tag());
   }
   if (kind != FileKind::kMpeg) return std::nullopt;
-  TagLib::MPEG::File file(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
+  FrameKeepingFactory factory;
+  TagLib::MPEG::File file(&stream, &factory, false);
   if (!file.isValid() || !file.hasID3v2Tag()) return std::nullopt;
   return TbpmText(*file.ID3v2Tag(false));
 }
@@ -129,14 +130,15 @@ enum class SaveOutcome { kSaved, kWouldMoveAudio, kFailed };
 // no other. With `inPlaceOnly`, saves only when the new tag has exactly the
 // old one's size, so that TagLib overwrites the tag's bytes and moves
 // nothing. *audioStart: where the first audio frame begins.
-SaveOutcome SaveMpegTag(int descriptor, const std::string& text, bool inPlaceOnly,
-                        long* audioStart, std::string* error) {
+SaveOutcome SaveMpegTag(int descriptor, const std::string& text, bool inPlaceOnly, long* audioStart,
+                        std::string* error) {
   TagLib::FileStream stream(DuplicateAtStart(descriptor), false);
   if (!stream.isOpen() || stream.readOnly()) {
     *error = "cannot open the file for writing";
     return SaveOutcome::kFailed;
   }
-  TagLib::MPEG::File file(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
+  FrameKeepingFactory factory;  // outlives the file, which reads its tag with it
+  TagLib::MPEG::File file(&stream, &factory, false);
   *audioStart = file.isValid() ? file.firstFrameOffset() : -1;
   if (*audioStart < 0) {
     *error = "no MPEG audio found to tag";
@@ -213,12 +215,12 @@ TempoTagWriting RewriteWithTag(const std::string& path, int original, FileKind k
   // What TagLib wrote, checked on the disk: the tag reads back, the audio is
   // the original's byte for byte.
   const uint64_t originalSize = SizeOf(original);
-  const bool audioKept =
-      kind == FileKind::kMpeg
-          ? audioStart >= 0 && static_cast<uint64_t>(audioStart) <= originalSize &&
-                SameTail(original, copy.Descriptor(),
-                         originalSize - static_cast<uint64_t>(audioStart))
-          : SameWaveChunksApartFromId3(original, copy.Descriptor());
+  const bool audioKept = kind == FileKind::kMpeg
+                             ? audioStart >= 0 &&
+                                   static_cast<uint64_t>(audioStart) <= originalSize &&
+                                   SameTail(original, copy.Descriptor(),
+                                            originalSize - static_cast<uint64_t>(audioStart))
+                             : SameWaveChunksApartFromId3(original, copy.Descriptor());
   if (!audioKept || ReadTbpm(copy.Descriptor(), kind) != text) {
     result.error = "the rewritten file could not be written in full (is the disk full?)";
     return result;

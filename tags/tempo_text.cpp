@@ -6,7 +6,9 @@
 
 namespace {
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\0'; }
+bool IsSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\0';
+}
 
 }  // namespace
 
@@ -46,6 +48,8 @@ std::optional<std::string> FormatTempoText(double bpm, int decimals) {
   std::string text(buffer, end);
   // What other programs read must be the tempo written: 500.4 with no
   // decimals is "500", but 500.5 would be "501", which reads as 5.01.
-  if (!ParseTempoText(text)) return std::nullopt;
+  const std::optional<double> readBack = ParseTempoText(text);
+  if (!readBack || std::fabs(*readBack - bpm) > 0.5 * std::pow(10.0, -decimals) + 1e-9)
+    return std::nullopt;
   return text;
 }
