@@ -7,7 +7,9 @@
 
 namespace {
 
-double Read(const char* text) { return ParseTempoText(text).value_or(-1); }
+double Read(const char* text) {
+  return ParseTempoText(text).value_or(-1);
+}
 
 TEST(TempoText, ReadsWholeDecimalAndHundredthsForms) {
   EXPECT_DOUBLE_EQ(Read("128"), 128);
