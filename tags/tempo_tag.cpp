@@ -8,6 +8,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <taglib/id3v1tag.h>
 #include <taglib/id3v2header.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
@@ -148,6 +149,9 @@ SaveOutcome SaveMpegTag(int descriptor, const std::string& text, bool inPlaceOnl
   TagLib::ID3v2::Tag& tag = *file.ID3v2Tag(true);
   const unsigned oldSize = hadTag ? tag.header()->completeTagSize() : 0;
   const TagLib::ID3v2::Version version = VersionToWrite(hadTag, tag);
+  // Readers take an ID3v2 tag over an ID3v1 tag: a new ID3v2 tag repeats
+  // the ID3v1 tag's title, artist and the rest, or they would seem lost.
+  if (!hadTag && file.hasID3v1Tag()) TagLib::Tag::duplicate(file.ID3v1Tag(), &tag, false);
   SetTbpm(tag, text);
   if (inPlaceOnly && (!hadTag || tag.render(version).size() != oldSize))
     return SaveOutcome::kWouldMoveAudio;

@@ -4,6 +4,9 @@
 // Tags are read and written in MPEG audio files (MP3, MP2, MP1) and in RIFF
 // WAVE files (an ID3v2 chunk). Nothing else of a file changes: no other
 // frame, no other tag (ID3v1, APE, RIFF INFO), and not a byte of the audio.
+// A file with an ID3v1 tag and no ID3v2 tag gets an ID3v2 tag that repeats
+// the ID3v1 tag's fields beside the tempo: readers prefer an ID3v2 tag, and
+// would otherwise show none of them.
 // An existing ID3v2.3 or ID3v2.4 tag keeps its version; a new tag, or an
 // older one, is written as ID3v2.3, which every reader takes.
 //
