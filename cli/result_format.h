@@ -17,8 +17,8 @@ struct TrackResult {
   uint32_t sampleRate = 0;  // 0 when unknown
   std::string reason;       // why it failed, when not ok
   bool tagged = false;      // ok: bpm read from the file's TBPM tag, not measured
-  std::string tagText;      // the TBPM text written (--write-tag), if written
-  std::string tagError;     // why the TBPM tag could not be written
+  std::string tagText{};    // the TBPM text written (--write-tag), if written
+  std::string tagError{};   // why the TBPM tag could not be written
 };
 
 // The line printed before the results, if any (CSV's header); may be empty.
