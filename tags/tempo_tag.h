@@ -18,7 +18,8 @@
 // full disk, leaves the original whole. Files without any write permission
 // bit are read-only to us, even for root.
 //
-// Safe to call from several threads at once for different files.
+// Calls for different files may run at once on several threads (tempyra-cli's
+// workers do); each call opens its file and its TagLib objects of its own.
 #pragma once
 
 #include <string>
