@@ -21,6 +21,7 @@
 #include "engine/file_analysis.h"
 #include "engine/tempo_estimation.h"
 #include "engine/tempo_folding.h"
+#include "tags/tempo_tag.h"
 
 namespace {
 
@@ -38,6 +39,14 @@ TrackResult AnalyseOne(const CollectedFile& file, TempoDetector& detector,
   if (!file.error.empty()) {
     r.reason = file.error;
     return r;
+  }
+  if (options.skipTagged) {
+    const TempoTagReading tag = ReadTempoTag(file.path);
+    if (tag.status == TempoTagReading::Status::kTempo) {
+      r.ok = r.tagged = true;
+      r.bpm = tag.bpm;
+      return r;
+    }
   }
   FileAnalysis a = AnalyseFile(file.path, detector, nullptr, StorePosition, position);
   r.sampleRate = a.sampleRate;
@@ -64,6 +73,13 @@ TrackResult AnalyseOne(const CollectedFile& file, TempoDetector& detector,
   }
   r.ok = true;
   r.bpm = FoldTempo(tempo, options.minTempo, options.maxTempo);
+  if (options.writeTag) {
+    const TempoTagWriting written = WriteTempoTag(file.path, r.bpm, options.tagDecimals);
+    if (written.ok)
+      r.tagText = written.text;
+    else
+      r.tagError = written.error;
+  }
   return r;
 }
 
@@ -168,6 +184,12 @@ int RunAnalyzeCommand(const std::vector<std::string>& args) {
       anyFailed = true;
       if (!options.quiet)
         std::fprintf(stderr, "tempyra-cli: %s: %s\n", r.path.c_str(), r.reason.c_str());
+    }
+    if (!r.tagError.empty()) {
+      anyFailed = true;
+      if (!options.quiet)
+        std::fprintf(stderr, "tempyra-cli: %s: cannot write the BPM tag: %s\n", r.path.c_str(),
+                     r.tagError.c_str());
     }
     std::printf("%s\n", FormatResult(r, options.format).c_str());
     std::fflush(stdout);

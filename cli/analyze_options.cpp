@@ -15,6 +15,13 @@ const char* const kAnalyzeUsage =
     "  --max-tempo Y     halve tempi above Y (120 to 240)\n"
     "  --format F        text (default), csv or json\n"
     "  --quiet           no progress and no reasons on standard error\n"
+    "  --write-tag       write each measured tempo, folded, into the file's ID3v2\n"
+    "                    TBPM tag (MPEG audio and WAV files); nothing else changes;\n"
+    "                    a tag not written is a failure (reason, exit status 1)\n"
+    "  --tag-decimals D  decimals of the tempo written (0 to 2, default 0: the\n"
+    "                    whole number ID3v2 prescribes)\n"
+    "  --skip-tagged     a file whose TBPM tag holds a tempo gives that tempo\n"
+    "                    (status \"tagged\") and is not analysed\n"
     "  --help            this text\n"
     "Each file gives one line: its tempo with two decimals, or \"failed\", a tab,\n"
     "and its path. Exit status: 0 every file analysed, 1 any failed, 2 usage.\n";
@@ -38,6 +45,7 @@ bool ParseAnalyzeOptions(const std::vector<std::string>& args, AnalyzeOptions* o
                          std::string* error) {
   AnalyzeOptions parsed;
   bool onlyPaths = false;
+  bool tagDecimalsGiven = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (onlyPaths || arg.empty() || arg[0] != '-' || arg == "-") {
@@ -56,6 +64,10 @@ bool ParseAnalyzeOptions(const std::vector<std::string>& args, AnalyzeOptions* o
       parsed.quiet = true;
       continue;
     }
+    if (arg == "--write-tag" || arg == "--skip-tagged") {
+      (arg == "--write-tag" ? parsed.writeTag : parsed.skipTagged) = true;
+      continue;
+    }
     // Options with a value: "--name value" or "--name=value".
     std::string name = arg, value;
     size_t equals = arg.find('=');
@@ -63,7 +75,7 @@ bool ParseAnalyzeOptions(const std::vector<std::string>& args, AnalyzeOptions* o
       name = arg.substr(0, equals);
       value = arg.substr(equals + 1);
     } else if (name == "--jobs" || name == "-j" || name == "--min-tempo" || name == "--max-tempo" ||
-               name == "--format") {
+               name == "--format" || name == "--tag-decimals") {
       if (i + 1 >= args.size()) {
         *error = name + " needs a value";
         return false;
@@ -103,10 +115,21 @@ bool ParseAnalyzeOptions(const std::vector<std::string>& args, AnalyzeOptions* o
         *error = "--format takes text, csv or json";
         return false;
       }
+    } else if (name == "--tag-decimals") {
+      if (!ParseNumber(value, 0, 2, &number) || number != std::floor(number)) {
+        *error = "--tag-decimals takes 0, 1 or 2";
+        return false;
+      }
+      parsed.tagDecimals = static_cast<int>(number);
+      tagDecimalsGiven = true;
     } else {
       *error = "unknown option " + name;
       return false;
     }
+  }
+  if (tagDecimalsGiven && !parsed.writeTag) {
+    *error = "--tag-decimals goes with --write-tag";
+    return false;
   }
   if (parsed.paths.empty() && !parsed.help) {
     *error = "no file or folder given";

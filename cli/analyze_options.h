@@ -1,7 +1,8 @@
 // Options of `tempyra-cli analyze`, and their parsing.
 //
 //   tempyra-cli analyze [--jobs N] [--min-tempo X] [--max-tempo Y]
-//                       [--format text|csv|json] [--quiet] PATH...
+//                       [--format text|csv|json] [--quiet]
+//                       [--write-tag [--tag-decimals D]] [--skip-tagged] PATH...
 #pragma once
 
 #include <optional>
@@ -16,7 +17,10 @@ struct AnalyzeOptions {
   std::optional<double> maxTempo;  // 120 to 240
   OutputFormat format = OutputFormat::kText;
   bool quiet = false;
-  bool help = false;  // --help: print the usage and do nothing else
+  bool writeTag = false;    // the tempo into each analysed file's TBPM tag
+  int tagDecimals = 0;      // decimals of that tempo, 0 to 2
+  bool skipTagged = false;  // files whose TBPM holds a tempo: that, not analysed
+  bool help = false;        // --help: print the usage and do nothing else
   std::vector<std::string> paths;
 };
 

@@ -74,7 +74,7 @@ std::string FormatHeader(OutputFormat format) {
 
 std::string FormatResult(const TrackResult& r, OutputFormat format) {
   const std::string bpm = r.ok ? Fixed(r.bpm, 2) : "";
-  const std::string status = r.ok ? "ok" : "failed";
+  const std::string status = r.tagged ? "tagged" : r.ok ? "ok" : "failed";
   switch (format) {
     case OutputFormat::kText:
       return (r.ok ? bpm : "failed") + "\t" + r.path;
@@ -87,6 +87,8 @@ std::string FormatResult(const TrackResult& r, OutputFormat format) {
           ",\"status\":\"" + status + "\",\"duration\":" + Fixed(r.durationSeconds, 3) +
           ",\"sample_rate\":" + (r.sampleRate ? std::to_string(r.sampleRate) : "null");
       if (!r.ok && !r.reason.empty()) line += ",\"reason\":" + JsonString(r.reason);
+      if (!r.tagText.empty()) line += ",\"tag\":" + JsonString(r.tagText);
+      if (!r.tagError.empty()) line += ",\"tag_error\":" + JsonString(r.tagError);
       return line + "}";
     }
   }

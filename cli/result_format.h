@@ -1,5 +1,7 @@
 // One analysed file as a line of output: text ("119.77<TAB>path" or
 // "failed<TAB>path"), CSV (after a header line) or JSON (one object a line).
+// A tempo read from a file's tag has the status "tagged"; JSON adds the TBPM
+// text written ("tag") or why it was not ("tag_error").
 #pragma once
 
 #include <cstdint>
@@ -14,6 +16,9 @@ struct TrackResult {
   double durationSeconds = 0;
   uint32_t sampleRate = 0;  // 0 when unknown
   std::string reason;       // why it failed, when not ok
+  bool tagged = false;      // ok: bpm read from the file's TBPM tag, not measured
+  std::string tagText{};    // the TBPM text written (--write-tag), if written
+  std::string tagError{};   // why the TBPM tag could not be written
 };
 
 // The line printed before the results, if any (CSV's header); may be empty.

@@ -1,0 +1,146 @@
+// A copy beside a file, renamed over it when complete. See
+// replacement_file.h.
+#include "tags/replacement_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+std::string Reason(const char* what, int number) {
+  return std::string(what) + ": " + std::strerror(number);
+}
+
+// Writes all of `size` bytes, retrying after interruptions and short writes.
+bool WriteAll(int descriptor, const char* data, size_t size) {
+  while (size > 0) {
+    const ssize_t written = write(descriptor, data, size);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += written;
+    size -= static_cast<size_t>(written);
+  }
+  return true;
+}
+
+}  // namespace
+
+ReplacementFile::~ReplacementFile() {
+  Discard();
+}
+
+void ReplacementFile::Discard() {
+  if (descriptor_ >= 0) close(descriptor_);
+  if (!path_.empty()) unlink(path_.c_str());
+  descriptor_ = -1;
+  path_.clear();
+}
+
+bool ReplacementFile::Create(const std::string& originalPath, int original, std::string* error) {
+  Discard();
+  struct stat status {};
+  if (fstat(original, &status) != 0) {
+    *error = Reason("cannot read the file's status", errno);
+    return false;
+  }
+  if (!S_ISREG(status.st_mode)) {
+    *error = "not a regular file";
+    return false;
+  }
+  originalPath_ = originalPath;
+  mode_ = status.st_mode & 07777;
+  owner_ = status.st_uid;
+  group_ = status.st_gid;
+
+  const size_t slash = originalPath.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : originalPath.substr(0, slash);
+  const std::string name =
+      slash == std::string::npos ? originalPath : originalPath.substr(slash + 1);
+  // Names are at most 255 bytes: a long name gets a short temporary one.
+  std::string pattern =
+      folder + "/." + (name.size() <= 200 ? name + "." : std::string()) + "tempyra-XXXXXX";
+  std::vector<char> buffer(pattern.begin(), pattern.end());
+  buffer.push_back('\0');
+  descriptor_ = mkostemp(buffer.data(), O_CLOEXEC);
+  if (descriptor_ < 0) {
+    *error = Reason("cannot make a temporary file beside it", errno);
+    return false;
+  }
+  path_ = buffer.data();
+
+  std::vector<char> block(1 << 20);
+  off_t offset = 0;
+  for (;;) {
+    const ssize_t got = pread(original, block.data(), block.size(), offset);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      *error = Reason("cannot read the file", errno);
+      Discard();
+      return false;
+    }
+    if (got == 0) break;
+    if (!WriteAll(descriptor_, block.data(), static_cast<size_t>(got))) {
+      *error = Reason("cannot write the temporary copy", errno);
+      Discard();
+      return false;
+    }
+    offset += got;
+  }
+  return true;
+}
+
+bool ReplacementFile::Commit(std::string* error) {
+  if (descriptor_ < 0) {
+    *error = "no copy to put in place";
+    return false;
+  }
+  // Owner and group first: changing them may clear set-id bits.
+  if (fchown(descriptor_, owner_, group_) != 0 && errno != EPERM) {
+    *error = Reason("cannot set the owner of the new file", errno);
+    Discard();
+    return false;
+  }
+  struct stat status {};
+  if (fstat(descriptor_, &status) != 0 || status.st_uid != owner_ || status.st_gid != group_) {
+    *error = "the file's owner and group cannot be kept in a rewritten file";
+    Discard();
+    return false;
+  }
+  if (fchmod(descriptor_, mode_) != 0) {
+    *error = Reason("cannot set the permissions of the new file", errno);
+    Discard();
+    return false;
+  }
+  // Flushed before the rename, so that no crash can leave the name on an
+  // empty or partial file.
+  if (fsync(descriptor_) != 0) {
+    *error = Reason("cannot write the new file to the disk", errno);
+    Discard();
+    return false;
+  }
+  if (rename(path_.c_str(), originalPath_.c_str()) != 0) {
+    *error = Reason("cannot put the new file in place", errno);
+    Discard();
+    return false;
+  }
+  path_.clear();  // it is the original now: not to be removed
+  close(descriptor_);
+  descriptor_ = -1;
+  // Make the rename itself lasting; the file is already in place if this fails.
+  const size_t slash = originalPath_.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : originalPath_.substr(0, slash);
+  const int folderDescriptor = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folderDescriptor >= 0) {
+    fsync(folderDescriptor);
+    close(folderDescriptor);
+  }
+  return true;
+}

@@ -1,0 +1,323 @@
+// TBPM frames through TagLib. See tempo_tag.h.
+//
+// Every file is opened here, once, and TagLib works on duplicates of that
+// descriptor: the file checked (regular, writable) is the file TagLib reads
+// and writes. TagLib's stdio streams do not report failed writes, so a write
+// is judged by what can be read back from the disk afterwards.
+#include "tags/tempo_tag.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <taglib/id3v1tag.h>
+#include <taglib/id3v2header.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
+#include <taglib/textidentificationframe.h>
+#include <taglib/tfilestream.h>
+#include <taglib/wavfile.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+
+#include "tags/audio_comparison.h"
+#include "tags/frame_keeping_factory.h"
+#include "tags/replacement_file.h"
+#include "tags/tempo_text.h"
+
+namespace {
+
+// A file descriptor closed when it goes.
+class Descriptor {
+ public:
+  explicit Descriptor(int descriptor) : descriptor_(descriptor) {}
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  ~Descriptor() {
+    if (descriptor_ >= 0) close(descriptor_);
+  }
+  int Get() const { return descriptor_; }
+
+ private:
+  int descriptor_;
+};
+
+enum class FileKind { kMpeg, kWave, kOtherRiff };
+
+// By content, not by name: RIFF WAVE, another RIFF form (an MPEG stream in a
+// RIFF wrapper, which TagLib cannot tag), or MPEG audio.
+FileKind KindOf(int descriptor) {
+  char head[12] = {};
+  const ssize_t got = pread(descriptor, head, sizeof head, 0);
+  if (got == static_cast<ssize_t>(sizeof head)) {
+    const bool riff = std::memcmp(head, "RIFF", 4) == 0 || std::memcmp(head, "RIFX", 4) == 0 ||
+                      std::memcmp(head, "RF64", 4) == 0;
+    if (std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "WAVE", 4) == 0)
+      return FileKind::kWave;
+    if (riff) return FileKind::kOtherRiff;
+  }
+  return FileKind::kMpeg;
+}
+
+// A duplicate of the descriptor for TagLib's stream to own, at the file's
+// start: the duplicate shares the file position, and TagLib reads some
+// headers from wherever the stream stands when it opens.
+int DuplicateAtStart(int descriptor) {
+  const int duplicate = dup(descriptor);
+  if (duplicate >= 0 && lseek(duplicate, 0, SEEK_SET) != 0) {
+    close(duplicate);
+    return -1;
+  }
+  return duplicate;
+}
+
+std::string Reason(const std::string& what, int number) {
+  return what + ": " + std::strerror(number);
+}
+
+// The ID3v2 version to write: that of the tag there, if 2.3 or 2.4; 2.3
+// for a new tag and for an older one.
+TagLib::ID3v2::Version VersionToWrite(bool hadTag, const TagLib::ID3v2::Tag& tag) {
+  return hadTag && tag.header()->majorVersion() == 4 ? TagLib::ID3v2::v4 : TagLib::ID3v2::v3;
+}
+
+std::optional<std::string> TbpmText(const TagLib::ID3v2::Tag& tag) {
+  const TagLib::ID3v2::FrameList& frames = tag.frameList("TBPM");
+  if (frames.isEmpty()) return std::nullopt;
+  return frames.front()->toString().to8Bit(true);
+}
+
+// Puts `text` into the first TBPM frame, where it stands among the others,
+// and drops any further TBPM frames; adds a frame if there is none.
+void SetTbpm(TagLib::ID3v2::Tag& tag, const std::string& text) {
+  const TagLib::ID3v2::FrameList frames = tag.frameList("TBPM");  // a copy: the tag's changes
+  TagLib::ID3v2::TextIdentificationFrame* kept = nullptr;
+  for (TagLib::ID3v2::Frame* frame : frames) {
+    auto* textFrame = dynamic_cast<TagLib::ID3v2::TextIdentificationFrame*>(frame);
+    if (kept == nullptr && textFrame != nullptr)
+      kept = textFrame;
+    else
+      tag.removeFrame(frame);
+  }
+  if (kept == nullptr) {
+    kept = new TagLib::ID3v2::TextIdentificationFrame("TBPM", TagLib::String::Latin1);
+    tag.addFrame(kept);  // the tag owns it
+  }
+  kept->setText(TagLib::String(text, TagLib::String::Latin1));
+}
+
+// The TBPM text of the file open as `descriptor`; nothing without one.
+std::optional<std::string> ReadTbpm(int descriptor, FileKind kind) {
+  TagLib::FileStream stream(DuplicateAtStart(descriptor), true);
+  if (!stream.isOpen()) return std::nullopt;
+  if (kind == FileKind::kWave) {
+    TagLib::RIFF::WAV::File file(&stream, false);
+    if (!file.isValid() || !file.hasID3v2Tag()) return std::nullopt;
+    return TbpmText(*file.ID3v2Tag());
+  }
+  if (kind != FileKind::kMpeg) return std::nullopt;
+  FrameKeepingFactory factory;
+  TagLib::MPEG::File file(&stream, &factory, false);
+  if (!file.isValid() || !file.hasID3v2Tag()) return std::nullopt;
+  return TbpmText(*file.ID3v2Tag(false));
+}
+
+enum class SaveOutcome { kSaved, kWouldMoveAudio, kFailed };
+
+// Sets TBPM in the MPEG file open as `descriptor` and saves the ID3v2 tag,
+// no other. With `inPlaceOnly`, saves only when the new tag has exactly the
+// old one's size, so that TagLib overwrites the tag's bytes and moves
+// nothing. *audioStart: where the first audio frame begins.
+SaveOutcome SaveMpegTag(int descriptor, const std::string& text, bool inPlaceOnly, long* audioStart,
+                        std::string* error) {
+  TagLib::FileStream stream(DuplicateAtStart(descriptor), false);
+  if (!stream.isOpen() || stream.readOnly()) {
+    *error = "cannot open the file for writing";
+    return SaveOutcome::kFailed;
+  }
+  FrameKeepingFactory factory;  // outlives the file, which reads its tag with it
+  TagLib::MPEG::File file(&stream, &factory, false);
+  *audioStart = file.isValid() ? file.firstFrameOffset() : -1;
+  if (*audioStart < 0) {
+    *error = "no MPEG audio found to tag";
+    return SaveOutcome::kFailed;
+  }
+  const bool hadTag = file.hasID3v2Tag();
+  TagLib::ID3v2::Tag& tag = *file.ID3v2Tag(true);
+  const unsigned oldSize = hadTag ? tag.header()->completeTagSize() : 0;
+  const TagLib::ID3v2::Version version = VersionToWrite(hadTag, tag);
+  // Readers take an ID3v2 tag over an ID3v1 tag: a new ID3v2 tag repeats
+  // the ID3v1 tag's title, artist and the rest, or they would seem lost.
+  if (!hadTag && file.hasID3v1Tag()) TagLib::Tag::duplicate(file.ID3v1Tag(), &tag, false);
+  SetTbpm(tag, text);
+  if (inPlaceOnly && (!hadTag || tag.render(version).size() != oldSize))
+    return SaveOutcome::kWouldMoveAudio;
+  if (!file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone, version,
+                 TagLib::File::DoNotDuplicate)) {
+    *error = "TagLib could not save the tag";
+    return SaveOutcome::kFailed;
+  }
+  return SaveOutcome::kSaved;
+}
+
+// Sets TBPM in the WAVE file open as `descriptor` and saves its ID3v2 chunk,
+// keeping its other chunks (a RIFF INFO list among them).
+bool SaveWaveTag(int descriptor, const std::string& text, std::string* error) {
+  TagLib::FileStream stream(DuplicateAtStart(descriptor), false);
+  if (!stream.isOpen() || stream.readOnly()) {
+    *error = "cannot open the file for writing";
+    return false;
+  }
+  TagLib::RIFF::WAV::File file(&stream, false);
+  if (!file.isValid()) {
+    *error = "not a WAV file TagLib can tag";
+    return false;
+  }
+  const bool hadTag = file.hasID3v2Tag();
+  TagLib::ID3v2::Tag& tag = *file.ID3v2Tag();
+  const TagLib::ID3v2::Version version = VersionToWrite(hadTag, tag);
+  SetTbpm(tag, text);
+  if (!file.save(TagLib::RIFF::WAV::File::ID3v2, TagLib::File::StripNone, version)) {
+    *error = "TagLib could not save the tag";
+    return false;
+  }
+  return true;
+}
+
+uint64_t SizeOf(int descriptor) {
+  struct stat status {};
+  return fstat(descriptor, &status) == 0 ? static_cast<uint64_t>(status.st_size) : 0;
+}
+
+// Writes the tag into a checked copy beside the file and renames the copy
+// over it.
+TempoTagWriting RewriteWithTag(const std::string& path, int original, FileKind kind,
+                               const std::string& text) {
+  TempoTagWriting result;
+  // The copy goes beside the file itself, not beside a link to it.
+  char* resolved = realpath(path.c_str(), nullptr);
+  if (resolved == nullptr) {
+    result.error = Reason("cannot resolve the file's path", errno);
+    return result;
+  }
+  const std::string resolvedPath = resolved;
+  std::free(resolved);
+
+  ReplacementFile copy;
+  if (!copy.Create(resolvedPath, original, &result.error)) return result;
+  long audioStart = -1;
+  if (kind == FileKind::kMpeg) {
+    if (SaveMpegTag(copy.Descriptor(), text, false, &audioStart, &result.error) !=
+        SaveOutcome::kSaved)
+      return result;
+  } else if (!SaveWaveTag(copy.Descriptor(), text, &result.error)) {
+    return result;
+  }
+  // What TagLib wrote, checked on the disk: the tag reads back, the audio is
+  // the original's byte for byte.
+  const uint64_t originalSize = SizeOf(original);
+  const bool audioKept = kind == FileKind::kMpeg
+                             ? audioStart >= 0 &&
+                                   static_cast<uint64_t>(audioStart) <= originalSize &&
+                                   SameTail(original, copy.Descriptor(),
+                                            originalSize - static_cast<uint64_t>(audioStart))
+                             : SameWaveChunksApartFromId3(original, copy.Descriptor());
+  if (!audioKept || ReadTbpm(copy.Descriptor(), kind) != text) {
+    result.error = "the rewritten file could not be written in full (is the disk full?)";
+    return result;
+  }
+  if (!copy.Commit(&result.error)) return result;
+  result.ok = true;
+  result.text = text;
+  return result;
+}
+
+}  // namespace
+
+TempoTagReading ReadTempoTag(const std::string& path) {
+  TempoTagReading result;
+  const Descriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  struct stat status {};
+  if (file.Get() < 0 || fstat(file.Get(), &status) != 0) {
+    result.status = TempoTagReading::Status::kError;
+    result.error = Reason("cannot open the file", errno);
+    return result;
+  }
+  if (!S_ISREG(status.st_mode)) {
+    result.status = TempoTagReading::Status::kError;
+    result.error = "not a regular file";
+    return result;
+  }
+  const std::optional<std::string> text = ReadTbpm(file.Get(), KindOf(file.Get()));
+  if (!text) return result;
+  result.text = *text;
+  if (const std::optional<double> bpm = ParseTempoText(*text)) {
+    result.status = TempoTagReading::Status::kTempo;
+    result.bpm = *bpm;
+  }
+  return result;
+}
+
+TempoTagWriting WriteTempoTag(const std::string& path, double bpm, int decimals) {
+  TempoTagWriting result;
+  if (decimals < 0 || decimals > kTagMaxDecimals) {
+    result.error = "the number of decimals must be 0, 1 or 2";
+    return result;
+  }
+  const std::optional<std::string> text = FormatTempoText(bpm, decimals);
+  if (!text) {
+    result.error = "not a tempo a tag can hold (1 to 500 BPM)";
+    return result;
+  }
+  const Descriptor file(open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK));
+  if (file.Get() < 0) {
+    const int number = errno;
+    result.error = number == EACCES || number == EPERM || number == EROFS
+                       ? Reason("the file is read-only", number)
+                       : Reason("cannot open the file", number);
+    return result;
+  }
+  struct stat status {};
+  if (fstat(file.Get(), &status) != 0) {
+    result.error = Reason("cannot read the file's status", errno);
+    return result;
+  }
+  if (!S_ISREG(status.st_mode)) {
+    result.error = "not a regular file";
+    return result;
+  }
+  // Marked read-only by its permissions: not written, even where we could.
+  if ((status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+    result.error = "the file is read-only";
+    return result;
+  }
+  const FileKind kind = KindOf(file.Get());
+  if (kind == FileKind::kOtherRiff) {
+    result.error = "tags are written into MPEG audio and WAV files only";
+    return result;
+  }
+  if (kind == FileKind::kMpeg) {
+    long audioStart = -1;
+    const SaveOutcome outcome = SaveMpegTag(file.Get(), *text, true, &audioStart, &result.error);
+    if (outcome == SaveOutcome::kFailed) return result;
+    if (outcome == SaveOutcome::kSaved) {
+      if (fsync(file.Get()) != 0) {
+        result.error = Reason("cannot write the file to the disk", errno);
+        return result;
+      }
+      if (SizeOf(file.Get()) != static_cast<uint64_t>(status.st_size) ||
+          ReadTbpm(file.Get(), kind) != *text) {
+        result.error = "the tag did not read back as written";
+        return result;
+      }
+      result.ok = true;
+      result.inPlace = true;
+      result.text = *text;
+      return result;
+    }
+  }
+  // A WAV file's ID3 chunk may sit before its audio: always a checked copy.
+  return RewriteWithTag(path, file.Get(), kind, *text);
+}
