@@ -4,17 +4,17 @@
 // is not bound by permissions.
 #include "platform/file_transfer.h"
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
