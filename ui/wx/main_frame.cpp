@@ -240,7 +240,8 @@ void MainFrame::Render() {
   if (state.progressBar != shownProgress_) {
     auto* gauge = static_cast<wxGauge*>(controls_[kProgressBar]);
     int64_t upper = state.progressBar.upper;
-    int64_t position = std::clamp<int64_t>(state.progressBar.position, 0, std::max<int64_t>(upper, 0));
+    int64_t position =
+        std::clamp<int64_t>(state.progressBar.position, 0, std::max<int64_t>(upper, 0));
     // The gauge counts in int: bring large byte counts into its range.
     while (upper > INT_MAX) {
       upper >>= 1;

@@ -29,6 +29,5 @@ std::optional<std::string> ModalServices::ChooseSaveFile(const SaveFileRequest& 
   wxFileDialog chooser(owner_, wxString::FromUTF8(request.title), wxEmptyString,
                        wxString::FromUTF8(request.initialName), filter, wxFD_SAVE);
   if (chooser.ShowModal() != wxID_OK) return std::nullopt;
-  return AddDefaultExtension(std::string(chooser.GetPath().utf8_str()),
-                             request.defaultExtension);
+  return AddDefaultExtension(std::string(chooser.GetPath().utf8_str()), request.defaultExtension);
 }

@@ -30,8 +30,8 @@ wxBitmap BitmapOfPicture(const RgbaPicture& picture) {
 
 wxImageList* NewRowImageList() {
   auto* list = new wxImageList(16, 16, false, 4);
-  for (RowImage image : {RowImage::kNone, RowImage::kAnalysed, RowImage::kFailed,
-                         RowImage::kSetByHand})
+  for (RowImage image :
+       {RowImage::kNone, RowImage::kAnalysed, RowImage::kFailed, RowImage::kSetByHand})
     list->Add(BitmapOfPicture(RowImagePicture(image)));
   return list;
 }

@@ -23,10 +23,12 @@ constexpr int kImageRoom = 16 + 6;
 TrackListView::TrackListView(wxWindow* parent, wxWindowID id, MainDialog& dialog,
                              std::function<void()> afterUserChange)
     : wxListCtrl(parent, id, wxDefaultPosition, wxDefaultSize,
-                 wxLC_REPORT | wxLC_VIRTUAL | wxBORDER_THEME),
+                 wxLC_REPORT | wxLC_VIRTUAL | wxBORDER_SUNKEN),
       dialog_(dialog),
       tracks_(dialog.Tracks()),
-      afterUserChange_(std::move(afterUserChange)) {
+      afterUserChange_(std::move(afterUserChange)),
+      fitters_{ColumnFitter(0, [this](std::string_view text) { return TextWidth(text); }),
+               ColumnFitter(1, [this](std::string_view text) { return TextWidth(text); })} {
   AssignImageList(NewRowImageList(), wxIMAGE_LIST_SMALL);
   for (long column = 0; column < 2; ++column)
     InsertColumn(column, kColumnTitles[column], wxLIST_FORMAT_LEFT);
@@ -60,16 +62,13 @@ TrackListView::~TrackListView() {
 void TrackListView::OnRowChanged(int row) {
   dirtyFirst_ = dirtyLast_ < dirtyFirst_ ? row : std::min(dirtyFirst_, row);
   dirtyLast_ = std::max(dirtyLast_, row);
-  for (std::vector<int>& widths : widths_) {
-    if (static_cast<int>(widths.size()) <= row) widths.resize(static_cast<size_t>(row) + 1, -1);
-    widths[static_cast<size_t>(row)] = -1;
-  }
+  for (ColumnFitter& fitter : fitters_) fitter.Invalidate(row);
 }
 
 void TrackListView::OnRowsReset() {
   dirtyFirst_ = 0;
   dirtyLast_ = INT_MAX;
-  for (std::vector<int>& widths : widths_) widths.clear();
+  for (ColumnFitter& fitter : fitters_) fitter.InvalidateAll();
 }
 
 void TrackListView::Render() {
@@ -99,26 +98,15 @@ void TrackListView::Render() {
 
 void TrackListView::FitColumn(int column) {
   if (column < 0 || column > 1) return;
-  std::vector<int>& widths = widths_[column];
-  const int count = tracks_.RowCount();
-  widths.resize(static_cast<size_t>(count), -1);
-  int widest = TextWidth(kColumnTitles[column]);
-  for (int row = 0; row < count; ++row) {
-    int& width = widths[static_cast<size_t>(row)];
-    if (width < 0) {
-      const TrackRow& values = tracks_.Row(row);
-      width = TextWidth(column == 0 ? values.bpm : values.fileName);
-    }
-    widest = std::max(widest, width);
-  }
+  const int widest = fitters_[column].Widest(tracks_, kColumnTitles[column]);
   SetColumnWidth(column, widest + kTextMargin + (column == 0 ? kImageRoom : 0));
 }
 
-int TrackListView::TextWidth(const std::string& text) const {
+int TrackListView::TextWidth(std::string_view text) const {
   if (text.empty()) return 0;
   int width = 0;
   int height = 0;
-  GetTextExtent(wxString::FromUTF8(text), &width, &height);
+  GetTextExtent(wxString::FromUTF8(text.data(), text.size()), &width, &height);
   return width;
 }
 

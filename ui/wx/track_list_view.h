@@ -9,9 +9,9 @@
 // selection changes go the other way: after any mouse click or key in the
 // list the view reads the control's selection and hands each difference to
 // the dialog (the control tells a virtual list's range selections only in
-// part, so it is read whole). Column widths are measured here, in the
-// list's font; each row's widths are measured once and kept until the row
-// changes.
+// part, so it is read whole). Column widths come from a ColumnFitter per
+// column, which measures in the list's font only the texts that can be the
+// widest.
 #pragma once
 
 #include <wx/listctrl.h>
@@ -19,6 +19,7 @@
 #include <functional>
 #include <vector>
 
+#include "ui/column_fitter.h"
 #include "ui/track_list.h"
 
 class MainDialog;
@@ -47,7 +48,7 @@ class TrackListView : public wxListCtrl, public TrackListObserver {
  private:
   void ReadSelectionFromControl();
   void ScheduleSelectionRead();
-  int TextWidth(const std::string& text) const;
+  int TextWidth(std::string_view text) const;
 
   MainDialog& dialog_;
   TrackList& tracks_;
@@ -57,6 +58,5 @@ class TrackListView : public wxListCtrl, public TrackListObserver {
   // Rows changed since the last Render: [dirtyFirst_, dirtyLast_].
   int dirtyFirst_ = 0;
   int dirtyLast_ = -1;
-  // Measured text widths per column and row; -1 until measured.
-  std::vector<int> widths_[2];
+  ColumnFitter fitters_[2];
 };

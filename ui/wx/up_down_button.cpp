@@ -74,8 +74,8 @@ void UpDownButton::OnPaint(wxPaintEvent&) {
 
   const int half = size.y / 2;
   for (Arrow which : {Arrow::kUp, Arrow::kDown}) {
-    const wxRect box = which == Arrow::kUp ? wxRect(0, 0, size.x, half)
-                                           : wxRect(0, half, size.x, size.y - half);
+    const wxRect box =
+        which == Arrow::kUp ? wxRect(0, 0, size.x, half) : wxRect(0, half, size.x, size.y - half);
     const bool pressed = pressed_ == which;
     dc.SetPen(wxPen(shadow));
     dc.SetBrush(wxBrush(pressed ? shadow : face));
