@@ -56,8 +56,8 @@ int main(int argc, char** argv) {
   request.path = argv[1];
   if (argc == 6) {
     request.whole = false;
-    request.rect = wxRect(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]),
-                          std::atoi(argv[5]));
+    request.rect =
+        wxRect(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]));
     if (request.rect.width <= 0 || request.rect.height <= 0) {
       std::fprintf(stderr, "tempyra-screen-grab: empty rectangle\n");
       return 2;

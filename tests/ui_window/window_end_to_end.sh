@@ -13,7 +13,8 @@ beatgen=$2
 grab=$3
 out=$4
 mkdir -p "$out"
-export NO_AT_BRIDGE=1  # no accessibility bus under Xvfb
+# No accessibility bus and no settings daemon under Xvfb.
+export NO_AT_BRIDGE=1 GSETTINGS_BACKEND=memory
 
 die() {
   echo "FAIL: $*"
