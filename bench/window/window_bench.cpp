@@ -51,8 +51,8 @@ Timing Time(int runs, const std::function<void()>& work) {
 }
 
 void Print(const char* what, Timing timing, int rows) {
-  std::printf("%-44s best %7.3f s  median %7.3f s  (%d rows)\n", what, timing.best,
-              timing.median, rows);
+  std::printf("%-44s best %7.3f s  median %7.3f s  (%d rows)\n", what, timing.best, timing.median,
+              rows);
 }
 
 std::string MakeTree(int folders, int filesPerFolder) {
@@ -61,8 +61,8 @@ std::string MakeTree(int folders, int filesPerFolder) {
   const std::string root = pattern;
   for (int folder = 0; folder < folders; ++folder) {
     // Two levels, as a library sorted by artist and album.
-    const std::string path = root + "/Artist " + std::to_string(folder / 20) + "/Album " +
-                             std::to_string(folder);
+    const std::string path =
+        root + "/Artist " + std::to_string(folder / 20) + "/Album " + std::to_string(folder);
     std::filesystem::create_directories(path);
     for (int file = 0; file < filesPerFolder; ++file) {
       const std::string name = path + "/" + std::to_string(file + 1) + " - Track title number " +
@@ -106,11 +106,13 @@ class BenchApp : public wxApp {
     constexpr int kRuns = 5;
 
     // The floor: the walk alone.
-    Print("folder walk alone (reference)", Time(kRuns, [&] {
-            CountingVisitor visitor;
-            FolderWalkRules rules;
-            WalkFolder(root, rules, visitor);
-          }),
+    Print("folder walk alone (reference)",
+          Time(kRuns,
+               [&] {
+                 CountingVisitor visitor;
+                 FolderWalkRules rules;
+                 WalkFolder(root, rules, visitor);
+               }),
           rows);
 
     // The logic with its services in memory.
@@ -133,16 +135,20 @@ class BenchApp : public wxApp {
       wxYield();
     });
     Print("list through the real wx window", window, frame->Dialog().Tracks().RowCount());
-    Print("  of which: fit the FileName column anew", Time(kRuns, [&] {
-            frame->ListView().OnRowsReset();
-            frame->FitColumnToContents(1);
-          }),
+    Print("  of which: fit the FileName column anew",
+          Time(kRuns,
+               [&] {
+                 frame->ListView().OnRowsReset();
+                 frame->FitColumnToContents(1);
+               }),
           rows);
-    Print("then: scroll to the end and draw", Time(1, [&] {
-            frame->ListView().EnsureVisible(frame->Dialog().Tracks().RowCount() - 1);
-            frame->Update();
-            wxYield();
-          }),
+    Print("then: scroll to the end and draw",
+          Time(1,
+               [&] {
+                 frame->ListView().EnsureVisible(frame->Dialog().Tracks().RowCount() - 1);
+                 frame->Update();
+                 wxYield();
+               }),
           rows);
 
     // What a result step adds in the real window: the row's new tempo and
@@ -160,8 +166,8 @@ class BenchApp : public wxApp {
         frame->Update();
         wxYield();
       });
-      std::printf("%-44s %7.3f s  = %.1f us per row\n", "result step in the real window",
-                  seconds, seconds * 1e6 / kResults);
+      std::printf("%-44s %7.3f s  = %.1f us per row\n", "result step in the real window", seconds,
+                  seconds * 1e6 / kResults);
     }
 
     // A run over every row through the logic, each file answered at once:
@@ -170,8 +176,8 @@ class BenchApp : public wxApp {
       dialog.OnCommand(kGoButton);
       while (dialog.AnalysisRunning()) dialog.OnAnalysisMessage(AnalysisJob::kAnalysisDone, 0, 0);
     });
-    std::printf("%-44s %7.3f s  = %.2f us per row\n", "run over every row, in-memory double",
-                run, run * 1e6 / rows);
+    std::printf("%-44s %7.3f s  = %.2f us per row\n", "run over every row, in-memory double", run,
+                run * 1e6 / rows);
 
     const bool fast = window.median < 2.0;
     std::printf("real window under 2 s: %s\n", fast ? "yes" : "NO");

@@ -77,22 +77,36 @@ win=$(timeout 60 xdotool search --sync --onlyvisible --name '^Tempyra$' | head -
 kill -0 "$pid" 2>/dev/null || die "tempyra ended at start"
 screenshot "$win" "$out/tempyra-listed.png"
 
-# Project > Analyze Files, from the keyboard.
-xdotool windowfocus --sync "$win" || die "cannot focus the window"
-xdotool key alt+p
-sleep 0.5
+# Project > Analyze Files, from the keyboard: Alt+P opens the menu (its
+# popup is a second window of the program), A chooses the item.
+windows_shown() { xdotool search --onlyvisible --pid "$pid" 2>/dev/null | wc -l; }
+opened=no
+for attempt in 1 2 3; do
+  xdotool windowfocus --sync "$win" || die "cannot focus the window"
+  xdotool key alt+p
+  if wait_for 10 test "$(windows_shown)" -ge 2; then
+    opened=yes
+    break
+  fi
+done
+[ "$opened" = yes ] || die "Alt+P did not open the Project menu"
 xdotool key a
 
 # The run ends with the log offer; answer it with a name without extension.
 save=$(timeout 180 xdotool search --sync --onlyvisible --name '^Would you like to save a log file\?$' |
   head -1)
 [ -n "$save" ] || die "no save dialog within 180 s of Go!"
-xdotool windowfocus --sync "$save"
-sleep 0.5
-xdotool key ctrl+a
-xdotool type --delay 20 "$work/bpmlog"
-xdotool key Return
-wait_for 30 test -s "$work/bpmlog.txt" || die "no log written at $work/bpmlog.txt"
+# The name field has the focus; a typed path replaces "bpmlog.txt". Typed
+# again if the dialog was not ready for the keys.
+for attempt in 1 2 3; do
+  xdotool windowfocus --sync "$save"
+  sleep 0.5
+  xdotool key ctrl+a
+  xdotool type --delay 20 "$work/bpmlog"
+  xdotool key Return
+  wait_for 20 test -s "$work/bpmlog.txt" && break
+done
+test -s "$work/bpmlog.txt" || die "no log written at $work/bpmlog.txt"
 wait_for 30 bash -c "! xdotool search --onlyvisible --name '^Would you like' >/dev/null" ||
   die "the save dialog did not close"
 sleep 1
