@@ -3,7 +3,8 @@
 #
 #   make build   configure into build/ and build the programs (Release)
 #   make test    check the code style, build with the tests and run every test
-#   make demo    build and analyse the bundled demo tracks
+#   make demo    build, analyse the bundled demo tracks, and open the window
+#                on them when a display is there
 #   make bench   build and run the benchmarks
 #   make fuzz    fuzz every target for FUZZ_LONG seconds (default 1800)
 #   make format  apply the code style of .clang-format to every file
@@ -15,9 +16,9 @@ JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 
 # Debian packages the programs need to build, and those the tests, the
 # reference checks and the benchmarks need beside them.
-PACKAGES      := build-essential cmake pkg-config libtag1-dev libcdio-dev
+PACKAGES      := build-essential cmake pkg-config libwxgtk3.2-dev libtag1-dev libcdio-dev
 TEST_PACKAGES := libgtest-dev libgmock-dev libbenchmark-dev mpg123 lame twolame ffmpeg \
-                 clang libclang-rt-14-dev clang-format
+                 clang libclang-rt-14-dev clang-format xvfb xauth xdotool
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
@@ -109,6 +110,12 @@ fuzz: fuzz-build
 
 demo: build
 	tools/demo/run_demo.sh $(BUILD)/cli/tempyra-cli demo
+	@if [ -n "$$DISPLAY" ]; then \
+	  echo "Opening the window on demo/ (press Go! to analyse; close the window to end the demo)"; \
+	  $(BUILD)/tempyra demo; \
+	else \
+	  echo "No display (DISPLAY is not set), so the window is not opened; on a desktop: $(BUILD)/tempyra demo"; \
+	fi
 
 bench: build-tests
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done

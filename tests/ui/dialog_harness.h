@@ -1,0 +1,74 @@
+// The main dialog's logic with its services in memory: a scripted
+// analysis (no engine), CD drives the test describes, and the in-memory
+// window host. Helpers make folders of empty audio files for listing.
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "ui/cd_drives.h"
+#include "ui/main_dialog.h"
+#include "ui/memory/memory_dialog_host.h"
+#include "ui/track_analysis.h"
+
+// An analysis that starts nothing: it records the paths it was given and
+// refuses those in `refused`; the test delivers the messages itself.
+class ScriptedAnalysis : public TrackAnalysis {
+ public:
+  bool Start(const std::string& path) override {
+    started.push_back(path);
+    return refused.count(path) == 0;
+  }
+  double EstimateTempo() override {
+    ++estimates;
+    return tempo;
+  }
+  ReadPosition Progress() const override { return position; }
+
+  std::vector<std::string> started;
+  std::set<std::string> refused;
+  double tempo = 120.0;
+  int estimates = 0;
+  ReadPosition position;  // total 0: no steady position
+};
+
+struct FakeDrive {
+  CdDriveAddress address;
+  std::string name;  // empty: the drive's query fails
+  std::vector<std::string> tracks;
+};
+
+class FakeCdDrives : public CdDrives {
+ public:
+  std::vector<CdDriveAddress> FindDrives() override;
+  std::optional<std::string> DriveName(const CdDriveAddress& drive) override;
+  std::vector<std::string> AudioTrackPaths(const CdDriveAddress& drive) override;
+
+  std::vector<FakeDrive> drives;
+  int trackReads = 0;
+};
+
+struct DialogHarness {
+  // Opens the dialog (OnInitDialog) unless told not to, e.g. to set up the
+  // drives first.
+  explicit DialogHarness(bool open = true);
+
+  // Delivers the analysis' last message for the row under analysis.
+  void Done(double tempo);
+  void Failed();
+
+  MemoryDialogHost host;
+  ScriptedAnalysis analysis;
+  FakeCdDrives drives;
+  MainDialog dialog;
+};
+
+// Creates an empty file (and the folders above it).
+void MakeFile(const std::string& path);
+
+// The rows' FileName texts, BPM texts and images, in row order.
+std::vector<std::string> FileNames(const TrackList& tracks);
+std::vector<std::string> BpmTexts(const TrackList& tracks);
+std::vector<int> Images(const TrackList& tracks);

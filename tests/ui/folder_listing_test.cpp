@@ -1,0 +1,178 @@
+// Choosing a folder: which files become rows, their order and state, links
+// and unreadable subfolders, and the CD half's handlers on fake drives.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "tests/support/temp_folder.h"
+#include "tests/ui/dialog_harness.h"
+#include "ui/folder_scan.h"
+
+namespace fs = std::filesystem;
+
+TEST(FolderListing, TheFolderExampleGivesThreeSelectedRowsInByteOrder) {
+  TempFolder t;
+  const std::string m = t.File("M");
+  for (const char* name : {"Song.MP3", "b.wav", "notes.txt", "x/c.mp3"}) MakeFile(m + "/" + name);
+  DialogHarness h;
+  h.host.folderAnswers.push_back(m);
+  h.dialog.OnCommand(kBrowseButton);
+
+  EXPECT_EQ(h.host.folderTitles, (std::vector<std::string>{"Select a folder..."}));
+  const TrackList& tracks = h.dialog.Tracks();
+  EXPECT_EQ(FileNames(tracks),
+            (std::vector<std::string>{m + "/Song.MP3", m + "/b.wav", m + "/x/c.mp3"}));
+  std::vector<int> itemData;
+  for (int row = 0; row < tracks.RowCount(); ++row) {
+    EXPECT_TRUE(tracks.Row(row).selected);
+    EXPECT_EQ(tracks.Row(row).bpm, "");
+    EXPECT_EQ(tracks.Row(row).image, RowImage::kNone);
+    itemData.push_back(tracks.Row(row).itemData);
+  }
+  // Item data is each row's index when it was added, in walk order.
+  std::sort(itemData.begin(), itemData.end());
+  EXPECT_EQ(itemData, (std::vector<int>{0, 1, 2}));
+  EXPECT_EQ(h.dialog.State().Control(kSourcePath).text, m);
+  EXPECT_EQ(h.dialog.Source(), SourceKind::kFolder);
+  // Both columns were fitted after the listing (and once at opening).
+  EXPECT_EQ(h.host.fittedColumns, (std::vector<int>{0, 1, 0, 1}));
+}
+
+TEST(FolderListing, TheLastFourCharactersInLowerCaseDecide) {
+  EXPECT_TRUE(IsListedAudioName("a.Mp3"));
+  EXPECT_TRUE(IsListedAudioName(".wav"));
+  EXPECT_TRUE(IsListedAudioName("LOUD.WAV"));
+  EXPECT_FALSE(IsListedAudioName("a.mp3x"));
+  EXPECT_FALSE(IsListedAudioName("mp3"));
+  EXPECT_FALSE(IsListedAudioName("a.mp3.bak"));
+  EXPECT_FALSE(IsListedAudioName("a.mp2"));
+
+  TempFolder t;
+  for (const char* name : {"a.Mp3", ".wav", "a.mp3x", "mp3", "x.mp3/inner.wav"})
+    MakeFile(t.File(name));
+  DialogHarness h;
+  h.dialog.ListFolder(t.Path());
+  // The folder named x.mp3 is searched, not listed.
+  EXPECT_EQ(FileNames(h.dialog.Tracks()),
+            (std::vector<std::string>{t.File(".wav"), t.File("a.Mp3"), t.File("x.mp3/inner.wav")}));
+}
+
+TEST(FolderListing, AFolderPathEndingInASeparatorGetsNoSecondOne) {
+  TempFolder t;
+  MakeFile(t.File("a.mp3"));
+  DialogHarness h;
+  h.dialog.ListFolder(t.Path() + "/");
+  EXPECT_EQ(FileNames(h.dialog.Tracks()), (std::vector<std::string>{t.File("a.mp3")}));
+}
+
+TEST(FolderListing, ChoosingAnotherFolderReplacesTheRowsAndCancellingKeepsThem) {
+  TempFolder t;
+  MakeFile(t.File("one/a.mp3"));
+  MakeFile(t.File("two/b.mp3"));
+  MakeFile(t.File("two/c.wav"));
+  DialogHarness h;
+  h.host.folderAnswers = {t.File("one"), t.File("two"), std::nullopt};
+  h.dialog.OnCommand(kBrowseFolderCommand);
+  h.dialog.OnCommand(kBrowseFolderCommand);
+  EXPECT_EQ(FileNames(h.dialog.Tracks()),
+            (std::vector<std::string>{t.File("two/b.mp3"), t.File("two/c.wav")}));
+  h.dialog.OnCommand(kBrowseButton);  // cancelled
+  EXPECT_EQ(h.dialog.Tracks().RowCount(), 2);
+  EXPECT_EQ(h.dialog.State().Control(kSourcePath).text, t.File("two"));
+}
+
+TEST(FolderListing, AMissingFolderGivesNoRowsButIsShown) {
+  TempFolder t;
+  MakeFile(t.File("a.mp3"));
+  DialogHarness h;
+  h.dialog.ListFolder(t.Path());
+  h.dialog.ListFolder(t.File("gone"));
+  EXPECT_EQ(h.dialog.Tracks().RowCount(), 0);
+  EXPECT_EQ(h.dialog.State().Control(kSourcePath).text, t.File("gone"));
+  EXPECT_EQ(h.dialog.Source(), SourceKind::kFolder);
+}
+
+TEST(FolderListing, ALinkToAParentFolderDoesNotLoopAndLinkedFoldersAreListed) {
+  TempFolder t;
+  MakeFile(t.File("music/a.mp3"));
+  MakeFile(t.File("elsewhere/b.mp3"));
+  fs::create_directory_symlink(t.File("music"), t.File("music/loop"));
+  fs::create_directory_symlink(t.File("elsewhere"), t.File("music/linked"));
+  DialogHarness h;
+  h.dialog.ListFolder(t.File("music"));
+  EXPECT_EQ(FileNames(h.dialog.Tracks()),
+            (std::vector<std::string>{t.File("music/a.mp3"), t.File("music/linked/b.mp3")}));
+}
+
+// Permissions do not bind root, so the scan runs in a child process that
+// gives up root first and reports the rows it found.
+TEST(FolderListing, AnUnreadableSubfolderIsSkipped) {
+  TempFolder t;
+  chmod(t.Path().c_str(), 0755);
+  MakeFile(t.File("a.mp3"));
+  MakeFile(t.File("locked/hidden.mp3"));
+  MakeFile(t.File("z.wav"));
+  chmod(t.File("locked").c_str(), 0);
+
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    close(fds[0]);
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(3);
+    TrackList tracks;
+    ScanFolder(t.Path(), tracks);
+    tracks.SortByFileName();
+    std::string report;
+    for (const std::string& name : FileNames(tracks)) report += name + "\n";
+    if (write(fds[1], report.data(), report.size()) != static_cast<ssize_t>(report.size()))
+      _exit(4);
+    _exit(0);
+  }
+  close(fds[1]);
+  std::string report;
+  char buffer[4096];
+  for (ssize_t got; (got = read(fds[0], buffer, sizeof buffer)) > 0;)
+    report.append(buffer, static_cast<size_t>(got));
+  close(fds[0]);
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_EQ(report, t.File("a.mp3") + "\n" + t.File("z.wav") + "\n");
+}
+
+TEST(DiscListing, ChoosingADriveListsItsAudioTracksUnsorted) {
+  DialogHarness h(false);
+  h.drives.drives = {{{0, 0, 0}, "first drive", {"C:/Track01.cda"}},
+                     {{1, 0, 0}, "second drive", {"D:/Track02.cda", "D:/Track01.cda"}}};
+  h.dialog.OnInitDialog();
+  h.dialog.OnDriveChosen(1);
+  EXPECT_EQ(h.dialog.Source(), SourceKind::kAudioCd);
+  EXPECT_EQ(h.dialog.State().Control(kSourcePath).text, "second drive");
+  EXPECT_EQ(FileNames(h.dialog.Tracks()),
+            (std::vector<std::string>{"D:/Track02.cda", "D:/Track01.cda"}));
+  EXPECT_TRUE(h.dialog.Tracks().Row(1).selected);
+  EXPECT_EQ(h.dialog.Tracks().Row(1).itemData, 1);
+  EXPECT_EQ(h.host.fittedColumns.size(), 2u);  // only at opening
+
+  h.dialog.OnCommand(kRefreshCdCommand);
+  EXPECT_EQ(h.drives.trackReads, 2);
+  EXPECT_EQ(h.dialog.Tracks().RowCount(), 2);
+}
+
+TEST(DiscListing, RefreshWhileAFolderIsListedDoesNothing) {
+  TempFolder t;
+  MakeFile(t.File("a.mp3"));
+  DialogHarness h(false);
+  h.drives.drives = {{{0, 0, 0}, "drive", {"C:/Track01.cda"}}};
+  h.dialog.OnInitDialog();
+  h.dialog.ListFolder(t.Path());
+  h.dialog.OnCommand(kRefreshCdCommand);
+  EXPECT_EQ(h.drives.trackReads, 0);
+  EXPECT_EQ(FileNames(h.dialog.Tracks()), (std::vector<std::string>{t.File("a.mp3")}));
+}

@@ -1,0 +1,177 @@
+// The dialog's geometry (the resize rules at the reference scale and
+// scaled), tempo text read and written as atof and printf do, the default
+// extension of the save dialog, the command line, and the pictures.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "tests/support/temp_folder.h"
+#include "ui/artwork.h"
+#include "ui/bpm_text.h"
+#include "ui/dialog_layout.h"
+#include "ui/save_file_chooser.h"
+#include "ui/startup_arguments.h"
+
+namespace {
+
+PixelRect RectOf(const std::vector<ControlPlacement>& layout, int id) {
+  auto it = std::find_if(layout.begin(), layout.end(),
+                         [id](const ControlPlacement& p) { return p.id == id; });
+  EXPECT_NE(it, layout.end()) << id;
+  return it == layout.end() ? PixelRect{} : it->rect;
+}
+
+}  // namespace
+
+TEST(DialogLayout, A600By500ClientAreaAtTheReferenceScale) {
+  const auto layout = LayOutMainDialog(600, 500, DialogScale{});
+  EXPECT_EQ(RectOf(layout, kGoButton).x, 11);
+  EXPECT_EQ(RectOf(layout, kGoButton).y, 466);
+  EXPECT_EQ(RectOf(layout, kTapButton).x, 155);
+  EXPECT_EQ(RectOf(layout, kTapButton).y, 466);
+  EXPECT_EQ(RectOf(layout, kSetBpmButton).x, 300);
+  EXPECT_EQ(RectOf(layout, kExitButton).x, 515);
+  EXPECT_EQ(RectOf(layout, kExitButton).y, 466);
+  const PixelRect list = RectOf(layout, kTrackListView);
+  EXPECT_EQ(list.width, 579);
+  EXPECT_EQ(list.height, 225);
+  // The list keeps its template position (7, 47 dialog units).
+  EXPECT_EQ(list.x, 11);
+  EXPECT_EQ(list.y, 76);
+  EXPECT_EQ(RectOf(layout, kProgressBar), (PixelRect{11, 433, 579, 10}));
+  EXPECT_EQ(RectOf(layout, kStatusLine), (PixelRect{11, 444, 579, 14}));
+  EXPECT_EQ(RectOf(layout, kSourcePath).width, 554);
+  EXPECT_EQ(RectOf(layout, kBrowseButton).x, 570);
+  EXPECT_EQ(RectOf(layout, kInvertButton).x, 509);
+  EXPECT_EQ(RectOf(layout, kMinTempoUpDown).y, 327);
+  EXPECT_EQ(RectOf(layout, kMaxTempoValue).x, 551);
+  // Moved controls keep their template size: Go! is 50 x 14 dialog units.
+  EXPECT_EQ(RectOf(layout, kGoButton).width, 75);
+  EXPECT_EQ(RectOf(layout, kGoButton).height, 23);
+  // The prompt never moves.
+  EXPECT_EQ(RectOf(layout, kPromptText), (PixelRect{11, 11, 345, 13}));
+}
+
+TEST(DialogLayout, TheDesignedSizeMatchesTheRulesAtTheReferenceScale) {
+  // The rules were made for the designed size: there, each control sits
+  // where the template puts it (to within a pixel of rounding).
+  const PixelSize designed = DesignedClientSize(DialogScale{});
+  EXPECT_EQ(designed, (PixelSize{408, 392}));
+  const auto layout = LayOutMainDialog(designed.width, designed.height, DialogScale{});
+  for (const ControlTemplate& control : MainDialogControls()) {
+    const PixelRect expected = TemplateRectInPixels(control.rect, DialogScale{});
+    const PixelRect placed = RectOf(layout, control.id);
+    if (control.id == kSourcePath || control.id == kDriveBox) continue;  // heights of 23
+    EXPECT_NEAR(placed.x, expected.x, 1) << control.id;
+    EXPECT_NEAR(placed.y, expected.y, 1) << control.id;
+    EXPECT_NEAR(placed.width, expected.width, 1) << control.id;
+    EXPECT_NEAR(placed.height, expected.height, 1) << control.id;
+  }
+}
+
+TEST(DialogLayout, ALargerFontScalesTheTemplateAndTheRules) {
+  // The desktop font measured under Xvfb: 8 x 17 pixels.
+  const DialogScale scale = DialogScale::FromFont(8.0, 17.0);
+  EXPECT_NEAR(scale.across, 2.0 / 1.5, 1e-12);
+  EXPECT_NEAR(scale.down, 2.125 / 1.625, 1e-12);
+  const PixelSize designed = DesignedClientSize(scale);
+  EXPECT_EQ(designed, (PixelSize{544, 512}));
+  const auto layout = LayOutMainDialog(designed.width, designed.height, scale);
+  const PixelRect go = RectOf(layout, kGoButton);
+  EXPECT_EQ(go, (PixelRect{15, 512 - 44, 100, 30}));
+  const PixelRect exit = RectOf(layout, kExitButton);
+  EXPECT_EQ(exit.x + exit.width, 544 - 13);  // the right margin of 10 pixels, scaled
+}
+
+TEST(DialogLayout, ControlsAreNeverSmallerThanTheToolkitNeeds) {
+  const std::map<int, PixelSize> minimum{{kInvertButton, {120, 26}}, {kTrackListView, {50, 60}}};
+  const auto layout = LayOutMainDialog(600, 500, DialogScale{}, minimum);
+  EXPECT_EQ(RectOf(layout, kInvertButton).width, 120);
+  EXPECT_EQ(RectOf(layout, kInvertButton).height, 26);
+  EXPECT_EQ(RectOf(layout, kTrackListView).height, 225);  // already larger
+  // Far below the designed size nothing gets a negative size.
+  const auto tiny = LayOutMainDialog(10, 10, DialogScale{}, minimum);
+  EXPECT_EQ(RectOf(tiny, kTrackListView).height, 60);
+  EXPECT_EQ(RectOf(tiny, kProgressBar).width, 0);
+}
+
+TEST(BpmText, ReadsAsAtofReads) {
+  EXPECT_EQ(ParseBpmText(""), 0.0);
+  EXPECT_EQ(ParseBpmText("127.86"), 127.86);
+  EXPECT_EQ(ParseBpmText("  \t+120.5 BPM"), 120.5);
+  EXPECT_EQ(ParseBpmText("-3"), -3.0);
+  EXPECT_EQ(ParseBpmText("1e2x"), 100.0);
+  EXPECT_EQ(ParseBpmText(".5"), 0.5);
+  EXPECT_EQ(ParseBpmText("abc"), 0.0);
+  EXPECT_EQ(ParseBpmText("0x10"), 16.0);
+  EXPECT_EQ(ParseBpmText("0xg"), 0.0);  // "0" then a letter
+  EXPECT_TRUE(std::isinf(ParseBpmText("1e999")));
+  EXPECT_EQ(ParseBpmText("1e-999"), 0.0);
+  EXPECT_TRUE(std::isnan(ParseBpmText("nan")));
+}
+
+TEST(BpmText, WritesFixedPointAsPrintfDoes) {
+  EXPECT_EQ(FormatFixed(127.856, 2), "127.86");
+  EXPECT_EQ(FormatFixed(127.856, 1), "127.9");
+  EXPECT_EQ(FormatFixed(127.5, 0), "128");
+  EXPECT_EQ(FormatFixed(126.5, 0), "126");  // ties to even, as glibc's printf
+  EXPECT_EQ(FormatFixed(0.0, 2), "0.00");
+  EXPECT_EQ(FormatFixed(70.0, 2), "70.00");
+  EXPECT_EQ(FormatFixed(1e20, 2), "100000000000000000000.00");
+}
+
+TEST(SaveFileChooser, TheDefaultExtensionIsAddedOnlyToANameWithoutOne) {
+  EXPECT_EQ(AddDefaultExtension("/tmp/bpmlog", "txt"), "/tmp/bpmlog.txt");
+  EXPECT_EQ(AddDefaultExtension("/tmp/bpmlog.txt", "txt"), "/tmp/bpmlog.txt");
+  EXPECT_EQ(AddDefaultExtension("/tmp/run.log", "txt"), "/tmp/run.log");
+  EXPECT_EQ(AddDefaultExtension("/tmp.d/bpmlog", "txt"), "/tmp.d/bpmlog.txt");
+  EXPECT_EQ(AddDefaultExtension("log", "txt"), "log.txt");
+}
+
+TEST(StartupArguments, AFolderOrNothingElseAnErrorLine) {
+  TempFolder t;
+  const char* none[] = {"tempyra"};
+  StartupArguments empty = ParseStartupArguments(1, none);
+  EXPECT_FALSE(empty.folder);
+  EXPECT_EQ(empty.error, "");
+
+  const std::string withSlash = t.Path() + "/./";
+  const char* folder[] = {"tempyra", withSlash.c_str()};
+  StartupArguments listed = ParseStartupArguments(2, folder);
+  EXPECT_EQ(listed.folder, t.Path());
+  EXPECT_EQ(listed.error, "");
+
+  const char* two[] = {"tempyra", t.Path().c_str(), t.Path().c_str()};
+  EXPECT_NE(ParseStartupArguments(3, two).error, "");
+  EXPECT_FALSE(ParseStartupArguments(3, two).folder);
+
+  const std::string missing = t.File("missing");
+  const char* notAFolder[] = {"tempyra", missing.c_str()};
+  const StartupArguments bad = ParseStartupArguments(2, notAFolder);
+  EXPECT_FALSE(bad.folder);
+  EXPECT_NE(bad.error.find(missing), std::string::npos);
+  EXPECT_EQ(bad.error.find('\n'), std::string::npos);  // one line
+}
+
+TEST(Artwork, PicturesHaveTheirSizesAndShapes) {
+  for (RowImage image :
+       {RowImage::kNone, RowImage::kAnalysed, RowImage::kFailed, RowImage::kSetByHand}) {
+    const RgbaPicture picture = RowImagePicture(image);
+    ASSERT_EQ(picture.width, 16);
+    ASSERT_EQ(picture.height, 16);
+    ASSERT_EQ(picture.pixels.size(), 16u * 16u * 4u);
+    int opaque = 0;
+    for (size_t i = 3; i < picture.pixels.size(); i += 4) opaque += picture.pixels[i] == 255;
+    if (image == RowImage::kNone)
+      EXPECT_EQ(opaque, 0);
+    else
+      EXPECT_TRUE(opaque > 20 && opaque < 200) << static_cast<int>(image);
+  }
+  const RgbaPicture icon = ApplicationIconPicture();
+  ASSERT_EQ(icon.width, 32);
+  ASSERT_EQ(icon.pixels.size(), 32u * 32u * 4u);
+  // The corners are transparent, the middle of the body is not.
+  EXPECT_EQ(icon.pixels[3], 0);
+  EXPECT_EQ(icon.pixels[(20 * 32 + 8) * 4 + 3], 255);
+}

@@ -1,0 +1,15 @@
+// DialogWindow: what the dialog logic asks of the window that shows it,
+// beyond rendering its state.
+#pragma once
+
+class DialogWindow {
+ public:
+  virtual ~DialogWindow() = default;
+  // Ends the dialog: the window closes when the handler that asked returns.
+  // A running analysis is stopped by the window's going (its messages are
+  // lost with it).
+  virtual void EndDialog() = 0;
+  // Makes a column of the track list (0 "BPM", 1 "FileName") as wide as the
+  // wider of its header and its widest text, measured in the window's font.
+  virtual void FitColumnToContents(int column) = 0;
+};

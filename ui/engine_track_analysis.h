@@ -1,0 +1,25 @@
+// EngineTrackAnalysis: the dialog's TrackAnalysis over the engine's
+// AnalysisJob, which it holds for its whole life. The worker runs at idle
+// priority and posts to the given message target; destroying this object
+// stops a running worker (within one block) and waits for it.
+#pragma once
+
+#include "engine/analysis_job.h"
+#include "platform/message_target.h"
+#include "ui/track_analysis.h"
+
+class EngineTrackAnalysis : public TrackAnalysis {
+ public:
+  // The target must outlive this object.
+  explicit EngineTrackAnalysis(MessageTarget& target) : target_(target) {}
+
+  bool Start(const std::string& path) override { return job_.Start(&target_, path); }
+  double EstimateTempo() override { return job_.EstimateTempo(); }
+  ReadPosition Progress() const override { return job_.Progress(); }
+  // Stops a running worker now; nothing more is posted.
+  void Stop() { job_.Stop(); }
+
+ private:
+  MessageTarget& target_;
+  AnalysisJob job_;
+};

@@ -1,0 +1,21 @@
+// The window's folder scan: every file of a folder and of all its
+// subfolders whose name ends in ".mp3" or ".wav" (the last four characters
+// in lower case) becomes a row of the track list, through the shared folder
+// walk. Every entry that is not a folder counts as a file; links to folders
+// are followed (each folder is still entered only once, so a link to a
+// parent folder cannot make the scan loop); a subfolder that cannot be read
+// is skipped, as is a folder that cannot be searched at all.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+class TrackList;
+
+// True for the file names the window lists.
+bool IsListedAudioName(std::string_view name);
+
+// Appends a row for each listed file below folder, in walk order (depth
+// first, entries in the order the file system returns them). Returns the
+// number of rows added.
+int ScanFolder(const std::string& folder, TrackList& tracks);

@@ -1,0 +1,379 @@
+// The main dialog's logic. See main_dialog.h.
+#include "ui/main_dialog.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <optional>
+
+#include "engine/analysis_job.h"
+#include "engine/tempo_folding.h"
+#include "ui/bpm_text.h"
+#include "ui/folder_scan.h"
+#include "ui/progress_rule.h"
+#include "ui/run_log.h"
+
+namespace {
+
+// The radio button groups; within each exactly one button is checked.
+constexpr std::array<std::array<int, 2>, 3> kRadioGroups{{
+    {kRenameRadio, kDuplicateRadio},
+    {kRenameAtBeginningRadio, kRenameAtEndRadio},
+    {kDuplicateAtBeginningRadio, kDuplicateAtEndRadio},
+}};
+
+// What a run disables and gives back: menu items, then controls. The tap
+// button and the rest of the window are not among them.
+constexpr std::array kRunSensitiveMenuItems{kBrowseFolderCommand, kRefreshCdCommand,
+                                            kAnalyzeFilesCommand, kRenameFilesCommand};
+constexpr std::array kRunSensitiveControls{kDriveBox,
+                                           kRenameRadio,
+                                           kDuplicateRadio,
+                                           kDecimalPlacesUpDown,
+                                           kBrowseButton,
+                                           kDuplicateAtBeginningRadio,
+                                           kRenameAtBeginningRadio,
+                                           kDuplicateAtEndRadio,
+                                           kRenameAtEndRadio,
+                                           kGoButton,
+                                           kMinTempoBox,
+                                           kMaxTempoBox,
+                                           kMinTempoUpDown,
+                                           kMaxTempoUpDown,
+                                           kMinTempoValue,
+                                           kMaxTempoValue,
+                                           kDecimalPlacesValue,
+                                           kDecimalPlacesLabel};
+
+// Only MP3 files are analysed: the last three characters of the path are
+// "mp3" in any case.
+bool EndsInMp3(const std::string& path) {
+  if (path.size() < 3) return false;
+  std::string tail = path.substr(path.size() - 3);
+  for (char& c : tail)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return tail == "mp3";
+}
+
+bool IsMenuCommand(int id) {
+  return id >= kFirstMenuCommand && id <= kLastMenuCommand;
+}
+
+bool IsControl(int id) {
+  return id >= kFirstControlId && id <= kLastControlId;
+}
+
+}  // namespace
+
+MainDialog::MainDialog(const DialogServices& services) : services_(services) {}
+
+void MainDialog::OnInitDialog() {
+  services_.window.FitColumnToContents(0);
+  services_.window.FitColumnToContents(1);
+
+  // The drive box: one entry per drive whose name could be read, none chosen.
+  state_.driveNames.clear();
+  boxDrives_.clear();
+  for (const CdDriveAddress& drive : services_.cdDrives.FindDrives()) {
+    if (std::optional<std::string> name = services_.cdDrives.DriveName(drive)) {
+      state_.driveNames.push_back(*name);
+      boxDrives_.push_back(drive);
+    }
+  }
+  state_.driveSelection = -1;
+
+  for (int id : {kRenameRadio, kRenameAtBeginningRadio, kDuplicateAtBeginningRadio})
+    OnRadioButtonClicked(id);
+  state_.Control(kMinTempoBox).checked = false;
+  state_.Control(kMaxTempoBox).checked = false;
+
+  SetUpUpDown(kMinTempoUpDown, kMinTempoValue, 30, 120, 30);
+  SetUpUpDown(kMaxTempoUpDown, kMaxTempoValue, 120, 240, 240);
+  SetUpUpDown(kDecimalPlacesUpDown, kDecimalPlacesValue, 0, 2, 0);
+
+  analysisRunning_ = false;
+}
+
+void MainDialog::SetUpUpDown(int upDown, int buddy, int lower, int upper, int position) {
+  state_.UpDown(upDown) = {lower, upper, position};
+  state_.Control(buddy).text = std::to_string(position);
+}
+
+bool MainDialog::CommandEnabled(int id) const {
+  if (IsMenuCommand(id)) return state_.MenuEnabled(id);
+  if (IsControl(id)) return state_.Control(id).enabled;
+  return true;
+}
+
+void MainDialog::OnCommand(int id) {
+  if (!CommandEnabled(id)) return;
+  switch (id) {
+    case kGoButton:
+    case kAnalyzeFilesCommand:
+      StartRun();
+      break;
+    case kBrowseButton:
+    case kBrowseFolderCommand:
+      ChooseFolder();
+      break;
+    case kRefreshCdCommand:
+      RefreshCd();
+      break;
+    case kInvertButton:
+      InvertSelection();
+      break;
+    case kOkCommand:
+    case kCancelCommand:
+    case kExitButton:
+    case kExitCommand:
+      services_.window.EndDialog();
+      break;
+    default:
+      // Renaming, tap tempo, the help documents and the About box are not
+      // part of this window yet.
+      break;
+  }
+}
+
+void MainDialog::OnCheckBoxClicked(int id, bool checked) {
+  if (id != kMinTempoBox && id != kMaxTempoBox) return;
+  if (!state_.Control(id).enabled) return;
+  state_.Control(id).checked = checked;
+}
+
+void MainDialog::OnRadioButtonClicked(int id) {
+  for (const auto& group : kRadioGroups) {
+    if (std::find(group.begin(), group.end(), id) == group.end()) continue;
+    if (!state_.Control(id).enabled) return;
+    for (int member : group) state_.Control(member).checked = member == id;
+  }
+}
+
+void MainDialog::OnUpDownStep(int id, int delta) {
+  int buddy = 0;
+  int box = 0;
+  switch (id) {
+    case kMinTempoUpDown:
+      buddy = kMinTempoValue;
+      box = kMinTempoBox;
+      break;
+    case kMaxTempoUpDown:
+      buddy = kMaxTempoValue;
+      box = kMaxTempoBox;
+      break;
+    case kDecimalPlacesUpDown:
+      buddy = kDecimalPlacesValue;
+      break;
+    default:
+      return;
+  }
+  if (!state_.Control(id).enabled) return;
+  UpDownState& upDown = state_.UpDown(id);
+  upDown.position = std::clamp(upDown.position + delta, upDown.lower, upDown.upper);
+  state_.Control(buddy).text = std::to_string(upDown.position);
+  // Touching a tempo limit switches it on.
+  if (box != 0) state_.Control(box).checked = true;
+}
+
+void MainDialog::OnDriveChosen(int entry) {
+  if (!state_.Control(kDriveBox).enabled) return;
+  ChooseDrive(entry);
+}
+
+void MainDialog::OnRowSelected(int row, bool selected) {
+  if (row < 0 || row >= tracks_.RowCount()) return;
+  if (tracks_.Row(row).selected != selected) tracks_.SetSelected(row, selected);
+}
+
+void MainDialog::OnAnalysisMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+  // Messages belong to the row under analysis; none can come outside a run.
+  if (!analysisRunning_ || currentRow_ < 0 || currentRow_ >= tracks_.RowCount()) return;
+  switch (message) {
+    case AnalysisJob::kAnalysisProgress:
+      ProgressStep(static_cast<uint32_t>(wParam), static_cast<int64_t>(lParam));
+      break;
+    case AnalysisJob::kAnalysisDone:
+      ResultStep();
+      break;
+    case AnalysisJob::kAnalysisFailed:
+      FailureStep();
+      break;
+    default:
+      break;
+  }
+}
+
+// ---- The track list's sources ----
+
+void MainDialog::ChooseFolder() {
+  std::optional<std::string> folder = services_.folderChooser.ChooseFolder("Select a folder...");
+  if (!folder) return;
+  ListFolder(*folder);
+}
+
+void MainDialog::ListFolder(const std::string& path) {
+  state_.Control(kSourcePath).text = path;
+  sourceKind_ = SourceKind::kFolder;
+  tracks_.DeleteAllRows();
+  ScanFolder(path, tracks_);
+  tracks_.SortByFileName();
+  // The columns fit their contents once, after the whole tree: only the
+  // final widths are ever seen.
+  services_.window.FitColumnToContents(0);
+  services_.window.FitColumnToContents(1);
+}
+
+void MainDialog::ChooseDrive(int entry) {
+  if (entry < 0 || entry >= static_cast<int>(boxDrives_.size())) return;
+  state_.driveSelection = entry;
+  state_.Control(kSourcePath).text = state_.driveNames[static_cast<size_t>(entry)];
+  sourceKind_ = SourceKind::kAudioCd;
+  tracks_.DeleteAllRows();
+  ListDiscTracks(boxDrives_[static_cast<size_t>(entry)]);
+}
+
+void MainDialog::RefreshCd() {
+  if (sourceKind_ != SourceKind::kAudioCd) return;
+  if (state_.driveSelection < 0 || state_.driveSelection >= static_cast<int>(boxDrives_.size()))
+    return;
+  tracks_.DeleteAllRows();
+  ListDiscTracks(boxDrives_[static_cast<size_t>(state_.driveSelection)]);
+}
+
+void MainDialog::ListDiscTracks(const CdDriveAddress& drive) {
+  // A disc's tracks come in track order; they are neither sorted nor are
+  // the columns fitted.
+  for (std::string& path : services_.cdDrives.AudioTrackPaths(drive))
+    tracks_.AppendRow(std::move(path));
+}
+
+void MainDialog::InvertSelection() {
+  for (int row = 0; row < tracks_.RowCount(); ++row)
+    tracks_.SetSelected(row, !tracks_.Row(row).selected);
+}
+
+// ---- Analysis runs ----
+
+void MainDialog::StartRun() {
+  if (tracks_.SelectedCount() == 0) {
+    services_.messageBox.ShowMessage("You must first select one or more files for analysis!",
+                                     "Unable to proceed...");
+    return;
+  }
+  SetControlsEnabled(false);
+  analysisRunning_ = true;
+  // Every row is written back once: deselected, marked when it was selected
+  // and has no tempo yet (a marked row also loses its old image).
+  for (int row = 0; row < tracks_.RowCount(); ++row) {
+    TrackRow values = tracks_.Row(row);
+    const bool queued = values.selected && values.bpm.empty();
+    values.selected = false;
+    values.itemData = queued ? 1 : 0;
+    if (queued) values.image = RowImage::kNone;
+    tracks_.SetRow(row, std::move(values));
+  }
+  currentRow_ = -1;
+  NextRow();
+}
+
+// A loop in place of the nested call for every row passed over or failed
+// at once; the order of effects is the same.
+void MainDialog::NextRow() {
+  for (;;) {
+    ++currentRow_;
+    while (currentRow_ < tracks_.RowCount() && tracks_.Row(currentRow_).itemData == 0)
+      ++currentRow_;
+    if (currentRow_ >= tracks_.RowCount()) {
+      FinishRun();
+      return;
+    }
+    const std::string& path = tracks_.Row(currentRow_).fileName;
+    if (sourceKind_ == SourceKind::kFolder && EndsInMp3(path)) {
+      if (services_.analysis.Start(path)) {
+        state_.Control(kStatusLine).text = path;
+        return;
+      }
+      MarkCurrentRowFailed();
+    }
+    // Any other marked row (a WAV file, a CD track) is passed over: it keeps
+    // image 0 and an empty tempo.
+  }
+}
+
+void MainDialog::ProgressStep(uint32_t blockIndex, int64_t totalBlocks) {
+  // The bar follows the analysis' steady read position where it has one:
+  // the block counts of the message wrap after 65,535 blocks and their
+  // estimated total jumps on files of varying bit rate.
+  const ReadPosition position = services_.analysis.Progress();
+  if (position.total > 0)
+    ApplyProgressReport(state_.progressBar, position.done, position.total);
+  else
+    ApplyProgressReport(state_.progressBar, blockIndex, totalBlocks);
+}
+
+void MainDialog::ResultStep() {
+  state_.progressBar = {0, 0};
+  double tempo = services_.analysis.EstimateTempo();
+  if (!std::isfinite(tempo)) {
+    // No tempo found (a file too short to measure): a failed row, never "nan".
+    FailureStep();
+    return;
+  }
+  std::optional<double> minimum;
+  std::optional<double> maximum;
+  if (state_.Control(kMinTempoBox).checked) minimum = state_.UpDown(kMinTempoUpDown).position;
+  if (state_.Control(kMaxTempoBox).checked) maximum = state_.UpDown(kMaxTempoUpDown).position;
+  tempo = FoldTempo(tempo, minimum, maximum);
+  tracks_.SetBpm(currentRow_, FormatFixed(tempo, 2));
+  tracks_.SetImage(currentRow_, RowImage::kAnalysed);
+  services_.window.FitColumnToContents(0);
+  NextRow();
+}
+
+void MainDialog::FailureStep() {
+  MarkCurrentRowFailed();
+  NextRow();
+}
+
+void MainDialog::MarkCurrentRowFailed() {
+  state_.progressBar = {0, 0};
+  tracks_.SetImage(currentRow_, RowImage::kFailed);
+}
+
+void MainDialog::SetControlsEnabled(bool enable) {
+  for (int command : kRunSensitiveMenuItems) state_.SetMenuEnabled(command, enable);
+  for (int id : kRunSensitiveControls) state_.Control(id).enabled = enable;
+  state_.Control(kTapButton).enabled = enable && tracks_.SelectedCount() == 1;
+}
+
+void MainDialog::FinishRun() {
+  state_.Control(kStatusLine).text.clear();
+  state_.progressBar.position = 0;
+
+  SaveFileRequest request;
+  request.title = "Would you like to save a log file?";
+  request.initialName = "bpmlog.txt";
+  request.defaultExtension = "txt";
+  request.filterLabel = "TXT Files (*.txt)";
+  request.filterPattern = "*.txt";
+  if (std::optional<std::string> path = services_.saveFileChooser.ChooseSaveFile(request)) {
+    const int decimals = state_.UpDown(kDecimalPlacesUpDown).position;
+    switch (WriteRunLog(*path, tracks_, decimals)) {
+      case LogWriteResult::kWritten:
+        break;
+      case LogWriteResult::kCannotOpen:
+        services_.messageBox.ShowMessage("Unable to open log file for writing!",
+                                         "Log file creation failed!");
+        break;
+      case LogWriteResult::kIncomplete:
+        // Not silently cut short: the user learns that the log is incomplete.
+        services_.messageBox.ShowMessage(
+            "Unable to write the whole log file!\n" + *path + "\nis incomplete.",
+            "Log file creation failed!");
+        break;
+    }
+  }
+
+  SetControlsEnabled(true);
+  analysisRunning_ = false;
+}

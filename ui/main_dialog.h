@@ -1,0 +1,103 @@
+// MainDialog: the logic of the program's main window, with no toolkit in it.
+//
+// It holds the state the window shows (DialogState: the controls' texts,
+// checks, enabled flags, up-downs, progress bar, drive box and menu; and the
+// TrackList of rows) and the dialog's own members (SourceKind, whether a run
+// is going on, the row being analysed, the drives behind the drive box
+// entries). Everything else it needs it calls through DialogServices.
+//
+// Lifecycle: the window constructs it with the services, calls
+// OnInitDialog() once when it opens, and then one handler per event (a
+// button or menu command, a check box or radio button clicked, an up-down
+// step, a drive chosen, a row selected by the user, a message of the
+// analysis), all on the window thread. After each handler, and before each
+// modal service call, the window draws State() and Tracks(). The dialog
+// does not own the analysis: the window does, and stops it when it closes.
+//
+// An analysis run: StartRun marks the selected rows that have no tempo yet
+// and deselects every row; NextRow hands the marked MP3 files of a folder
+// one by one to the analysis (other marked rows are passed over); the
+// progress, result and failure steps follow the analysis' messages; when no
+// marked row is left, FinishRun offers the log file and gives the controls
+// back.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "ui/dialog_services.h"
+#include "ui/dialog_state.h"
+#include "ui/source_kind.h"
+#include "ui/track_list.h"
+
+class MainDialog {
+ public:
+  explicit MainDialog(const DialogServices& services);
+  MainDialog(const MainDialog&) = delete;
+  MainDialog& operator=(const MainDialog&) = delete;
+
+  // The dialog's opening: the drive box filled from the CD drives, the
+  // radio buttons, check boxes and up-downs at their defaults.
+  void OnInitDialog();
+
+  // A push button clicked or a command given (ids of dialog_ids.h: the
+  // controls 1001-1041, the menu commands, kOkCommand and kCancelCommand).
+  // A command whose control or menu item is disabled is ignored, as no
+  // toolkit delivers it.
+  void OnCommand(int id);
+  // The user clicked a check box, which now shows `checked`.
+  void OnCheckBoxClicked(int id, bool checked);
+  // The user chose a radio button; the others of its group are cleared.
+  void OnRadioButtonClicked(int id);
+  // The user stepped an up-down by delta (+1 up, -1 down); the position
+  // stays in its range and the buddy shows it. A tempo up-down switches its
+  // limit's check box on.
+  void OnUpDownStep(int id, int delta);
+  // The user chose entry `entry` of the drive box.
+  void OnDriveChosen(int entry);
+  // The user selected or deselected a row in the list.
+  void OnRowSelected(int row, bool selected);
+  // A message of the analysis (AnalysisJob::kAnalysisProgress, kAnalysisDone,
+  // kAnalysisFailed), delivered on the window thread.
+  void OnAnalysisMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
+
+  // Lists a folder as if the user had chosen it with "...": the path shown,
+  // the list refilled with the folder's files, selected and sorted.
+  void ListFolder(const std::string& path);
+
+  const DialogState& State() const { return state_; }
+  // The rows; the window adds itself as an observer and reads them.
+  TrackList& Tracks() { return tracks_; }
+  const TrackList& Tracks() const { return tracks_; }
+  SourceKind Source() const { return sourceKind_; }
+  bool AnalysisRunning() const { return analysisRunning_; }
+  int CurrentRow() const { return currentRow_; }
+
+ private:
+  bool CommandEnabled(int id) const;
+  void ChooseFolder();
+  void ChooseDrive(int entry);
+  void RefreshCd();
+  void ListDiscTracks(const CdDriveAddress& drive);
+  void InvertSelection();
+
+  void StartRun();
+  void NextRow();
+  void ProgressStep(uint32_t blockIndex, int64_t totalBlocks);
+  void ResultStep();
+  void FailureStep();
+  void MarkCurrentRowFailed();
+  void SetControlsEnabled(bool enable);
+  void FinishRun();
+
+  void SetUpUpDown(int upDown, int buddy, int lower, int upper, int position);
+
+  DialogServices services_;
+  DialogState state_;
+  TrackList tracks_;
+  std::vector<CdDriveAddress> boxDrives_;  // the drive behind each drive box entry
+  SourceKind sourceKind_ = SourceKind::kNothing;
+  bool analysisRunning_ = false;
+  int currentRow_ = -1;
+};

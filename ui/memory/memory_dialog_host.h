@@ -1,0 +1,53 @@
+// MemoryDialogHost: the main dialog's window services kept in memory, for
+// driving the dialog logic without a display (tests, benchmarks). The
+// modal choosers answer from queues the caller fills beforehand (an empty
+// queue answers "cancel"); everything the dialog asked is recorded.
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ui/dialog_window.h"
+#include "ui/folder_chooser.h"
+#include "ui/message_box_service.h"
+#include "ui/save_file_chooser.h"
+
+struct ShownMessage {
+  std::string text;
+  std::string caption;
+};
+
+class MemoryDialogHost : public DialogWindow,
+                         public MessageBoxService,
+                         public FolderChooser,
+                         public SaveFileChooser {
+ public:
+  // DialogWindow
+  void EndDialog() override { ++endDialogCalls; }
+  void FitColumnToContents(int column) override { fittedColumns.push_back(column); }
+
+  // MessageBoxService
+  void ShowMessage(const std::string& text, const std::string& caption) override {
+    messages.push_back({text, caption});
+  }
+
+  // FolderChooser
+  std::optional<std::string> ChooseFolder(const std::string& title) override;
+
+  // SaveFileChooser: the answer gets the default extension as a desktop's
+  // save dialog would give it.
+  std::optional<std::string> ChooseSaveFile(const SaveFileRequest& request) override;
+
+  // Answers for the next choosers; nullopt (or nothing queued) cancels.
+  std::deque<std::optional<std::string>> folderAnswers;
+  std::deque<std::optional<std::string>> saveAnswers;
+
+  // What the dialog asked.
+  int endDialogCalls = 0;
+  std::vector<int> fittedColumns;
+  std::vector<ShownMessage> messages;
+  std::vector<std::string> folderTitles;
+  std::vector<SaveFileRequest> saveRequests;
+};

@@ -1,0 +1,27 @@
+// The window program's command line. See startup_arguments.h.
+#include "ui/startup_arguments.h"
+
+#include <filesystem>
+#include <system_error>
+
+StartupArguments ParseStartupArguments(int argc, const char* const* argv) {
+  StartupArguments arguments;
+  if (argc <= 1) return arguments;
+  if (argc > 2) {
+    arguments.error = "tempyra: too many arguments (usage: tempyra [FOLDER])";
+    return arguments;
+  }
+  const std::string given = argv[1];
+  std::error_code error;
+  if (given.empty() || !std::filesystem::is_directory(given, error)) {
+    arguments.error = "tempyra: " + given + ": not a folder (usage: tempyra [FOLDER])";
+    return arguments;
+  }
+  // The path as a folder browser gives it: absolute, without "." or ".."
+  // parts, without a trailing separator (except the root itself).
+  std::filesystem::path path = std::filesystem::absolute(given, error).lexically_normal();
+  std::string text = path.string();
+  while (text.size() > 1 && text.back() == '/') text.pop_back();
+  arguments.folder = text;
+  return arguments;
+}

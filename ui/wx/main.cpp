@@ -1,0 +1,27 @@
+// tempyra: the desktop window.
+//
+//   tempyra            opens the window with an empty list
+//   tempyra FOLDER     opens it with FOLDER listed, as if chosen with "..."
+//
+// Any other command line gets a one-line error on standard error and exit
+// status 2, before the toolkit starts (so also without a display).
+#include <wx/app.h>
+#include <wx/init.h>
+
+#include <cstdio>
+
+#include "ui/startup_arguments.h"
+#include "ui/wx/tempyra_app.h"
+
+int main(int argc, char** argv) {
+  const StartupArguments arguments = ParseStartupArguments(argc, argv);
+  if (!arguments.error.empty()) {
+    std::fprintf(stderr, "%s\n", arguments.error.c_str());
+    return 2;
+  }
+  wxApp::SetInstance(new TempyraApp(arguments.folder));
+  // The toolkit sees only the program's name: the folder is ours.
+  int toolkitArgc = 1;
+  char* toolkitArgv[] = {argv[0], nullptr};
+  return wxEntry(toolkitArgc, toolkitArgv);
+}

@@ -1,0 +1,347 @@
+// The main window in wxWidgets. See main_frame.h.
+#include "ui/wx/main_frame.h"
+
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/choice.h>
+#include <wx/gauge.h>
+#include <wx/menu.h>
+#include <wx/radiobut.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include <climits>
+
+#include "engine/analysis_job.h"
+#include "ui/dialog_template.h"
+#include "ui/wx/command_ids.h"
+#include "ui/wx/picture_bitmaps.h"
+#include "ui/wx/track_list_view.h"
+#include "ui/wx/up_down_button.h"
+
+namespace {
+
+wxDEFINE_EVENT(kAnalysisMessageEvent, wxThreadEvent);
+
+struct AnalysisMessage {
+  uint32_t message;
+  uintptr_t wParam;
+  intptr_t lParam;
+};
+
+wxString FromUtf8(const std::string& text) {
+  return wxString::FromUTF8(text);
+}
+
+}  // namespace
+
+MainFrame::MainFrame(const std::optional<std::string>& folder)
+    : wxFrame(nullptr, wxID_ANY, kMainDialogTitle),
+      modal_(this, [this] { Render(); }),
+      analysis_(*this),
+      dialog_(DialogServices{*this, modal_, modal_, modal_, analysis_, cdDrives_}) {
+  SetIcons(ApplicationIcons());
+  panel_ = new wxPanel(this, wxID_ANY);
+  scale_ = DialogScale::FromFont(panel_->GetCharWidth(), panel_->GetCharHeight());
+  CreateControls();
+  CreateMenus();
+  MeasureMinimumSizes();
+
+  dialog_.OnInitDialog();
+  if (folder) dialog_.ListFolder(*folder);
+  Render();
+
+  const PixelSize designed = DesignedClientSize(scale_);
+  SetClientSize(designed.width, designed.height);
+  LayOut();
+  Centre();
+
+  panel_->Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+    LayOut();
+    event.Skip();
+  });
+  Bind(wxEVT_BUTTON, &MainFrame::OnCommandEvent, this);
+  Bind(wxEVT_MENU, &MainFrame::OnMenuEvent, this);
+  Bind(wxEVT_CHECKBOX, [this](wxCommandEvent& event) {
+    Forward([&] { dialog_.OnCheckBoxClicked(event.GetId(), event.IsChecked()); });
+  });
+  Bind(wxEVT_RADIOBUTTON, [this](wxCommandEvent& event) {
+    Forward([&] { dialog_.OnRadioButtonClicked(event.GetId()); });
+  });
+  Bind(kUpDownStep, [this](wxCommandEvent& event) {
+    Forward([&] { dialog_.OnUpDownStep(event.GetId(), event.GetInt()); });
+  });
+  Bind(wxEVT_CHOICE, [this](wxCommandEvent& event) {
+    Forward([&] { dialog_.OnDriveChosen(event.GetSelection()); });
+  });
+  Bind(wxEVT_CHAR_HOOK, &MainFrame::OnCharHook, this);
+  Bind(wxEVT_CLOSE_WINDOW, &MainFrame::OnClose, this);
+  Bind(kAnalysisMessageEvent, &MainFrame::OnAnalysisEvent, this);
+}
+
+MainFrame::~MainFrame() {
+  // The worker first (it posts here), then the controls, which read the
+  // logic's rows and so must go before it.
+  analysis_.Stop();
+  DestroyChildren();
+}
+
+void MainFrame::CreateControls() {
+  for (const ControlTemplate& control : MainDialogControls()) {
+    // Made at their natural size: a size given here would become the GTK
+    // widget's smallest size, and the layout could not shrink it. LayOut
+    // places and sizes them.
+    const wxPoint position = wxDefaultPosition;
+    const wxSize size = wxDefaultSize;
+    const wxWindowID id = control.id == kPromptText ? wxID_ANY : control.id;
+    const wxString text = FromUtf8(control.text);
+    wxWindow* window = nullptr;
+    switch (control.kind) {
+      case ControlKind::kStaticText: {
+        long style = wxST_NO_AUTORESIZE;
+        if (control.id == kStatusLine) style |= wxST_ELLIPSIZE_MIDDLE;
+        window = new wxStaticText(panel_, id, text, position, size, style);
+        break;
+      }
+      case ControlKind::kReadOnlyEdit:
+        window = new wxTextCtrl(panel_, id, text, position, size, wxTE_READONLY);
+        break;
+      case ControlKind::kPushButton:
+      case ControlKind::kFlatPushButton:
+        window = new wxButton(panel_, id, text, position, size, wxBU_EXACTFIT);
+        break;
+      case ControlKind::kListView:
+        listView_ = new TrackListView(panel_, id, dialog_, [this] { Render(); });
+        window = listView_;
+        break;
+      case ControlKind::kRadioButton:
+        window = new wxRadioButton(panel_, id, text, position, size,
+                                   control.startsGroup ? wxRB_GROUP : 0);
+        break;
+      case ControlKind::kCheckBox:
+        window = new wxCheckBox(panel_, id, text, position, size);
+        break;
+      case ControlKind::kProgressBar:
+        window = new wxGauge(panel_, id, 100, position, size, wxGA_HORIZONTAL | wxGA_SMOOTH);
+        break;
+      case ControlKind::kDropDownList:
+        window = new wxChoice(panel_, id, position, size);
+        break;
+      case ControlKind::kUpDown:
+        window = new UpDownButton(panel_, id, position, size);
+        break;
+    }
+    controls_[control.id] = window;
+  }
+}
+
+void MainFrame::CreateMenus() {
+  auto* bar = new wxMenuBar;
+  for (const MenuTemplate& menu : MainMenuBar()) {
+    auto* items = new wxMenu;
+    for (const MenuItemTemplate& item : menu.items) {
+      if (item.command == 0)
+        items->AppendSeparator();
+      else
+        items->Append(WxIdOfCommand(item.command), FromUtf8(item.text));
+    }
+    bar->Append(items, FromUtf8(menu.title));
+  }
+  SetMenuBar(bar);
+}
+
+// What each control needs to show its text whole, on this desktop's theme
+// and font; the layout never makes a control smaller. Controls whose size
+// the layout rules set from the window (the list, the path, the drive box,
+// the progress bar and the status line) only need their height.
+void MainFrame::MeasureMinimumSizes() {
+  for (const ControlTemplate& control : MainDialogControls()) {
+    wxWindow* window = controls_[control.id];
+    const wxSize best = window->GetBestSize();
+    switch (control.kind) {
+      case ControlKind::kListView:
+      case ControlKind::kProgressBar:
+        break;
+      case ControlKind::kReadOnlyEdit:
+      case ControlKind::kDropDownList:
+        minimumSizes_[control.id] = {0, best.y};
+        break;
+      case ControlKind::kStaticText:
+        if (control.id == kStatusLine)
+          minimumSizes_[control.id] = {0, window->GetCharHeight()};
+        else
+          minimumSizes_[control.id] = {best.x, best.y};
+        break;
+      default:
+        minimumSizes_[control.id] = {best.x, best.y};
+        break;
+    }
+  }
+}
+
+void MainFrame::LayOut() {
+  const wxSize client = panel_->GetClientSize();
+  Freeze();
+  for (const ControlPlacement& placement :
+       LayOutMainDialog(client.x, client.y, scale_, minimumSizes_)) {
+    const ControlTemplate* control = FindControlTemplate(placement.id);
+    PixelRect rect = placement.rect;
+    if (control != nullptr && control->centredVertically) {
+      // A one-line text in the middle of its rectangle.
+      const int height = controls_[placement.id]->GetBestSize().y;
+      rect.y += (rect.height - height) / 2;
+      rect.height = height;
+    }
+    controls_[placement.id]->SetSize(rect.x, rect.y, rect.width, rect.height);
+  }
+  Thaw();
+}
+
+void MainFrame::Render() {
+  const DialogState& state = dialog_.State();
+  for (const ControlTemplate& control : MainDialogControls()) {
+    if (control.id == kPromptText) continue;
+    const ControlState& wanted = state.Control(control.id);
+    auto [entry, added] = shown_.try_emplace(control.id);
+    ControlState& shown = entry->second;
+    wxWindow* window = controls_[control.id];
+    if (added || shown.text != wanted.text) {
+      switch (control.kind) {
+        case ControlKind::kStaticText:
+          static_cast<wxStaticText*>(window)->SetLabelText(FromUtf8(wanted.text));
+          break;
+        case ControlKind::kReadOnlyEdit:
+          static_cast<wxTextCtrl*>(window)->ChangeValue(FromUtf8(wanted.text));
+          break;
+        case ControlKind::kPushButton:
+        case ControlKind::kFlatPushButton:
+        case ControlKind::kRadioButton:
+        case ControlKind::kCheckBox:
+          window->SetLabel(FromUtf8(wanted.text));
+          break;
+        default:
+          break;
+      }
+      shown.text = wanted.text;
+    }
+    if (added || shown.checked != wanted.checked) {
+      if (control.kind == ControlKind::kRadioButton)
+        static_cast<wxRadioButton*>(window)->SetValue(wanted.checked);
+      else if (control.kind == ControlKind::kCheckBox)
+        static_cast<wxCheckBox*>(window)->SetValue(wanted.checked);
+      shown.checked = wanted.checked;
+    }
+    if (added || shown.enabled != wanted.enabled) {
+      window->Enable(wanted.enabled);
+      shown.enabled = wanted.enabled;
+    }
+  }
+
+  if (state.progressBar != shownProgress_) {
+    auto* gauge = static_cast<wxGauge*>(controls_[kProgressBar]);
+    int64_t upper = state.progressBar.upper;
+    int64_t position =
+        std::clamp<int64_t>(state.progressBar.position, 0, std::max<int64_t>(upper, 0));
+    // The gauge counts in int: bring large byte counts into its range.
+    while (upper > INT_MAX) {
+      upper >>= 1;
+      position >>= 1;
+    }
+    if (upper <= 0) {
+      gauge->SetRange(1);
+      gauge->SetValue(0);
+    } else {
+      gauge->SetRange(static_cast<int>(upper));
+      gauge->SetValue(static_cast<int>(position));
+    }
+    shownProgress_ = state.progressBar;
+  }
+
+  auto* drives = static_cast<wxChoice*>(controls_[kDriveBox]);
+  if (state.driveNames != shownDrives_) {
+    drives->Clear();
+    for (const std::string& name : state.driveNames) drives->Append(FromUtf8(name));
+    shownDrives_ = state.driveNames;
+    shownDriveSelection_ = -2;
+  }
+  if (state.driveSelection != shownDriveSelection_) {
+    drives->SetSelection(state.driveSelection);
+    shownDriveSelection_ = state.driveSelection;
+  }
+
+  wxMenuBar* bar = GetMenuBar();
+  for (const MenuTemplate& menu : MainMenuBar()) {
+    for (const MenuItemTemplate& item : menu.items) {
+      if (item.command == 0) continue;
+      const bool enabled = state.MenuEnabled(item.command);
+      auto [entry, added] = shownMenu_.try_emplace(item.command, enabled);
+      if (added || entry->second != enabled) bar->Enable(WxIdOfCommand(item.command), enabled);
+      entry->second = enabled;
+    }
+  }
+
+  listView_->Render();
+}
+
+void MainFrame::Post(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+  auto* event = new wxThreadEvent(kAnalysisMessageEvent);
+  event->SetPayload(AnalysisMessage{message, wParam, lParam});
+  wxQueueEvent(this, event);
+}
+
+void MainFrame::EndDialog() {
+  if (ended_) return;
+  ended_ = true;
+  analysis_.Stop();
+  Destroy();
+}
+
+void MainFrame::FitColumnToContents(int column) {
+  listView_->FitColumn(column);
+}
+
+void MainFrame::OnCommandEvent(wxCommandEvent& event) {
+  if (ended_) return;
+  Forward([&] { dialog_.OnCommand(event.GetId()); });
+}
+
+void MainFrame::OnMenuEvent(wxCommandEvent& event) {
+  const int command = CommandOfWxId(event.GetId());
+  if (command == 0 || ended_) {
+    event.Skip();
+    return;
+  }
+  Forward([&] { dialog_.OnCommand(command); });
+}
+
+void MainFrame::OnCharHook(wxKeyEvent& event) {
+  if (ended_ || event.HasAnyModifiers()) {
+    event.Skip();
+    return;
+  }
+  const int key = event.GetKeyCode();
+  if (key == WXK_ESCAPE) {
+    Forward([&] { dialog_.OnCommand(kCancelCommand); });
+    return;
+  }
+  if ((key == WXK_RETURN || key == WXK_NUMPAD_ENTER) &&
+      dynamic_cast<wxButton*>(FindFocus()) == nullptr) {
+    Forward([&] { dialog_.OnCommand(kOkCommand); });
+    return;
+  }
+  event.Skip();
+}
+
+void MainFrame::OnClose(wxCloseEvent& event) {
+  if (ended_) {
+    event.Skip();
+    return;
+  }
+  Forward([&] { dialog_.OnCommand(kCancelCommand); });
+}
+
+void MainFrame::OnAnalysisEvent(wxThreadEvent& event) {
+  if (ended_) return;
+  const auto message = event.GetPayload<AnalysisMessage>();
+  Forward([&] { dialog_.OnAnalysisMessage(message.message, message.wParam, message.lParam); });
+}

@@ -1,0 +1,33 @@
+// The dialog's modal windows in wxWidgets. See modal_services.h.
+#include "ui/wx/modal_services.h"
+
+#include <wx/dirdlg.h>
+#include <wx/filedlg.h>
+#include <wx/msgdlg.h>
+
+void ModalServices::ShowMessage(const std::string& text, const std::string& caption) {
+  render_();
+  wxMessageDialog box(owner_, wxString::FromUTF8(text), wxString::FromUTF8(caption),
+                      wxOK | wxICON_NONE);
+  box.ShowModal();
+}
+
+std::optional<std::string> ModalServices::ChooseFolder(const std::string& title) {
+  render_();
+  wxDirDialog chooser(owner_, wxString::FromUTF8(title), wxEmptyString,
+                      wxDD_DEFAULT_STYLE | wxDD_DIR_MUST_EXIST);
+  if (chooser.ShowModal() != wxID_OK) return std::nullopt;
+  return std::string(chooser.GetPath().utf8_str());
+}
+
+std::optional<std::string> ModalServices::ChooseSaveFile(const SaveFileRequest& request) {
+  render_();
+  const wxString filter =
+      wxString::FromUTF8(request.filterLabel) + "|" + wxString::FromUTF8(request.filterPattern);
+  // No wxFD_OVERWRITE_PROMPT: an existing file is replaced without a
+  // question. No wxFD_CHANGE_DIR: the current directory stays.
+  wxFileDialog chooser(owner_, wxString::FromUTF8(request.title), wxEmptyString,
+                       wxString::FromUTF8(request.initialName), filter, wxFD_SAVE);
+  if (chooser.ShowModal() != wxID_OK) return std::nullopt;
+  return AddDefaultExtension(std::string(chooser.GetPath().utf8_str()), request.defaultExtension);
+}

@@ -1,0 +1,153 @@
+// The virtual list view over the TrackList. See track_list_view.h.
+#include "ui/wx/track_list_view.h"
+
+#include <wx/imaglist.h>
+
+#include <algorithm>
+#include <climits>
+
+#include "ui/main_dialog.h"
+#include "ui/wx/picture_bitmaps.h"
+
+namespace {
+
+const char* const kColumnTitles[2] = {"BPM", "FileName"};
+
+// Room around a column's text: the control's margins on both sides.
+constexpr int kTextMargin = 14;
+// Room for a row image and its gap, in the first column.
+constexpr int kImageRoom = 16 + 6;
+
+}  // namespace
+
+TrackListView::TrackListView(wxWindow* parent, wxWindowID id, MainDialog& dialog,
+                             std::function<void()> afterUserChange)
+    : wxListCtrl(parent, id, wxDefaultPosition, wxDefaultSize,
+                 wxLC_REPORT | wxLC_VIRTUAL | wxBORDER_SUNKEN),
+      dialog_(dialog),
+      tracks_(dialog.Tracks()),
+      afterUserChange_(std::move(afterUserChange)),
+      fitters_{ColumnFitter(0, [this](std::string_view text) { return TextWidth(text); }),
+               ColumnFitter(1, [this](std::string_view text) { return TextWidth(text); })} {
+  AssignImageList(NewRowImageList(), wxIMAGE_LIST_SMALL);
+  for (long column = 0; column < 2; ++column)
+    InsertColumn(column, kColumnTitles[column], wxLIST_FORMAT_LEFT);
+  tracks_.AddObserver(this);
+
+  Bind(wxEVT_LIST_ITEM_SELECTED, [this](wxListEvent& event) {
+    ScheduleSelectionRead();
+    event.Skip();
+  });
+  Bind(wxEVT_LIST_ITEM_DESELECTED, [this](wxListEvent& event) {
+    ScheduleSelectionRead();
+    event.Skip();
+  });
+  // The rows' window is a child of the control; clicks and keys there may
+  // change the selection without an event for every row.
+  auto read = [this](wxEvent& event) {
+    ScheduleSelectionRead();
+    event.Skip();
+  };
+  for (wxWindow* child : GetChildren()) {
+    child->Bind(wxEVT_LEFT_UP, read);
+    child->Bind(wxEVT_RIGHT_UP, read);
+    child->Bind(wxEVT_KEY_UP, read);
+  }
+}
+
+TrackListView::~TrackListView() {
+  tracks_.RemoveObserver(this);
+}
+
+void TrackListView::OnRowChanged(int row) {
+  dirtyFirst_ = dirtyLast_ < dirtyFirst_ ? row : std::min(dirtyFirst_, row);
+  dirtyLast_ = std::max(dirtyLast_, row);
+  for (ColumnFitter& fitter : fitters_) fitter.Invalidate(row);
+}
+
+void TrackListView::OnRowsReset() {
+  dirtyFirst_ = 0;
+  dirtyLast_ = INT_MAX;
+  for (ColumnFitter& fitter : fitters_) fitter.InvalidateAll();
+}
+
+void TrackListView::Render() {
+  rendering_ = true;
+  const int count = tracks_.RowCount();
+  if (GetItemCount() != count) SetItemCount(count);
+  const int first = std::max(dirtyFirst_, 0);
+  const int last = std::min(dirtyLast_, count - 1);
+  if (first <= last) {
+    const int selected = tracks_.SelectedCount();
+    if (first == 0 && last == count - 1 && (selected == 0 || selected == count)) {
+      // All rows alike: one call for the whole list.
+      SetItemState(-1, selected == 0 ? 0 : wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    } else {
+      for (int row = first; row <= last; ++row) {
+        const bool wanted = tracks_.Row(row).selected;
+        if ((GetItemState(row, wxLIST_STATE_SELECTED) != 0) != wanted)
+          SetItemState(row, wanted ? wxLIST_STATE_SELECTED : 0, wxLIST_STATE_SELECTED);
+      }
+    }
+    RefreshItems(first, last);
+  }
+  dirtyFirst_ = 0;
+  dirtyLast_ = -1;
+  rendering_ = false;
+}
+
+void TrackListView::FitColumn(int column) {
+  if (column < 0 || column > 1) return;
+  const int widest = fitters_[column].Widest(tracks_, kColumnTitles[column]);
+  SetColumnWidth(column, widest + kTextMargin + (column == 0 ? kImageRoom : 0));
+}
+
+int TrackListView::TextWidth(std::string_view text) const {
+  if (text.empty()) return 0;
+  int width = 0;
+  int height = 0;
+  GetTextExtent(wxString::FromUTF8(text.data(), text.size()), &width, &height);
+  return width;
+}
+
+wxString TrackListView::OnGetItemText(long item, long column) const {
+  if (item < 0 || item >= tracks_.RowCount()) return {};
+  const TrackRow& values = tracks_.Row(static_cast<int>(item));
+  const std::string& text = column == 0 ? values.bpm : values.fileName;
+  // File names that are not UTF-8 are shown byte for byte as Latin-1.
+  wxString shown = wxString::FromUTF8(text);
+  if (shown.empty() && !text.empty()) shown = wxString::From8BitData(text.data(), text.size());
+  return shown;
+}
+
+int TrackListView::OnGetItemImage(long item) const {
+  return OnGetItemColumnImage(item, 0);
+}
+
+int TrackListView::OnGetItemColumnImage(long item, long column) const {
+  if (column != 0 || item < 0 || item >= tracks_.RowCount()) return -1;
+  return static_cast<int>(tracks_.Row(static_cast<int>(item)).image);
+}
+
+void TrackListView::ScheduleSelectionRead() {
+  if (rendering_ || readScheduled_) return;
+  readScheduled_ = true;
+  // After the control has finished handling the click or key.
+  CallAfter([this] {
+    readScheduled_ = false;
+    ReadSelectionFromControl();
+  });
+}
+
+void TrackListView::ReadSelectionFromControl() {
+  bool changed = false;
+  const int count = std::min(tracks_.RowCount(), GetItemCount());
+  for (int row = 0; row < count; ++row) {
+    const bool selected = GetItemState(row, wxLIST_STATE_SELECTED) != 0;
+    if (selected != tracks_.Row(row).selected) {
+      dialog_.OnRowSelected(row, selected);
+      changed = true;
+    }
+  }
+  if (changed && afterUserChange_) afterUserChange_();
+}
