@@ -4,7 +4,7 @@
 // the dialog.
 #pragma once
 
-#include "ui/cd_drives.h"
+#include "platform/cd_access.h"
 #include "ui/dialog_window.h"
 #include "ui/folder_chooser.h"
 #include "ui/message_box_service.h"
@@ -17,5 +17,5 @@ struct DialogServices {
   FolderChooser& folderChooser;
   SaveFileChooser& saveFileChooser;
   TrackAnalysis& analysis;
-  CdDrives& cdDrives;
+  CdAccess& cdAccess;
 };

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <optional>
 
 #include "engine/analysis_job.h"
@@ -71,14 +72,20 @@ void MainDialog::OnInitDialog() {
   services_.window.FitColumnToContents(0);
   services_.window.FitColumnToContents(1);
 
-  // The drive box: one entry per drive whose name could be read, none chosen.
+  // The drive box: one entry per drive whose query succeeds, none chosen;
+  // entry k stands for the k-th such drive.
   state_.driveNames.clear();
   boxDrives_.clear();
-  for (const CdDriveAddress& drive : services_.cdDrives.FindDrives()) {
-    if (std::optional<std::string> name = services_.cdDrives.DriveName(drive)) {
-      state_.driveNames.push_back(*name);
-      boxDrives_.push_back(drive);
-    }
+  DriveList drives;
+  services_.cdAccess.GetCDList(drives);
+  for (int i = 0; i < drives.driveCount && i < kMaxDrives; ++i) {
+    const DriveRecord& listed = drives.drives[i];
+    DriveRecord record;
+    if (services_.cdAccess.GetDriveInfo(listed.hostAdapter, listed.target, listed.lun, record) !=
+        kCdSuccess)
+      continue;
+    state_.driveNames.emplace_back(record.id, strnlen(record.id, sizeof record.id));
+    boxDrives_.push_back(record);
   }
   state_.driveSelection = -1;
 
@@ -240,11 +247,20 @@ void MainDialog::RefreshCd() {
   ListDiscTracks(boxDrives_[static_cast<size_t>(state_.driveSelection)]);
 }
 
-void MainDialog::ListDiscTracks(const CdDriveAddress& drive) {
-  // A disc's tracks come in track order; they are neither sorted nor are
-  // the columns fitted.
-  for (std::string& path : services_.cdDrives.AudioTrackPaths(drive))
-    tracks_.AppendRow(std::move(path));
+void MainDialog::ListDiscTracks(const DriveRecord& drive) {
+  // No drive, no disc, an unreadable disc: no rows and no message.
+  CdAccess& cd = services_.cdAccess;
+  const CdHandle handle = cd.GetCDHandle(CdHandleRequest::ForDrive(drive));
+  if (handle == kNoCdHandle) return;
+  cd.ModifyCDParms(handle, kCdParmTrackAddressForm, 1);
+  TableOfContents toc;
+  const bool read = cd.ReadTOC(handle, toc) == kCdSuccess;
+  cd.CloseCDHandle(handle);
+  if (!read) return;
+  // The audio tracks in track order, data tracks left out; neither sorted
+  // nor are the columns fitted.
+  for (int track = toc.firstTrack; track <= toc.lastTrack; ++track)
+    if (IsAudioTrack(toc, track)) tracks_.AppendRow(cd.TrackPath(drive, track));
 }
 
 void MainDialog::InvertSelection() {

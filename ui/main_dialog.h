@@ -79,7 +79,7 @@ class MainDialog {
   void ChooseFolder();
   void ChooseDrive(int entry);
   void RefreshCd();
-  void ListDiscTracks(const CdDriveAddress& drive);
+  void ListDiscTracks(const DriveRecord& drive);
   void InvertSelection();
 
   void StartRun();
@@ -96,7 +96,7 @@ class MainDialog {
   DialogServices services_;
   DialogState state_;
   TrackList tracks_;
-  std::vector<CdDriveAddress> boxDrives_;  // the drive behind each drive box entry
+  std::vector<DriveRecord> boxDrives_;  // the drive behind each drive box entry
   SourceKind sourceKind_ = SourceKind::kNothing;
   bool analysisRunning_ = false;
   int currentRow_ = -1;

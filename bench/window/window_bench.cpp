@@ -21,7 +21,7 @@
 
 #include "engine/analysis_job.h"
 #include "platform/folder_walk.h"
-#include "ui/cd_drives.h"
+#include "platform/libcdio_cd_access.h"
 #include "ui/main_dialog.h"
 #include "ui/memory/memory_dialog_host.h"
 #include "ui/wx/main_frame.h"
@@ -118,7 +118,7 @@ class BenchApp : public wxApp {
     // The logic with its services in memory.
     MemoryDialogHost host;
     NoAnalysis analysis;
-    NoCdDrives drives;
+    LibcdioCdAccess drives{std::vector<std::string>{}};  // no drive
     MainDialog dialog(DialogServices{host, host, host, host, analysis, drives});
     dialog.OnInitDialog();
     const Timing memory = Time(kRuns, [&] { dialog.ListFolder(root); });

@@ -138,7 +138,7 @@ TEST(AnalysisRun, WavRowsArePassedOverAndCapitalMp3IsAnalysed) {
 
 TEST(AnalysisRun, EveryRowOfADiscIsPassedOver) {
   DialogHarness h(false);
-  h.drives.drives = {{{1, 0, 0}, "drive", {"D:/Track01.cda", "D:/Track02.cda"}}};
+  h.drives.InsertDisc(h.drives.AddDrive("drive", "/dev/sr0"), FakeDisc::Audio(2));
   h.dialog.OnInitDialog();
   h.dialog.OnDriveChosen(0);
   h.dialog.OnCommand(kGoButton);

@@ -7,33 +7,6 @@
 
 #include "engine/analysis_job.h"
 
-namespace {
-
-bool SameAddress(const CdDriveAddress& a, const CdDriveAddress& b) {
-  return a.hostAdapter == b.hostAdapter && a.target == b.target && a.lun == b.lun;
-}
-
-}  // namespace
-
-std::vector<CdDriveAddress> FakeCdDrives::FindDrives() {
-  std::vector<CdDriveAddress> found;
-  for (const FakeDrive& drive : drives) found.push_back(drive.address);
-  return found;
-}
-
-std::optional<std::string> FakeCdDrives::DriveName(const CdDriveAddress& address) {
-  for (const FakeDrive& drive : drives)
-    if (SameAddress(drive.address, address) && !drive.name.empty()) return drive.name;
-  return std::nullopt;
-}
-
-std::vector<std::string> FakeCdDrives::AudioTrackPaths(const CdDriveAddress& address) {
-  ++trackReads;
-  for (const FakeDrive& drive : drives)
-    if (SameAddress(drive.address, address)) return drive.tracks;
-  return {};
-}
-
 DialogHarness::DialogHarness(bool open)
     : dialog(DialogServices{host, host, host, host, analysis, drives}) {
   if (open) dialog.OnInitDialog();

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/cd_drives.h"
+#include "tests/support/fake_cd_access.h"
 #include "ui/main_dialog.h"
 #include "ui/memory/memory_dialog_host.h"
 #include "ui/track_analysis.h"
@@ -34,22 +34,6 @@ class ScriptedAnalysis : public TrackAnalysis {
   ReadPosition position;  // total 0: no steady position
 };
 
-struct FakeDrive {
-  CdDriveAddress address;
-  std::string name;  // empty: the drive's query fails
-  std::vector<std::string> tracks;
-};
-
-class FakeCdDrives : public CdDrives {
- public:
-  std::vector<CdDriveAddress> FindDrives() override;
-  std::optional<std::string> DriveName(const CdDriveAddress& drive) override;
-  std::vector<std::string> AudioTrackPaths(const CdDriveAddress& drive) override;
-
-  std::vector<FakeDrive> drives;
-  int trackReads = 0;
-};
-
 struct DialogHarness {
   // Opens the dialog (OnInitDialog) unless told not to, e.g. to set up the
   // drives first.
@@ -61,7 +45,7 @@ struct DialogHarness {
 
   MemoryDialogHost host;
   ScriptedAnalysis analysis;
-  FakeCdDrives drives;
+  FakeCdAccess drives;  // none until the test adds some
   MainDialog dialog;
 };
 

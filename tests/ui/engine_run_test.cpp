@@ -40,7 +40,7 @@ struct EngineHarness {
   MemoryDialogHost host;
   MemoryMessageQueue queue;
   EngineTrackAnalysis analysis{queue};
-  NoCdDrives drives;
+  FakeCdAccess drives;  // no drive
   MainDialog dialog{DialogServices{host, host, host, host, analysis, drives}};
 
   EngineHarness() { dialog.OnInitDialog(); }

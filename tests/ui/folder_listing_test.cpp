@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "platform/cd_track_path.h"
 #include "tests/support/temp_folder.h"
 #include "tests/ui/dialog_harness.h"
 #include "ui/folder_scan.h"
@@ -146,33 +147,70 @@ TEST(FolderListing, AnUnreadableSubfolderIsSkipped) {
   EXPECT_EQ(report, t.File("a.mp3") + "\n" + t.File("z.wav") + "\n");
 }
 
-TEST(DiscListing, ChoosingADriveListsItsAudioTracksUnsorted) {
+// Two drives: the first holds a disc whose third track is data, the second
+// one of data tracks only.
+TEST(DiscListing, ChoosingADriveListsItsAudioTracksInTrackOrder) {
   DialogHarness h(false);
-  h.drives.drives = {{{0, 0, 0}, "first drive", {"C:/Track01.cda"}},
-                     {{1, 0, 0}, "second drive", {"D:/Track02.cda", "D:/Track01.cda"}}};
+  h.drives.InsertDisc(h.drives.AddDrive("first drive", "/dev/sr0"), FakeDisc::ThirdTrackData());
+  h.drives.InsertDisc(h.drives.AddDrive("second drive", "/dev/sr1"), FakeDisc::DataOnly());
   h.dialog.OnInitDialog();
-  h.dialog.OnDriveChosen(1);
+  h.dialog.OnDriveChosen(0);
   EXPECT_EQ(h.dialog.Source(), SourceKind::kAudioCd);
-  EXPECT_EQ(h.dialog.State().Control(kSourcePath).text, "second drive");
+  EXPECT_EQ(h.dialog.State().Control(kSourcePath).text, "first drive");
   EXPECT_EQ(FileNames(h.dialog.Tracks()),
-            (std::vector<std::string>{"D:/Track02.cda", "D:/Track01.cda"}));
+            (std::vector<std::string>{CdTrackPath("/dev/sr0", 1), CdTrackPath("/dev/sr0", 2)}));
   EXPECT_TRUE(h.dialog.Tracks().Row(1).selected);
   EXPECT_EQ(h.dialog.Tracks().Row(1).itemData, 1);
   EXPECT_EQ(h.host.fittedColumns.size(), 2u);  // only at opening
+  // The table was read in block addresses and the drive closed again.
+  EXPECT_EQ(h.drives.ParmChanges(),
+            (std::vector<std::pair<uint32_t, uint32_t>>{{kCdParmTrackAddressForm, 1}}));
+  EXPECT_EQ(h.drives.OpenHandleCount(), 0);
 
   h.dialog.OnCommand(kRefreshCdCommand);
-  EXPECT_EQ(h.drives.trackReads, 2);
+  EXPECT_EQ(h.drives.TocReads(), 2);
   EXPECT_EQ(h.dialog.Tracks().RowCount(), 2);
+
+  // A disc of data tracks only: no rows.
+  h.dialog.OnDriveChosen(1);
+  EXPECT_EQ(h.dialog.State().Control(kSourcePath).text, "second drive");
+  EXPECT_EQ(h.dialog.Tracks().RowCount(), 0);
+  EXPECT_EQ(h.drives.OpenHandleCount(), 0);
+}
+
+// No disc, a drive that cannot be opened, a drive unplugged after the
+// dialog opened: the list stays empty, no message, every handle closed.
+TEST(DiscListing, DrivesThatCannotBeReadGiveNoRowsAndNoMessage) {
+  DialogHarness h(false);
+  const int empty = h.drives.AddDrive("empty", "/dev/sr0");
+  const int locked = h.drives.AddDrive("locked", "/dev/sr1");
+  const int gone = h.drives.AddDrive("gone", "/dev/sr2");
+  h.drives.InsertDisc(locked, FakeDisc::Audio(3));
+  h.drives.InsertDisc(gone, FakeDisc::Audio(3));
+  h.drives.FailOpen(locked);
+  h.dialog.OnInitDialog();
+  ASSERT_EQ(h.dialog.State().driveNames.size(), 3u);
+  h.drives.Unplug(gone);
+  for (int entry : {empty, locked, gone}) {
+    h.dialog.OnDriveChosen(entry);
+    EXPECT_EQ(h.dialog.Source(), SourceKind::kAudioCd);
+    EXPECT_EQ(h.dialog.Tracks().RowCount(), 0) << entry;
+    h.dialog.OnCommand(kRefreshCdCommand);
+    EXPECT_EQ(h.dialog.Tracks().RowCount(), 0) << entry;
+  }
+  EXPECT_TRUE(h.host.messages.empty());
+  EXPECT_EQ(h.drives.OpenHandleCount(), 0);
 }
 
 TEST(DiscListing, RefreshWhileAFolderIsListedDoesNothing) {
   TempFolder t;
   MakeFile(t.File("a.mp3"));
   DialogHarness h(false);
-  h.drives.drives = {{{0, 0, 0}, "drive", {"C:/Track01.cda"}}};
+  h.drives.InsertDisc(h.drives.AddDrive("drive", "/dev/sr0"), FakeDisc::Audio(1));
   h.dialog.OnInitDialog();
   h.dialog.ListFolder(t.Path());
   h.dialog.OnCommand(kRefreshCdCommand);
-  EXPECT_EQ(h.drives.trackReads, 0);
+  EXPECT_EQ(h.drives.TocReads(), 0);
+  EXPECT_EQ(h.drives.HandlesOpened(), 0);
   EXPECT_EQ(FileNames(h.dialog.Tracks()), (std::vector<std::string>{t.File("a.mp3")}));
 }

@@ -51,12 +51,12 @@ TEST(MainDialogOpening, ControlsStartAtTheirDefaults) {
 
 TEST(MainDialogOpening, TheDriveBoxListsTheDrivesWhoseQuerySucceeds) {
   DialogHarness h(false);
-  h.drives.drives = {{{1, 0, 0}, "HL-DT-ST DVDRAM", {}},
-                     {{2, 0, 0}, "", {}},  // its query fails: no entry
-                     {{3, 1, 0}, "ASUS BW-16D1HT", {}}};
+  h.drives.AddDrive("HL-DT-ST DVDRAM (/dev/sr0)", "/dev/sr0");
+  h.drives.FailQuery(h.drives.AddDrive("broken", "/dev/sr1"));  // no entry
+  h.drives.AddDrive("ASUS BW-16D1HT (/dev/sr2)", "/dev/sr2");
   h.dialog.OnInitDialog();
   EXPECT_EQ(h.dialog.State().driveNames,
-            (std::vector<std::string>{"HL-DT-ST DVDRAM", "ASUS BW-16D1HT"}));
+            (std::vector<std::string>{"HL-DT-ST DVDRAM (/dev/sr0)", "ASUS BW-16D1HT (/dev/sr2)"}));
   EXPECT_EQ(h.dialog.State().driveSelection, -1);
 }
 

@@ -39,7 +39,7 @@ MainFrame::MainFrame(const std::optional<std::string>& folder)
     : wxFrame(nullptr, wxID_ANY, kMainDialogTitle),
       modal_(this, [this] { Render(); }),
       analysis_(*this),
-      dialog_(DialogServices{*this, modal_, modal_, modal_, analysis_, cdDrives_}) {
+      dialog_(DialogServices{*this, modal_, modal_, modal_, analysis_, cdAccess_}) {
   SetIcons(ApplicationIcons());
   panel_ = new wxPanel(this, wxID_ANY);
   scale_ = DialogScale::FromFont(panel_->GetCharWidth(), panel_->GetCharHeight());

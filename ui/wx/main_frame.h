@@ -19,8 +19,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/libcdio_cd_access.h"
 #include "platform/message_target.h"
-#include "ui/cd_drives.h"
 #include "ui/dialog_layout.h"
 #include "ui/dialog_state.h"
 #include "ui/dialog_window.h"
@@ -69,7 +69,7 @@ class MainFrame : public wxFrame, public MessageTarget, public DialogWindow {
   void OnAnalysisEvent(wxThreadEvent& event);
 
   ModalServices modal_;
-  NoCdDrives cdDrives_;
+  LibcdioCdAccess cdAccess_;  // the machine's drives
   EngineTrackAnalysis analysis_;
   MainDialog dialog_;
 
