@@ -18,20 +18,21 @@
 #include "cli/file_collector.h"
 #include "cli/result_format.h"
 #include "engine/file_analysis.h"
+#include "engine/precise_tempo_estimator.h"
 #include "engine/tempo_estimation.h"
 #include "engine/tempo_folding.h"
 
 namespace {
 
 TrackResult AnalyseOne(const CollectedFile& file, TempoDetector& detector,
-                       const AnalyzeOptions& options) {
+                       PreciseTempoEstimator* precise, const AnalyzeOptions& options) {
   TrackResult r;
   r.path = file.path;
   if (!file.error.empty()) {
     r.reason = file.error;
     return r;
   }
-  FileAnalysis a = AnalyseFile(file.path, detector, nullptr);
+  FileAnalysis a = AnalyseFile(file.path, detector, nullptr, precise);
   r.sampleRate = a.sampleRate;
   if (a.sampleRate != 0) r.durationSeconds = static_cast<double>(a.sampleFrames) / a.sampleRate;
   switch (a.status) {
@@ -49,8 +50,15 @@ TrackResult AnalyseOne(const CollectedFile& file, TempoDetector& detector,
       break;
   }
   double tempo = EstimateTempo(detector.PeriodicitySpectrum(), a.sampleRate, 30.0, 240.0);
+  if (precise != nullptr) {
+    const TempoEstimate estimate = precise->Estimate();
+    tempo = estimate.bpm;
+    r.confidence = estimate.confidence;
+  }
   if (!std::isfinite(tempo)) {
-    r.reason = "too short to measure a tempo (under about 30 seconds of audio)";
+    r.reason = precise != nullptr
+                   ? "no steady beat to measure (silent, or under a few seconds of audio)"
+                   : "too short to measure a tempo (under about 30 seconds of audio)";
     return r;
   }
   r.ok = true;
@@ -111,8 +119,10 @@ int RunAnalyzeCommand(const std::vector<std::string>& args) {
   for (unsigned j = 0; j < jobs; ++j) {
     workers.emplace_back([&] {
       TempoDetector detector;
+      PreciseTempoEstimator precise;
       for (size_t i = next++; i < n; i = next++) {
-        TrackResult r = AnalyseOne(files[i], detector, options);
+        TrackResult r =
+            AnalyseOne(files[i], detector, options.precise ? &precise : nullptr, options);
         std::lock_guard<std::mutex> lock(mutex);
         results[i] = std::move(r);
         ready[i] = true;

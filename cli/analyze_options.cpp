@@ -14,6 +14,8 @@ const char* const kAnalyzeUsage =
     "  --min-tempo X     double tempi below X (30 to 120)\n"
     "  --max-tempo Y     halve tempi above Y (120 to 240)\n"
     "  --format F        text (default), csv or json\n"
+    "  --precise         the precise estimator: the right beat level and the value\n"
+    "                    to the hundredth; json adds its confidence (0 to 1)\n"
     "  --quiet           no progress and no reasons on standard error\n"
     "  --help            this text\n"
     "Each file gives one line: its tempo with two decimals, or \"failed\", a tab,\n"
@@ -54,6 +56,10 @@ bool ParseAnalyzeOptions(const std::vector<std::string>& args, AnalyzeOptions* o
     }
     if (arg == "--quiet" || arg == "-q") {
       parsed.quiet = true;
+      continue;
+    }
+    if (arg == "--precise") {
+      parsed.precise = true;
       continue;
     }
     // Options with a value: "--name value" or "--name=value".

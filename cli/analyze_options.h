@@ -1,7 +1,7 @@
 // Options of `tempyra-cli analyze`, and their parsing.
 //
 //   tempyra-cli analyze [--jobs N] [--min-tempo X] [--max-tempo Y]
-//                       [--format text|csv|json] [--quiet] PATH...
+//                       [--format text|csv|json] [--precise] [--quiet] PATH...
 #pragma once
 
 #include <optional>
@@ -16,7 +16,8 @@ struct AnalyzeOptions {
   std::optional<double> maxTempo;  // 120 to 240
   OutputFormat format = OutputFormat::kText;
   bool quiet = false;
-  bool help = false;  // --help: print the usage and do nothing else
+  bool precise = false;  // the precise estimator's value (and its confidence)
+  bool help = false;     // --help: print the usage and do nothing else
   std::vector<std::string> paths;
 };
 
