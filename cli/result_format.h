@@ -12,12 +12,12 @@ struct TrackResult {
   std::string path;
   bool ok = false;  // a tempo was measured
   double bpm = 0;   // folded tempo, when ok
-  // How strongly one tempo explains the onsets, 0 to 1, when the precise
-  // estimator measured it (json only); NaN otherwise.
-  double confidence = std::numeric_limits<double>::quiet_NaN();
   double durationSeconds = 0;
   uint32_t sampleRate = 0;  // 0 when unknown
   std::string reason;       // why it failed, when not ok
+  // How strongly one tempo explains the onsets, 0 to 1, when the precise
+  // estimator measured it (json only); NaN otherwise.
+  double confidence = std::numeric_limits<double>::quiet_NaN();
 };
 
 // The line printed before the results, if any (CSV's header); may be empty.
