@@ -51,6 +51,7 @@ void OnsetEnvelope::Start(uint32_t sampleRate) {
   partialFrames_ = 0;
   havePrevious_ = false;
   std::fill(bandMean_, bandMean_ + kBands, 0.0f);
+  framesSeen_ = 0;
   sampleScale_ = 1.0f / static_cast<float>(reduction_);
 }
 
@@ -104,6 +105,10 @@ float OnsetEnvelope::FrameFlux() {
   fft_.Power(frame_.data(), power_.data());
   float flux = 0.0f, bandFlux = 0.0f, levelSum = 0.0f;
   uint32_t band = 0;
+  // The means start as plain averages of the values so far, so that the
+  // first seconds are not weighed against a mean still near zero.
+  if (framesSeen_ < kMeanWarmUp) ++framesSeen_;
+  const float follow = std::max(kMeanFollow, 1.0f / static_cast<float>(framesSeen_));
   for (uint32_t k = 1; k < kFrameLength / 2; ++k) {
     const float level = FastLog2(1.0f + kCompression * power_[k]);
     const float rise = level - previous_[k];
@@ -113,7 +118,7 @@ float OnsetEnvelope::FrameFlux() {
       // Each band counts by its rises relative to its own running mean, so
       // that a kick drum's few low bins weigh as much as a snare's many.
       float& mean = bandMean_[band];
-      mean += kMeanFollow * (bandFlux - mean);
+      mean += follow * (bandFlux - mean);
       bandFlux_[band] = bandFlux;
       levelSum += mean;
       bandFlux = 0.0f;

@@ -77,6 +77,8 @@ class OnsetEnvelope {
   static constexpr uint32_t kBands = 4;
   static constexpr uint32_t kBandEnds[kBands] = {4, 12, 36, kFrameLength / 2};
   static constexpr float kMeanFollow = 1.0f / 400.0f;  // about 4.6 s of values
+  static constexpr uint32_t kMeanWarmUp = 400;  // frames until the means follow at kMeanFollow
+  uint32_t framesSeen_ = 0;
   float bandMean_[kBands] = {};
   float bandFlux_[kBands] = {};
   std::vector<float> window_, frame_, power_, previous_;

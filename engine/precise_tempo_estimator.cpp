@@ -11,25 +11,29 @@ namespace {
 constexpr double kTwoPi = 6.283185307179586;
 constexpr double kMeanSeconds = 1.0;     // span of the mean taken off each onset value
 constexpr double kMaxLagSeconds = 4.2;   // longest lag of the autocorrelation
-constexpr double kCurveCutoffHz = 5.2;   // the curve's low-pass (6 dB point)
+constexpr double kCurveCutoffHz = 9.6;   // the curve's low-pass (6 dB point)
 constexpr double kFilterSeconds = 2.6;   // length of the low-pass filter
-constexpr double kCurveRateAim = 10.5;   // curve values per second, at least
-constexpr double kHighestBeatHz = 4.1;   // highest frequency read from the curve
+constexpr double kCurveRateAim = 21.0;   // curve values per second, at least
+constexpr double kHighestBeatHz = 10.0;  // highest frequency read from the curve
 constexpr double kLowestBeatHz = 0.3;
 constexpr uint32_t kStepsPerOctave = 300;
-constexpr double kPreferredTempo = 120.0;  // centre of the level preference
+constexpr double kOwnPeriodWeight = 2.0;    // the beat period itself, against each multiple
+constexpr double kPreferredTempo = 140.0;   // centre of the level preference
 constexpr double kPreferenceOctaves = 1.0;  // its width (one standard deviation)
 constexpr double kValueSearch = 0.02;       // the value is sought within 2 % of the level
 constexpr double kMinSeconds = 6.0;         // less audio than this gives no estimate
+constexpr double kTaperShare = 0.15;        // share of the curve tapered at each end
 
 // Sizes for the highest onset value rate (a reduction of 1 at 16537 Hz:
 // 129.2 values per second).
 constexpr uint32_t kMaxMeanSpan = 131;
-constexpr uint32_t kLagHistory = 1024;  // power of two above 129.2 x 4.2 + 1
-constexpr uint32_t kMaxTaps = 337;      // odd, above 129.2 x 2.6
+constexpr uint32_t kLagHistory = 1024;   // power of two above 129.2 x 4.2 + 1
+constexpr uint32_t kMaxTaps = 337;       // odd, above 129.2 x 2.6
 constexpr uint32_t kCurveHistory = 512;  // power of two above kMaxTaps
 
-double Nan() { return std::numeric_limits<double>::quiet_NaN(); }
+double Nan() {
+  return std::numeric_limits<double>::quiet_NaN();
+}
 
 }  // namespace
 
@@ -40,8 +44,9 @@ PreciseTempoEstimator::PreciseTempoEstimator()
       taps_(kMaxTaps, 0.0f),
       curveHistory_(2 * kCurveHistory, 0.0f),
       pending_() {
-  // Room for ten minutes before the curve's storage first grows.
-  chunks_.reserve(static_cast<size_t>(600 * 12 / kChunkValues + 1));
+  // Room for ten minutes at the highest curve rate (about 30 values per
+  // second) before the curve's storage first grows.
+  chunks_.reserve(static_cast<size_t>(600 * 30 / kChunkValues + 1));
   Reset();
 }
 
@@ -52,6 +57,7 @@ void PreciseTempoEstimator::Reset() {
   onsetCount_ = 0;
   meanSum_ = 0;
   meanAt_ = 0;
+  std::fill(meanRing_.begin(), meanRing_.end(), 0.0f);
   correlated_ = 0;
   correlatedSum_ = 0;
   std::fill(autocorrelation_.begin(), autocorrelation_.end(), 0.0);
@@ -87,7 +93,8 @@ void PreciseTempoEstimator::StartStream(uint32_t sampleRate) {
   std::vector<double> taps(length);
   for (uint32_t i = 0; i < length; ++i) {
     const double x = i - centre;
-    const double sinc = x == 0 ? 2 * cutoff : std::sin(kTwoPi * cutoff * x) / (3.141592653589793 * x);
+    const double sinc =
+        x == 0 ? 2 * cutoff : std::sin(kTwoPi * cutoff * x) / (3.141592653589793 * x);
     const double w = 0.42 - 0.5 * std::cos(kTwoPi * i / (length - 1)) +
                      0.08 * std::cos(2 * kTwoPi * i / (length - 1));
     taps[i] = sinc * w;
@@ -134,7 +141,8 @@ void PreciseTempoEstimator::AddToAutocorrelation(float x) {
   const uint32_t lags = static_cast<uint32_t>(
       std::min<uint64_t>(maxLag_, correlated_));  // no partner before the first value
   double* acf = autocorrelation_.data();
-  for (uint32_t l = 0; l <= lags; ++l) acf[l] += static_cast<double>(x * history[-static_cast<int32_t>(l)]);
+  for (uint32_t l = 0; l <= lags; ++l)
+    acf[l] += static_cast<double>(x * history[-static_cast<int32_t>(l)]);
   lagAt_ = (lagAt_ + 1) & (kLagHistory - 1);
   ++correlated_;
   correlatedSum_ += x;
@@ -171,41 +179,44 @@ double PreciseTempoEstimator::Correlation(const std::vector<double>& r, double l
   const double t = lag - i;
   const double p0 = r[i - 1], p1 = r[i], p2 = r[i + 1], p3 = r[i + 2];
   // Catmull-Rom.
-  return p1 + 0.5 * t *
-                  (p2 - p0 + t * (2 * p0 - 5 * p1 + 4 * p2 - p3 + t * (3 * (p1 - p2) + p3 - p0)));
+  return p1 +
+         0.5 * t * (p2 - p0 + t * (2 * p0 - 5 * p1 + 4 * p2 - p3 + t * (3 * (p1 - p2) + p3 - p0)));
 }
 
 double PreciseTempoEstimator::LevelScore(const std::vector<double>& r, double bpm) const {
   const double period = 60.0 * valueRate_ / bpm;
-  double sum = 0;
-  int terms = 0;
-  for (int k = 1; k <= 4 && k * period <= maxLag_ - 2; ++k, ++terms) sum += Correlation(r, k * period);
-  return terms == 0 ? 0.0 : sum / terms;
+  double sum = 0, weights = 0;
+  for (int k = 1; k <= 4 && k * period <= maxLag_ - 2; ++k) {
+    const double weight = k == 1 ? kOwnPeriodWeight : 1.0;
+    sum += weight * Correlation(r, k * period);
+    weights += weight;
+  }
+  return weights == 0 ? 0.0 : sum / weights;
 }
 
 double PreciseTempoEstimator::CurvePower(double hz) const {
-  // The curve is weighted by a Hann window over its whole length, so that
-  // the neighbouring lines of the bar's pattern (and the mirror image at
-  // -hz) leak next to nothing into the peak and cannot pull it aside.
+  // The curve is weighted by a Tukey window: flat, with cosine tapers over
+  // its first and last 15 %, so that its ends (and the mirror image at -hz)
+  // leak next to nothing into the peak while the peak stays nearly as
+  // narrow as the whole track allows.
   const double step = kTwoPi * hz / curveRate_;
   const std::complex<double> rotate(std::cos(step), -std::sin(step));
-  const uint64_t total = chunks_.size() * kChunkValues + pendingCount_;
-  const double windowStep = kTwoPi / static_cast<double>(total);
-  const std::complex<double> windowRotate(std::cos(windowStep), std::sin(windowStep));
+  const auto total = static_cast<double>(chunks_.size() * kChunkValues + pendingCount_);
+  const double taper = kTaperShare * total;
   std::complex<double> sum(0, 0);
   uint64_t index = 0;
   auto add = [&](const float* values, const int8_t* q, float scale, uint32_t n) {
-    // Both phasors restart exactly at every chunk, so rounding cannot build up.
+    // The phasor restarts exactly at every chunk, so rounding cannot build up.
     const double start = step * static_cast<double>(index);
-    const double windowStart = windowStep * (static_cast<double>(index) + 0.5);
     std::complex<double> phasor(std::cos(start), -std::sin(start));
-    std::complex<double> window(std::cos(windowStart), std::sin(windowStart));
     std::complex<double> part(0, 0);
     for (uint32_t i = 0; i < n; ++i) {
-      const double v = values != nullptr ? values[i] : static_cast<double>(q[i]) * scale;
-      part += (v * (0.5 - 0.5 * window.real())) * phasor;
+      double v = values != nullptr ? values[i] : static_cast<double>(q[i]) * scale;
+      const double position = static_cast<double>(index + i) + 0.5;
+      const double edge = std::min(position, total - position);
+      if (edge < taper) v *= 0.5 - 0.5 * std::cos(3.141592653589793 * edge / taper);
+      part += v * phasor;
       phasor *= rotate;
-      window *= windowRotate;
     }
     sum += part;
     index += n;
@@ -217,7 +228,7 @@ double PreciseTempoEstimator::CurvePower(double hz) const {
 
 double PreciseTempoEstimator::HarmonicPower(double beatHz) const {
   double power = 0;
-  for (double h : {0.5, 1.0, 2.0, 3.0}) {
+  for (double h : {0.5, 1.0, 2.0, 3.0, 4.0, 5.0, 6.0}) {
     const double hz = h * beatHz;
     if (hz >= kLowestBeatHz && hz <= kHighestBeatHz) power += CurvePower(hz);
   }
@@ -256,12 +267,13 @@ TempoEstimate PreciseTempoEstimator::Estimate() {
   const double confidence = std::clamp(bestScore, 0.0, 1.0);
 
   // Value: the strongest beat frequency near the level, over the whole curve.
-  const double seconds = static_cast<double>(chunks_.size() * kChunkValues + pendingCount_) / curveRate_;
+  const double seconds =
+      static_cast<double>(chunks_.size() * kChunkValues + pendingCount_) / curveRate_;
   const double centreHz = bestBpm / 60.0;
   double low = centreHz * (1 - kValueSearch), high = centreHz * (1 + kValueSearch);
   // The peak of the curve's power at harmonic h is about 1 / (h x seconds)
   // wide; the grid takes four points per width of the finest harmonic.
-  const double grid = 1.0 / (4.0 * 3.0 * std::max(seconds, 1.0));
+  const double grid = 1.0 / (4.0 * 6.0 * std::max(seconds, 1.0));
   const auto points = static_cast<uint32_t>(std::min(4000.0, (high - low) / grid) + 1);
   const double spacing = (high - low) / points;
   double bestHz = centreHz, bestPower = -1;

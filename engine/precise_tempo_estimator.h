@@ -10,19 +10,21 @@
 //   2. Each value less the mean of the surrounding second is its deviation;
 //      the positive deviations feed an autocorrelation over lags of up to
 //      4.2 s, summed over the whole track.
-//   3. The deviations, low-passed below 5.2 Hz and kept at about 11 values
-//      per second in 8 bits (with one scale per 64 values), form the
-//      whole track's onset curve: about 11.4 bytes per second of audio.
+//   3. The deviations, low-passed below 9.6 Hz and kept at about 21 values
+//      per second in 8 bits (with one scale per 64 values), form the whole
+//      track's onset curve: 23 bytes per second of audio at 44100 Hz (25 at
+//      48000 Hz, 30 at 32000 Hz).
 // And once, in Estimate():
 //   4. Level: every tempo from 30 to 240 BPM (300 steps per octave) is
-//      scored by the mean normalised autocorrelation at its beat period and
-//      the next multiples (up to 4 beats), weighted by a broad preference
-//      for tempi near 120 BPM; the best is the tempo's level.
-//   5. Value: within 2 % of it, the tempo whose beat frequency (with its
-//      half, double and triple where they lie below 4.1 Hz) carries the
-//      most power in the whole track's curve, found on a grid finer than
-//      the curve's own resolution and refined by golden-section search.
-//      This is the tempo that puts the beats of the whole track on one grid.
+//      scored by the normalised autocorrelation at its beat period (counted
+//      twice) and at two, three and four beats, weighted by a broad
+//      preference (one octave wide) for tempi near 140 BPM; the best is the
+//      tempo's level.
+//   5. Value: within 2 % of it, the beat frequency at which the whole
+//      track's curve carries the most power at half, once and two to six
+//      times that frequency (those below 10 Hz), found on a grid finer than
+//      the curve's own resolution and refined by golden-section search. This
+//      is the tempo that puts the beats of the whole track on one grid.
 //   6. Confidence: the level's score before weighting, clamped to [0, 1]:
 //      1 when the onsets repeat exactly at every beat, near 0 when no
 //      period explains them.

@@ -24,9 +24,9 @@ class RealFft {
 
  private:
   uint32_t length_;
-  uint32_t half_;                  // complex points transformed
-  std::vector<uint32_t> reversal_;  // bit-reversed index of each complex point
-  std::vector<float> cosine_, sine_;  // e^(-2 pi i k / half), k < half / 2
+  uint32_t half_;                           // complex points transformed
+  std::vector<uint32_t> reversal_;          // bit-reversed index of each complex point
+  std::vector<float> cosine_, sine_;        // e^(-2 pi i k / half), k < half / 2
   std::vector<float> splitCos_, splitSin_;  // e^(-2 pi i k / length), k <= half / 2
   std::vector<float> re_, im_;              // work arrays of half values
 };

@@ -133,7 +133,9 @@ void Tone(Track& t, double at, double seconds, double hz, double gain, double de
   }
 }
 
-double NoteHz(int semitonesFromA) { return 440.0 * std::exp2(semitonesFromA / 12.0); }
+double NoteHz(int semitonesFromA) {
+  return 440.0 * std::exp2(semitonesFromA / 12.0);
+}
 
 void WriteLe(std::FILE* f, uint32_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) std::fputc(static_cast<int>((value >> (8 * i)) & 0xFF), f);
@@ -156,9 +158,9 @@ int main(int argc, char** argv) {
     return 2;
   }
   Random random(seed);
-  Kit kit{random.Between(40, 60),      random.Between(6, 12),   random.Between(170, 240),
-          random.Between(5000, 8000),  random.Between(0.008, 0.014), random.Between(0.2, 0.4),
-          random.Between(0.08, 0.16),  random.Between(0.0, 0.004)};
+  Kit kit{random.Between(40, 60),     random.Between(6, 12),        random.Between(170, 240),
+          random.Between(5000, 8000), random.Between(0.008, 0.014), random.Between(0.2, 0.4),
+          random.Between(0.08, 0.16), random.Between(0.0, 0.004)};
   const auto total = static_cast<size_t>(seconds * rate);
   Track t{rate, std::vector<double>(total, 0.0), std::vector<double>(total, 0.0)};
   const double beat = 60.0 / bpm * rate;  // samples per counted beat
@@ -181,7 +183,8 @@ int main(int argc, char** argv) {
       if (kickOn) Kick(t, at(b, 0), vary(0.8), kit);
       if (inBar == 1 || inBar == 3) Clap(t, at(b, 0), vary(0.45), kit, random);
       Hat(t, at(b, 0.5), vary(0.25), true, kit, random);
-      for (int s = 0; s < 4; ++s) Hat(t, at(b, s * 0.25), vary(s == 0 ? 0.12 : 0.07), false, kit, random);
+      for (int s = 0; s < 4; ++s)
+        Hat(t, at(b, s * 0.25), vary(s == 0 ? 0.12 : 0.07), false, kit, random);
       Tone(t, at(b, 0.5), 0.45 * beat / rate, bassHz, vary(kit.bassGain), 4, true, 0);
       if (inBar == 0 && bar % 2 == 0)
         for (int n : chordShape)
@@ -190,7 +193,8 @@ int main(int argc, char** argv) {
     } else if (style == "techno") {
       Kick(t, at(b, 0), vary(0.9), kit);
       Tone(t, at(b, 0.25), 0.6 * beat / rate, bassHz, vary(kit.bassGain * 0.7), 6, true, 0);
-      for (int s = 0; s < 4; ++s) Hat(t, at(b, s * 0.25), vary(s == 2 ? 0.2 : 0.08), s == 2, kit, random);
+      for (int s = 0; s < 4; ++s)
+        Hat(t, at(b, s * 0.25), vary(s == 2 ? 0.2 : 0.08), s == 2, kit, random);
       if (inBar == 3 && bar % 4 == 3) Clap(t, at(b, 0.75), vary(0.3), kit, random);
     } else if (style == "breakbeat" || style == "dnb") {
       const bool dnb = style == "dnb";
@@ -199,11 +203,13 @@ int main(int argc, char** argv) {
       if (inBar == 2) Kick(t, at(b, 0.5), vary(0.75), kit);
       if (inBar == 1 || inBar == 3) Snare(t, at(b, 0), vary(0.7), kit, random);
       if (!dnb && inBar == 3) Snare(t, at(b, 0.75), vary(0.2), kit, random);  // ghost
-      for (int s = 0; s < 2; ++s) Hat(t, at(b, s * 0.5), vary(s == 0 ? 0.14 : 0.09), false, kit, random);
+      for (int s = 0; s < 2; ++s)
+        Hat(t, at(b, s * 0.5), vary(s == 0 ? 0.14 : 0.09), false, kit, random);
       if (inBar == 0)
         Tone(t, at(b, 0), 1.8 * beat / rate, bassHz, vary(kit.bassGain), 1.2, true, 0);
       if (inBar == 2)
-        Tone(t, at(b, 0.5), 1.2 * beat / rate, bassHz * 1.5, vary(kit.bassGain * 0.8), 1.5, true, 0);
+        Tone(t, at(b, 0.5), 1.2 * beat / rate, bassHz * 1.5, vary(kit.bassGain * 0.8), 1.5, true,
+             0);
     } else if (style == "hiphop") {
       if (inBar == 0) Kick(t, at(b, 0), vary(0.85), kit);
       if (inBar == 1) Kick(t, at(b, 0.75 + 0.12 * 0.25), vary(0.6), kit);
@@ -222,15 +228,16 @@ int main(int argc, char** argv) {
       if (inBar == 1 || inBar == 3) Snare(t, at(b, 0), vary(0.55), kit, random);
       Tone(t, at(b, 0), 0.6 * beat / rate, bassHz * (inBar % 2 ? 1.5 : 1.0), vary(kit.bassGain), 2,
            true, 0);
-      Tone(t, at(b, 2.0 / 3.0), 0.3 * beat / rate, bassHz * 2, vary(kit.bassGain * 0.5), 3, true, 0);
+      Tone(t, at(b, 2.0 / 3.0), 0.3 * beat / rate, bassHz * 2, vary(kit.bassGain * 0.5), 3, true,
+           0);
     } else if (style == "waltz") {
       if (inBar == 0) {
         Tone(t, at(b, 0), 0.9 * beat / rate, bassHz, vary(kit.bassGain * 1.5), 2, true, 0);
         Kick(t, at(b, 0), vary(0.4), kit);
       } else {
         for (int n : chordShape)
-          Tone(t, at(b, 0), 0.5 * beat / rate, NoteHz(root + n - 12), vary(kit.chordGain), 4,
-               false, 0.2);
+          Tone(t, at(b, 0), 0.5 * beat / rate, NoteHz(root + n - 12), vary(kit.chordGain), 4, false,
+               0.2);
         Hat(t, at(b, 0), vary(0.05), false, kit, random);
       }
     } else if (style == "sixeight") {
@@ -240,8 +247,8 @@ int main(int argc, char** argv) {
       for (int e = 0; e < 3; ++e)
         Hat(t, at(b, e / 3.0), vary(e == 0 ? 0.13 : 0.07), false, kit, random);
       Tone(t, at(b, 0), 0.6 * beat / rate, bassHz, vary(kit.bassGain), 2, true, 0);
-      Tone(t, at(b, 2.0 / 3.0), 0.3 * beat / rate, bassHz * 1.5, vary(kit.bassGain * 0.6), 3,
-           true, 0);
+      Tone(t, at(b, 2.0 / 3.0), 0.3 * beat / rate, bassHz * 1.5, vary(kit.bassGain * 0.6), 3, true,
+           0);
     } else if (style == "dembow") {
       Kick(t, at(b, 0), vary(0.8), kit);
       if (inBar % 2 == 0) Snare(t, at(b, 0.75), vary(0.5), kit, random);
