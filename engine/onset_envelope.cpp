@@ -2,6 +2,7 @@
 #include "engine/onset_envelope.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 
@@ -63,7 +64,46 @@ uint32_t OnsetEnvelope::MixDown(const uint8_t* pcm, uint32_t frames, uint32_t bi
   int64_t sum = partialSum_;
   uint32_t inGroup = partialFrames_;
   float* history = history_.data();
-  if (bits == 16 && channels == 2) {
+  if (bits == 16 && channels == 2 && std::endian::native == std::endian::little) {
+    // The common case, decoded stereo, in three steps: finish the group
+    // begun in an earlier block, then whole groups of D frames, then the
+    // start of a group that the next block finishes.
+    auto sumFrames = [&](uint32_t from, uint32_t count) {
+      int32_t groupSum = 0;
+      const uint8_t* s = pcm + 4 * static_cast<size_t>(from);
+      for (uint32_t i = 0; i < 2 * count; ++i) {
+        int16_t sample;
+        std::memcpy(&sample, s + 2 * static_cast<size_t>(i), sizeof sample);
+        groupSum += sample;
+      }
+      return groupSum;
+    };
+    auto store = [&](int64_t groupSum) {
+      history[writeAt_] = static_cast<float>(groupSum) * scale;
+      writeAt_ = (writeAt_ + 1) & (kFrameLength - 1);
+      ++made;
+    };
+    if (inGroup != 0) {
+      const uint32_t take = std::min(reduction_ - inGroup, frames);
+      sum += sumFrames(0, take);
+      used = take;
+      inGroup += take;
+      if (inGroup == reduction_) {
+        store(sum);
+        sum = 0;
+        inGroup = 0;
+      }
+    }
+    while (inGroup == 0 && made < room && frames - used >= reduction_) {
+      store(sumFrames(used, reduction_));
+      used += reduction_;
+    }
+    if (inGroup == 0 && made < room && used < frames) {
+      inGroup = frames - used;
+      sum = sumFrames(used, inGroup);
+      used = frames;
+    }
+  } else if (bits == 16 && channels == 2) {
     for (; used < frames && made < room; ++used) {
       const auto* s = pcm + 4 * static_cast<size_t>(used);
       sum += static_cast<int16_t>(static_cast<uint16_t>(s[0] | (s[1] << 8))) +
@@ -100,34 +140,42 @@ uint32_t OnsetEnvelope::MixDown(const uint8_t* pcm, uint32_t frames, uint32_t bi
 
 float OnsetEnvelope::FrameFlux() {
   // The ring's oldest value sits at writeAt_.
-  for (uint32_t i = 0; i < kFrameLength; ++i)
-    frame_[i] = history_[(writeAt_ + i) & (kFrameLength - 1)] * window_[i];
+  const uint32_t older = kFrameLength - writeAt_;
+  for (uint32_t i = 0; i < older; ++i) frame_[i] = history_[writeAt_ + i] * window_[i];
+  for (uint32_t i = older; i < kFrameLength; ++i) frame_[i] = history_[i - older] * window_[i];
   fft_.Power(frame_.data(), power_.data());
-  float flux = 0.0f, bandFlux = 0.0f, levelSum = 0.0f;
-  uint32_t band = 0;
+  // Compressed levels first (a loop the compiler can run several bins at a
+  // time), then each band's rises against the previous frame.
+  const uint32_t bins = kFrameLength / 2;
+  float* level = power_.data();
+  for (uint32_t k = 1; k < bins; ++k) level[k] = FastLog2(1.0f + kCompression * level[k]);
+  if (!havePrevious_) {
+    // The stream's first frame only sets the levels to rise from.
+    std::copy(level + 1, level + bins, previous_.begin() + 1);
+    havePrevious_ = true;
+    return 0.0f;
+  }
+  float levelSum = 0.0f;
   // The means start as plain averages of the values so far, so that the
   // first seconds are not weighed against a mean still near zero.
   if (framesSeen_ < kMeanWarmUp) ++framesSeen_;
   const float follow = std::max(kMeanFollow, 1.0f / static_cast<float>(framesSeen_));
-  for (uint32_t k = 1; k < kFrameLength / 2; ++k) {
-    const float level = FastLog2(1.0f + kCompression * power_[k]);
-    const float rise = level - previous_[k];
-    if (rise > 0.0f) bandFlux += rise;
-    previous_[k] = level;
-    if (k + 1 == kBandEnds[band]) {
-      // Each band counts by its rises relative to its own running mean, so
-      // that a kick drum's few low bins weigh as much as a snare's many.
-      float& mean = bandMean_[band];
-      mean += follow * (bandFlux - mean);
-      bandFlux_[band] = bandFlux;
-      levelSum += mean;
-      bandFlux = 0.0f;
-      ++band;
+  uint32_t k = 1;
+  for (uint32_t band = 0; band < kBands; ++band) {
+    float bandFlux = 0.0f;
+    for (; k < kBandEnds[band]; ++k) {
+      bandFlux += std::max(level[k] - previous_[k], 0.0f);
+      previous_[k] = level[k];
     }
+    // Each band counts by its rises relative to its own running mean, so
+    // that a kick drum's few low bins weigh as much as a snare's many.
+    float& mean = bandMean_[band];
+    mean += follow * (bandFlux - mean);
+    bandFlux_[band] = bandFlux;
+    levelSum += mean;
   }
+  float flux = 0.0f;
   const float floor = 0.25f * levelSum / kBands + 1e-3f;
   for (uint32_t b = 0; b < kBands; ++b) flux += bandFlux_[b] / (bandMean_[b] + floor);
-  if (!havePrevious_) flux = 0.0f;
-  havePrevious_ = true;
   return flux;
 }

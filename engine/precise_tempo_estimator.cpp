@@ -44,9 +44,9 @@ PreciseTempoEstimator::PreciseTempoEstimator()
       taps_(kMaxTaps, 0.0f),
       curveHistory_(2 * kCurveHistory, 0.0f),
       pending_() {
-  // Room for ten minutes at the highest curve rate (about 30 values per
-  // second) before the curve's storage first grows.
-  chunks_.reserve(static_cast<size_t>(600 * 30 / kChunkValues + 1));
+  taper_.resize(kTaperSteps);
+  for (uint32_t i = 0; i < kTaperSteps; ++i)
+    taper_[i] = static_cast<float>(0.5 - 0.5 * std::cos(3.141592653589793 * i / (kTaperSteps - 1)));
   Reset();
 }
 
@@ -198,41 +198,53 @@ double PreciseTempoEstimator::CurvePower(double hz) const {
   // The curve is weighted by a Tukey window: flat, with cosine tapers over
   // its first and last 15 %, so that its ends (and the mirror image at -hz)
   // leak next to nothing into the peak while the peak stays nearly as
-  // narrow as the whole track allows.
-  const double step = kTwoPi * hz / curveRate_;
-  const std::complex<double> rotate(std::cos(step), -std::sin(step));
-  const auto total = static_cast<double>(chunks_.size() * kChunkValues + pendingCount_);
-  const double taper = kTaperShare * total;
-  std::complex<double> sum(0, 0);
+  // narrow as the whole track allows. The power comes from Goertzel's
+  // recurrence: two multiplications per value.
+  const double coefficient = 2.0 * std::cos(kTwoPi * hz / curveRate_);
+  const uint64_t total = chunks_.size() * kChunkValues + pendingCount_;
+  const double taperLength = kTaperShare * static_cast<double>(total);
+  const double toStep = taperLength > 0 ? (kTaperSteps - 1) / taperLength : 0.0;
+  double s1 = 0, s2 = 0;
   uint64_t index = 0;
   auto add = [&](const float* values, const int8_t* q, float scale, uint32_t n) {
-    // The phasor restarts exactly at every chunk, so rounding cannot build up.
-    const double start = step * static_cast<double>(index);
-    std::complex<double> phasor(std::cos(start), -std::sin(start));
-    std::complex<double> part(0, 0);
-    for (uint32_t i = 0; i < n; ++i) {
+    for (uint32_t i = 0; i < n; ++i, ++index) {
       double v = values != nullptr ? values[i] : static_cast<double>(q[i]) * scale;
-      const double position = static_cast<double>(index + i) + 0.5;
-      const double edge = std::min(position, total - position);
-      if (edge < taper) v *= 0.5 - 0.5 * std::cos(3.141592653589793 * edge / taper);
-      part += v * phasor;
-      phasor *= rotate;
+      const double position = static_cast<double>(index) + 0.5;
+      const double edge = std::min(position, static_cast<double>(total) - position);
+      if (edge < taperLength) v *= taper_[static_cast<uint32_t>(edge * toStep)];
+      const double s0 = v + coefficient * s1 - s2;
+      s2 = s1;
+      s1 = s0;
     }
-    sum += part;
-    index += n;
   };
   for (const CurveChunk& c : chunks_) add(nullptr, c.q, c.scale, kChunkValues);
   add(pending_, nullptr, 0.0f, pendingCount_);
-  return std::norm(sum);
+  return s1 * s1 + s2 * s2 - coefficient * s1 * s2;
 }
 
-double PreciseTempoEstimator::HarmonicPower(double beatHz) const {
+double PreciseTempoEstimator::HarmonicPower(double beatHz, double highestMultiple) const {
   double power = 0;
   for (double h : {0.5, 1.0, 2.0, 3.0, 4.0, 5.0, 6.0}) {
     const double hz = h * beatHz;
-    if (hz >= kLowestBeatHz && hz <= kHighestBeatHz) power += CurvePower(hz);
+    if (h <= highestMultiple && hz >= kLowestBeatHz && hz <= kHighestBeatHz)
+      power += CurvePower(hz);
   }
   return power;
+}
+
+double PreciseTempoEstimator::BestOnGrid(double low, double high, double spacing,
+                                         double highestMultiple) const {
+  const auto points = static_cast<uint32_t>(std::min(4000.0, (high - low) / spacing)) + 1;
+  double best = low, bestPower = -1;
+  for (uint32_t i = 0; i <= points; ++i) {
+    const double hz = low + (high - low) * i / points;
+    const double power = HarmonicPower(hz, highestMultiple);
+    if (power > bestPower) {
+      bestPower = power;
+      best = hz;
+    }
+  }
+  return best;
 }
 
 TempoEstimate PreciseTempoEstimator::Estimate() {
@@ -266,43 +278,36 @@ TempoEstimate PreciseTempoEstimator::Estimate() {
   if (!(bestScore > 0)) return none;
   const double confidence = std::clamp(bestScore, 0.0, 1.0);
 
-  // Value: the strongest beat frequency near the level, over the whole curve.
-  const double seconds =
-      static_cast<double>(chunks_.size() * kChunkValues + pendingCount_) / curveRate_;
+  // Value: the strongest beat frequency near the level, over the whole
+  // curve. The peak of harmonic h is about 1 / (h x seconds) wide: a grid
+  // over the fundamental and its half finds the right peak, finer grids
+  // with the second and then all multiples narrow it down, and a
+  // golden-section search ends it.
+  const double seconds = std::max(
+      1.0, static_cast<double>(chunks_.size() * kChunkValues + pendingCount_) / curveRate_);
   const double centreHz = bestBpm / 60.0;
-  double low = centreHz * (1 - kValueSearch), high = centreHz * (1 + kValueSearch);
-  // The peak of the curve's power at harmonic h is about 1 / (h x seconds)
-  // wide; the grid takes four points per width of the finest harmonic.
-  const double grid = 1.0 / (4.0 * 6.0 * std::max(seconds, 1.0));
-  const auto points = static_cast<uint32_t>(std::min(4000.0, (high - low) / grid) + 1);
-  const double spacing = (high - low) / points;
-  double bestHz = centreHz, bestPower = -1;
-  for (uint32_t i = 0; i <= points; ++i) {
-    const double hz = low + i * spacing;
-    const double power = HarmonicPower(hz);
-    if (power > bestPower) {
-      bestPower = power;
-      bestHz = hz;
-    }
-  }
-  // Golden-section search around the best grid point.
-  double a = std::max(low, bestHz - spacing), b = std::min(high, bestHz + spacing);
+  double hz = BestOnGrid(centreHz * (1 - kValueSearch), centreHz * (1 + kValueSearch),
+                         1.0 / (4.0 * seconds), 1.0);
+  hz = BestOnGrid(hz - 1.0 / seconds, hz + 1.0 / seconds, 1.0 / (8.0 * seconds), 2.0);
+  const double spacing = 1.0 / (24.0 * seconds);
+  hz = BestOnGrid(hz - 0.25 / seconds, hz + 0.25 / seconds, spacing, 6.0);
+  double a = hz - spacing, b = hz + spacing;
   const double golden = 0.6180339887498949;
   double c = b - golden * (b - a), d = a + golden * (b - a);
-  double pc = HarmonicPower(c), pd = HarmonicPower(d);
+  double pc = HarmonicPower(c, 6.0), pd = HarmonicPower(d, 6.0);
   while (b - a > 1e-7 * centreHz) {
     if (pc > pd) {
       b = d;
       d = c;
       pd = pc;
       c = b - golden * (b - a);
-      pc = HarmonicPower(c);
+      pc = HarmonicPower(c, 6.0);
     } else {
       a = c;
       c = d;
       pc = pd;
       d = a + golden * (b - a);
-      pd = HarmonicPower(d);
+      pd = HarmonicPower(d, 6.0);
     }
   }
   return {60.0 * 0.5 * (a + b), confidence};

@@ -36,6 +36,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <vector>
 
 #include "engine/onset_envelope.h"
@@ -75,9 +76,14 @@ class PreciseTempoEstimator final : public TempoEstimator {
   // Normalised autocorrelation at a fractional lag (cubic interpolation).
   double Correlation(const std::vector<double>& r, double lag) const;
   double LevelScore(const std::vector<double>& r, double bpm) const;
-  // Power of the curve at frequency hz (in cycles per second of audio).
+  // Power of the tapered curve at frequency hz (cycles per second of audio).
   double CurvePower(double hz) const;
-  double HarmonicPower(double beatHz) const;
+  // The sum of CurvePower at the beat frequency's multiples up to
+  // highestMultiple (of 1/2, 1, 2 ... 6) that lie below 10 Hz.
+  double HarmonicPower(double beatHz, double highestMultiple) const;
+  // The beat frequency in [low, high] of the most harmonic power, on a grid
+  // of `spacing`; returns it and leaves its power in *power.
+  double BestOnGrid(double low, double high, double spacing, double highestMultiple) const;
 
   OnsetEnvelope envelope_;
   uint32_t sampleRate_ = 0;  // of the stream; 0 before the first block
@@ -107,8 +113,11 @@ class PreciseTempoEstimator final : public TempoEstimator {
   uint32_t curveAt_ = 0;
   uint32_t curveStep_ = 1;  // onset values per curve value
   uint32_t curvePhase_ = 0;
-  double curveRate_ = 0;  // curve values per second
-  std::vector<CurveChunk> chunks_;
+  double curveRate_ = 0;           // curve values per second
+  std::deque<CurveChunk> chunks_;  // grows by small blocks, never by doubling
   float pending_[kChunkValues];
+  // The curve's taper, 0.5 - 0.5 cos(pi x), at x = i / (kTaperSteps - 1).
+  static constexpr uint32_t kTaperSteps = 1024;
+  std::vector<float> taper_;
   uint32_t pendingCount_ = 0;  // values not yet stored in a chunk
 };

@@ -12,8 +12,6 @@ RealFft::RealFft(uint32_t length)
     : length_(length),
       half_(length / 2),
       reversal_(half_),
-      cosine_(half_ / 2),
-      sine_(half_ / 2),
       splitCos_(half_ / 2 + 1),
       splitSin_(half_ / 2 + 1),
       re_(half_),
@@ -26,9 +24,11 @@ RealFft::RealFft(uint32_t length)
     reversal_[i] = r;
   }
   const double twoPi = 6.283185307179586;
-  for (uint32_t k = 0; k < half_ / 2; ++k) {
-    cosine_[k] = static_cast<float>(std::cos(twoPi * k / half_));
-    sine_[k] = static_cast<float>(-std::sin(twoPi * k / half_));
+  for (uint32_t span = 4; span < half_; span *= 2) {
+    for (uint32_t j = 0; j < span; ++j) {
+      cosine_.push_back(static_cast<float>(std::cos(twoPi * j / (2 * span))));
+      sine_.push_back(static_cast<float>(-std::sin(twoPi * j / (2 * span))));
+    }
   }
   for (uint32_t k = 0; k <= half_ / 2; ++k) {
     splitCos_[k] = static_cast<float>(std::cos(twoPi * k / length_));
@@ -45,21 +45,51 @@ void RealFft::Power(const float* input, float* power) {
     re[r] = input[2 * i];
     im[r] = input[2 * i + 1];
   }
-  // Radix-2 passes, decimation in time.
-  for (uint32_t span = 1; span < h; span *= 2) {
-    const uint32_t step = h / (2 * span);
+  // The first two passes (spans 1 and 2) together as radix-4 butterflies,
+  // whose twiddle factors are 1 and -i; then radix-2 passes, decimation in
+  // time, each with its own run of twiddle factors.
+  if (h >= 4) {
+    for (uint32_t a = 0; a < h; a += 4) {
+      const float r0 = re[a] + re[a + 1], i0 = im[a] + im[a + 1];
+      const float r1 = re[a] - re[a + 1], i1 = im[a] - im[a + 1];
+      const float r2 = re[a + 2] + re[a + 3], i2 = im[a + 2] + im[a + 3];
+      const float r3 = re[a + 2] - re[a + 3], i3 = im[a + 2] - im[a + 3];
+      re[a] = r0 + r2;
+      im[a] = i0 + i2;
+      re[a + 2] = r0 - r2;
+      im[a + 2] = i0 - i2;
+      // (r3 + i i3) x (-i) = i3 - i r3
+      re[a + 1] = r1 + i3;
+      im[a + 1] = i1 - r3;
+      re[a + 3] = r1 - i3;
+      im[a + 3] = i1 + r3;
+    }
+  } else if (h == 2) {
+    const float r = re[1], i = im[1];
+    re[1] = re[0] - r;
+    im[1] = im[0] - i;
+    re[0] += r;
+    im[0] += i;
+  }
+  const float* twiddleRe = cosine_.data();
+  const float* twiddleIm = sine_.data();
+  for (uint32_t span = 4; span < h; span *= 2) {
     for (uint32_t start = 0; start < h; start += 2 * span) {
+      float* ar = re + start;
+      float* ai = im + start;
+      float* br = ar + span;
+      float* bi = ai + span;
       for (uint32_t j = 0; j < span; ++j) {
-        const float wr = cosine_[j * step], wi = sine_[j * step];
-        const uint32_t a = start + j, b = a + span;
-        const float tr = re[b] * wr - im[b] * wi;
-        const float ti = re[b] * wi + im[b] * wr;
-        re[b] = re[a] - tr;
-        im[b] = im[a] - ti;
-        re[a] += tr;
-        im[a] += ti;
+        const float tr = br[j] * twiddleRe[j] - bi[j] * twiddleIm[j];
+        const float ti = br[j] * twiddleIm[j] + bi[j] * twiddleRe[j];
+        br[j] = ar[j] - tr;
+        bi[j] = ai[j] - ti;
+        ar[j] += tr;
+        ai[j] += ti;
       }
     }
+    twiddleRe += span;
+    twiddleIm += span;
   }
   // Split into the real transform's bins 0 .. h.
   power[0] = (re[0] + im[0]) * (re[0] + im[0]);

@@ -50,7 +50,9 @@ double RunJob(AnalysisJob& job, const std::string& path) {
   return job.EstimateTempo();
 }
 
-bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+bool SameBits(double a, double b) {
+  return std::memcmp(&a, &b, sizeof a) == 0;
+}
 
 }  // namespace
 
