@@ -5,6 +5,7 @@
 #   make test    check the code style, build with the tests and run every test
 #   make demo    build and analyse the bundled demo tracks
 #   make bench   build and run the benchmarks
+#   make eval    the tempo evaluation table (ours against Debian's estimators)
 #   make fuzz    fuzz every target for FUZZ_LONG seconds (default 1800)
 #   make format  apply the code style of .clang-format to every file
 
@@ -18,6 +19,11 @@ PACKAGES      := build-essential cmake pkg-config
 TEST_PACKAGES := libgtest-dev libgmock-dev libbenchmark-dev mpg123 lame twolame ffmpeg \
                  clang libclang-rt-14-dev clang-format
 
+# What the tempo evaluation needs (make eval only): the peers it compares
+# with, and what renders and encodes its set.
+EVAL_PACKAGES := bpm-tools aubio-tools soundstretch sox timidity freepats abcmidi abcm2ps \
+                 lame mpg123 python3
+
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
 # Seconds each fuzz target runs in `make test` and in `make fuzz`.
@@ -28,7 +34,7 @@ FUZZ_LONG    ?= 1800
 CHECK_OPTIONS := -DTEMPYRA_TESTS=ON -DTEMPYRA_WERROR=ON
 
 .PHONY: all deps test-deps build build-tests test check-format format test-asan test-tsan \
-        test-fuzz fuzz demo bench fuzz-build clean
+        test-fuzz fuzz demo bench eval fuzz-build clean
 
 all: build
 
@@ -107,6 +113,12 @@ demo: build
 
 bench: build-tests
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+
+# The evaluation set is made once into $(BUILD)/eval/set (again only when
+# its scripts or the pattern generator change); not part of `make test`.
+eval: build
+	@$(MAKE) --no-print-directory install-packages WANT="$(EVAL_PACKAGES)"
+	eval/run_eval.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD) $(BUILD)-asan $(BUILD)-tsan $(BUILD)-fuzz
