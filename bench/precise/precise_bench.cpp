@@ -65,8 +65,12 @@ void Run(benchmark::State& state) {
         static_cast<double>(estimator.CurveBytes()) / estimator.SecondsFed();
 }
 
-void BM_StandardEstimator(benchmark::State& state) { Run<DefaultTempoEstimator>(state); }
-void BM_PreciseEstimator(benchmark::State& state) { Run<PreciseTempoEstimator>(state); }
+void BM_StandardEstimator(benchmark::State& state) {
+  Run<DefaultTempoEstimator>(state);
+}
+void BM_PreciseEstimator(benchmark::State& state) {
+  Run<PreciseTempoEstimator>(state);
+}
 BENCHMARK(BM_StandardEstimator)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PreciseEstimator)->Unit(benchmark::kMillisecond);
 
