@@ -226,8 +226,11 @@ double PreciseTempoEstimator::HarmonicPower(double beatHz, double highestMultipl
   double power = 0;
   for (double h : {0.5, 1.0, 2.0, 3.0, 4.0, 5.0, 6.0}) {
     const double hz = h * beatHz;
+    // Weighted by h squared: a multiple h of the beat drifts h times as far
+    // for the same error in the tempo, so the higher ones tell the value
+    // more sharply.
     if (h <= highestMultiple && hz >= kLowestBeatHz && hz <= kHighestBeatHz)
-      power += CurvePower(hz);
+      power += h * h * CurvePower(hz);
   }
   return power;
 }

@@ -22,7 +22,8 @@
 //      tempo's level.
 //   5. Value: within 2 % of it, the beat frequency at which the whole
 //      track's curve carries the most power at half, once and two to six
-//      times that frequency (those below 10 Hz), found on a grid finer than
+//      times that frequency (those below 10 Hz; each multiple's power
+//      weighted by its square), found on a grid finer than
 //      the curve's own resolution and refined by golden-section search. This
 //      is the tempo that puts the beats of the whole track on one grid.
 //   6. Confidence: the level's score before weighting, clamped to [0, 1]:
