@@ -41,6 +41,7 @@ PreciseTempoEstimator::PreciseTempoEstimator()
     : meanRing_(kMaxMeanSpan, 0.0f),
       lagHistory_(2 * kLagHistory, 0.0f),
       autocorrelation_(kLagHistory, 0.0),
+      batchCorrelation_(kLagHistory, 0.0f),
       taps_(kMaxTaps, 0.0f),
       curveHistory_(2 * kCurveHistory, 0.0f),
       pending_() {
@@ -61,6 +62,8 @@ void PreciseTempoEstimator::Reset() {
   correlated_ = 0;
   correlatedSum_ = 0;
   std::fill(autocorrelation_.begin(), autocorrelation_.end(), 0.0);
+  std::fill(batchCorrelation_.begin(), batchCorrelation_.end(), 0.0f);
+  batchCount_ = 0;
   std::fill(lagHistory_.begin(), lagHistory_.end(), 0.0f);
   lagAt_ = 0;
   std::fill(curveHistory_.begin(), curveHistory_.end(), 0.0f);
@@ -134,18 +137,30 @@ void PreciseTempoEstimator::AddOnset(float value) {
 }
 
 void PreciseTempoEstimator::AddToAutocorrelation(float x) {
+  // The history runs backwards: the newest value at lagAt_, the one l steps
+  // back at lagAt_ + l, each written twice (a ring's length apart) so that
+  // every lag of the newest value is one contiguous forward run.
+  lagAt_ = (lagAt_ + kLagHistory - 1) & (kLagHistory - 1);
   lagHistory_[lagAt_] = x;
   lagHistory_[lagAt_ + kLagHistory] = x;
-  // history[-l] is the value l steps back.
-  const float* history = lagHistory_.data() + lagAt_ + kLagHistory;
+  const float* history = lagHistory_.data() + lagAt_;
   const uint32_t lags = static_cast<uint32_t>(
       std::min<uint64_t>(maxLag_, correlated_));  // no partner before the first value
-  double* acf = autocorrelation_.data();
-  for (uint32_t l = 0; l <= lags; ++l)
-    acf[l] += static_cast<double>(x * history[-static_cast<int32_t>(l)]);
-  lagAt_ = (lagAt_ + 1) & (kLagHistory - 1);
+  // Sums of a few hundred products in single precision (a loop the compiler
+  // runs four at a time), carried into the double sums every kBatch values.
+  float* batch = batchCorrelation_.data();
+  for (uint32_t l = 0; l <= lags; ++l) batch[l] += x * history[l];
+  if (++batchCount_ == kBatch) FlushCorrelationBatch();
   ++correlated_;
   correlatedSum_ += x;
+}
+
+void PreciseTempoEstimator::FlushCorrelationBatch() {
+  for (uint32_t l = 0; l < kLagHistory; ++l) {
+    autocorrelation_[l] += batchCorrelation_[l];
+    batchCorrelation_[l] = 0.0f;
+  }
+  batchCount_ = 0;
 }
 
 void PreciseTempoEstimator::AddToCurve(float deviation) {
@@ -258,11 +273,10 @@ TempoEstimate PreciseTempoEstimator::Estimate() {
   // at each lag over the pairs it has, divided by the variance.
   const double n = static_cast<double>(correlated_);
   const double mean = correlatedSum_ / n;
-  const double variance = autocorrelation_[0] / n - mean * mean;
+  const double variance = Correlated(0) / n - mean * mean;
   if (!(variance > 0)) return none;
   std::vector<double> r(maxLag_ + 1);
-  for (uint32_t l = 0; l <= maxLag_; ++l)
-    r[l] = (autocorrelation_[l] / (n - l) - mean * mean) / variance;
+  for (uint32_t l = 0; l <= maxLag_; ++l) r[l] = (Correlated(l) / (n - l) - mean * mean) / variance;
 
   // Level.
   double bestBpm = 0, bestWeighted = -std::numeric_limits<double>::infinity(), bestScore = 0;

@@ -71,6 +71,9 @@ class PreciseTempoEstimator final : public TempoEstimator {
   void StartStream(uint32_t sampleRate);
   void AddOnset(float value);
   void AddToAutocorrelation(float positiveDeviation);
+  void FlushCorrelationBatch();
+  // The autocorrelation's sum at lag l, the open batch included.
+  double Correlated(uint32_t l) const { return autocorrelation_[l] + batchCorrelation_[l]; }
   void AddToCurve(float deviation);
   void FlushCurveChunk();
 
@@ -98,12 +101,15 @@ class PreciseTempoEstimator final : public TempoEstimator {
   uint64_t onsetCount_ = 0;
   double meanSum_ = 0;
 
-  // Step 2: the autocorrelation. The history is written twice, so that
-  // the lags of the newest value are one contiguous run.
+  // Step 2: the autocorrelation, over a history written backwards and
+  // twice (see AddToAutocorrelation).
   std::vector<float> lagHistory_;
   uint32_t lagAt_ = 0;
   uint32_t maxLag_ = 0;
   std::vector<double> autocorrelation_;
+  static constexpr uint32_t kBatch = 256;
+  std::vector<float> batchCorrelation_;
+  uint32_t batchCount_ = 0;
   uint64_t correlated_ = 0;
   double correlatedSum_ = 0;
 
