@@ -6,6 +6,7 @@
 #   make demo    build, analyse the bundled demo tracks, and open the window
 #                on them when a display is there
 #   make bench   build and run the benchmarks
+#   make eval    the tempo evaluation table (ours against Debian's estimators)
 #   make fuzz    fuzz every target for FUZZ_LONG seconds (default 1800)
 #   make format  apply the code style of .clang-format to every file
 #   make tidy    run the checks of .clang-tidy over the sources (not part of make test)
@@ -20,6 +21,11 @@ PACKAGES      := build-essential cmake pkg-config libwxgtk3.2-dev libtag1-dev li
 TEST_PACKAGES := libgtest-dev libgmock-dev libbenchmark-dev mpg123 lame twolame ffmpeg \
                  clang libclang-rt-14-dev clang-format xvfb xauth xdotool
 
+# What the tempo evaluation needs (make eval only): the peers it compares
+# with, and what renders and encodes its set.
+EVAL_PACKAGES := bpm-tools aubio-tools soundstretch sox timidity freepats abcmidi abcm2ps \
+                 lame mpg123 python3
+
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
 # Seconds each fuzz target runs in `make test` and in `make fuzz`.
@@ -30,7 +36,7 @@ FUZZ_LONG    ?= 1800
 CHECK_OPTIONS := -DTEMPYRA_TESTS=ON -DTEMPYRA_WERROR=ON
 
 .PHONY: all deps test-deps build build-tests test check-format format tidy test-asan test-tsan \
-        test-fuzz fuzz demo bench fuzz-build clean
+        test-fuzz fuzz demo bench eval fuzz-build clean
 
 all: build
 
@@ -86,9 +92,11 @@ test-asan: test-deps
 
 # Everything that runs more than one thread, under ThreadSanitizer in a build
 # of its own: the analysis job, a file cut while the worker maps it, and
-# tempyra-cli analysing a folder of good and damaged files with two jobs.
-TSAN_TARGETS := analysis_tests damaged_tests tempyra-cli tempyra-drumgen tempyra-layer1enc
-TSAN_TESTS   := ^analysis\.AnalysisJob\.|^damaged\.(make_inputs|DamagedSource\.FileTruncatedWhile|cli_load)
+# tempyra-cli analysing a folder of good and damaged files with two jobs; and
+# the job with the precise estimator switched on and off.
+TSAN_TARGETS := analysis_tests damaged_tests tempyra-cli tempyra-drumgen tempyra-layer1enc \
+                precise_job_tests
+TSAN_TESTS   := ^analysis\.AnalysisJob\.|^damaged\.(make_inputs|DamagedSource\.FileTruncatedWhile|cli_load)|^precise\.PreciseJob\.
 test-tsan: test-deps
 	cmake -S . -B $(BUILD)-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTEMPYRA_SANITIZE=thread \
 	  $(CHECK_OPTIONS)
@@ -119,6 +127,12 @@ demo: build
 
 bench: build-tests
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+
+# The evaluation set is made once into $(BUILD)/eval/set (again only when
+# its scripts or the pattern generator change); not part of `make test`.
+eval: build
+	@$(MAKE) --no-print-directory install-packages WANT="$(EVAL_PACKAGES)"
+	eval/run_eval.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD) $(BUILD)-asan $(BUILD)-tsan $(BUILD)-fuzz

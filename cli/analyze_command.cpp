@@ -19,6 +19,7 @@
 #include "cli/file_collector.h"
 #include "cli/result_format.h"
 #include "engine/file_analysis.h"
+#include "engine/precise_tempo_estimator.h"
 #include "engine/tempo_estimation.h"
 #include "engine/tempo_folding.h"
 #include "tags/tempo_tag.h"
@@ -33,7 +34,8 @@ void StorePosition(void* context, uint32_t, uint32_t, ReadPosition position) {
 }
 
 TrackResult AnalyseOne(const CollectedFile& file, TempoDetector& detector,
-                       const AnalyzeOptions& options, std::atomic<uint64_t>* position) {
+                       PreciseTempoEstimator* precise, const AnalyzeOptions& options,
+                       std::atomic<uint64_t>* position) {
   TrackResult r;
   r.path = file.path;
   if (!file.error.empty()) {
@@ -48,7 +50,7 @@ TrackResult AnalyseOne(const CollectedFile& file, TempoDetector& detector,
       return r;
     }
   }
-  FileAnalysis a = AnalyseFile(file.path, detector, nullptr, StorePosition, position);
+  FileAnalysis a = AnalyseFile(file.path, detector, nullptr, StorePosition, position, precise);
   r.sampleRate = a.sampleRate;
   if (a.sampleRate != 0) r.durationSeconds = static_cast<double>(a.sampleFrames) / a.sampleRate;
   switch (a.status) {
@@ -67,8 +69,15 @@ TrackResult AnalyseOne(const CollectedFile& file, TempoDetector& detector,
   }
   double tempo =
       EstimateTempo(detector.PeriodicitySpectrum(), a.sampleRate, kSearchMinTempo, kSearchMaxTempo);
+  if (precise != nullptr) {
+    const TempoEstimate estimate = precise->Estimate();
+    tempo = estimate.bpm;
+    r.confidence = estimate.confidence;
+  }
   if (!std::isfinite(tempo)) {
-    r.reason = "too short to measure a tempo (under about 30 seconds of audio)";
+    r.reason = precise != nullptr
+                   ? "no steady beat to measure (silent, or under a few seconds of audio)"
+                   : "too short to measure a tempo (under about 30 seconds of audio)";
     return r;
   }
   r.ok = true;
@@ -152,8 +161,10 @@ int RunAnalyzeCommand(const std::vector<std::string>& args) {
   for (unsigned j = 0; j < jobs; ++j) {
     workers.emplace_back([&] {
       TempoDetector detector;
+      PreciseTempoEstimator precise;
       for (size_t i = next++; i < n; i = next++) {
-        TrackResult r = AnalyseOne(files[i], detector, options, &positions[i]);
+        TrackResult r = AnalyseOne(files[i], detector, options.precise ? &precise : nullptr,
+                                   options, &positions[i]);
         std::lock_guard<std::mutex> lock(mutex);
         results[i] = std::move(r);
         ready[i] = true;

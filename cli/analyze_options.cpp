@@ -14,6 +14,8 @@ const char* const kAnalyzeUsage =
     "  --min-tempo X     double tempi below X (30 to 120)\n"
     "  --max-tempo Y     halve tempi above Y (120 to 240)\n"
     "  --format F        text (default), csv or json\n"
+    "  --precise         the precise estimator: the right beat level and the value\n"
+    "                    to the hundredth; json adds its confidence (0 to 1)\n"
     "  --quiet           no progress and no reasons on standard error\n"
     "  --write-tag       write each measured tempo, folded, into the file's ID3v2\n"
     "                    TBPM tag (MPEG audio and WAV files); nothing else changes;\n"
@@ -66,6 +68,10 @@ bool ParseAnalyzeOptions(const std::vector<std::string>& args, AnalyzeOptions* o
     }
     if (arg == "--write-tag" || arg == "--skip-tagged") {
       (arg == "--write-tag" ? parsed.writeTag : parsed.skipTagged) = true;
+      continue;
+    }
+    if (arg == "--precise") {
+      parsed.precise = true;
       continue;
     }
     // Options with a value: "--name value" or "--name=value".

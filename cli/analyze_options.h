@@ -1,7 +1,7 @@
 // Options of `tempyra-cli analyze`, and their parsing.
 //
 //   tempyra-cli analyze [--jobs N] [--min-tempo X] [--max-tempo Y]
-//                       [--format text|csv|json] [--quiet]
+//                       [--format text|csv|json] [--precise] [--quiet]
 //                       [--write-tag [--tag-decimals D]] [--skip-tagged] PATH...
 #pragma once
 
@@ -20,6 +20,7 @@ struct AnalyzeOptions {
   bool writeTag = false;    // the tempo into each analysed file's TBPM tag
   int tagDecimals = 0;      // decimals of that tempo, 0 to 2
   bool skipTagged = false;  // files whose TBPM holds a tempo: that, not analysed
+  bool precise = false;     // the precise estimator's value (and its confidence)
   bool help = false;        // --help: print the usage and do nothing else
   std::vector<std::string> paths;
 };

@@ -1,6 +1,7 @@
 // Result lines. See result_format.h.
 #include "cli/result_format.h"
 
+#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -86,6 +87,7 @@ std::string FormatResult(const TrackResult& r, OutputFormat format) {
           "{\"path\":" + JsonString(r.path) + ",\"bpm\":" + (r.ok ? bpm : "null") +
           ",\"status\":\"" + status + "\",\"duration\":" + Fixed(r.durationSeconds, 3) +
           ",\"sample_rate\":" + (r.sampleRate ? std::to_string(r.sampleRate) : "null");
+      if (r.ok && std::isfinite(r.confidence)) line += ",\"confidence\":" + Fixed(r.confidence, 3);
       if (!r.ok && !r.reason.empty()) line += ",\"reason\":" + JsonString(r.reason);
       if (!r.tagText.empty()) line += ",\"tag\":" + JsonString(r.tagText);
       if (!r.tagError.empty()) line += ",\"tag_error\":" + JsonString(r.tagError);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <string>
 
 #include "cli/analyze_options.h"
@@ -19,6 +20,9 @@ struct TrackResult {
   bool tagged = false;      // ok: bpm read from the file's TBPM tag, not measured
   std::string tagText{};    // the TBPM text written (--write-tag), if written
   std::string tagError{};   // why the TBPM tag could not be written
+  // How strongly one tempo explains the onsets, 0 to 1, when the precise
+  // estimator measured it (json only); NaN otherwise.
+  double confidence = std::numeric_limits<double>::quiet_NaN();
 };
 
 // The line printed before the results, if any (CSV's header); may be empty.

@@ -14,6 +14,8 @@ bool AnalysisJob::Start(MessageTarget* target, const std::string& path) {
   Stop();
   target_ = target;
   path_ = path;
+  preciseRun_ = preciseRequested_;
+  if (preciseRun_ && precise_ == nullptr) precise_ = std::make_unique<PreciseTempoEstimator>();
   stopRequested_.store(false);
   progress_.store(0);
   try {
@@ -34,6 +36,12 @@ void AnalysisJob::Stop() {
 }
 
 double AnalysisJob::EstimateTempo() {
+  confidence_ = std::numeric_limits<double>::quiet_NaN();
+  if (preciseRun_) {
+    const TempoEstimate estimate = precise_->Estimate();
+    confidence_ = estimate.confidence;
+    return estimate.bpm;
+  }
   return ::EstimateTempo(detector_.PeriodicitySpectrum(), sampleRate_, kSearchMinTempo,
                          kSearchMaxTempo);
 }
@@ -53,13 +61,16 @@ void AnalysisJob::AnalysisWorker(AnalysisJob* job) {
   LowerThreadToIdlePriority();
   source.Open(job->path_);  // a failed open yields no block below
   job->detector_.Reset();
+  TempoEstimator* precise = job->preciseRun_ ? job->precise_.get() : nullptr;
+  if (precise != nullptr) precise->Reset();
   auto progress = [](void* context, uint32_t index, uint32_t total, ReadPosition position) {
     auto* self = static_cast<AnalysisJob*>(context);
     self->progress_.store(uint64_t{position.done} << 32 | position.total,
                           std::memory_order_release);
     self->Post(kAnalysisProgress, index, static_cast<intptr_t>(total));
   };
-  FileAnalysis result = ReadMpegBlocks(source, job->detector_, &job->stopRequested_, progress, job);
+  FileAnalysis result =
+      ReadMpegBlocks(source, job->detector_, &job->stopRequested_, progress, job, precise);
   source.Close();
   if (result.status == FileAnalysis::Status::kStopped) return;
   job->sampleRate_ = result.sampleRate;

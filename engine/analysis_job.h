@@ -12,7 +12,9 @@
 //        kAnalysisDone      the file was read to its end (under 5 % unread)
 //        kAnalysisFailed    no block at all, or too much left unread;
 //   3. after kAnalysisDone, EstimateTempo() once gives the tempo (a
-//      non-finite value is a failed analysis);
+//      non-finite value is a failed analysis); with SetPreciseTempo(true)
+//      before Start it is the precise estimator's value, and
+//      TempoConfidence() then tells how far to trust it;
 //   4. Stop() (also done by the destructor and by the next Start) makes the
 //      worker end within one block and waits for it; a stopped run posts
 //      nothing more.
@@ -28,10 +30,13 @@
 
 #include <atomic>
 #include <cstdint>
+#include <limits>
+#include <memory>
 #include <string>
 #include <thread>
 
 #include "engine/file_analysis.h"
+#include "engine/precise_tempo_estimator.h"
 #include "engine/tempo_detector.h"
 #include "platform/message_target.h"
 
@@ -55,6 +60,17 @@ class AnalysisJob {
   // while the worker runs.
   ReadPosition Progress() const;
 
+  // Off from construction on. While on, the runs that Start begins feed
+  // the precise estimator (PreciseTempoEstimator) beside the standard
+  // detector, and EstimateTempo() returns its value instead of the
+  // standard one; the window's "Precise Tempo" menu item sets it before
+  // each Start. Changing it while a worker runs affects the next run only.
+  void SetPreciseTempo(bool on) { preciseRequested_ = on; }
+  bool PreciseTempo() const { return preciseRequested_; }
+  // The precise estimate's confidence (0 to 1) from the last EstimateTempo()
+  // of a precise run; NaN after a standard one.
+  double TempoConfidence() const { return confidence_; }
+
   // Output sampling rate of the file, from its first block.
   uint32_t SampleRate() const { return sampleRate_; }
   const TempoDetector& Detector() const { return detector_; }
@@ -75,4 +91,10 @@ class AnalysisJob {
   std::thread thread_;
   TempoDetector detector_;
   std::string path_;
+  // The precise estimator, made on the first precise run; preciseRun_ is
+  // whether the current run feeds it (fixed by Start for the worker).
+  bool preciseRequested_ = false;
+  bool preciseRun_ = false;
+  std::unique_ptr<PreciseTempoEstimator> precise_;
+  double confidence_ = std::numeric_limits<double>::quiet_NaN();
 };

@@ -20,7 +20,8 @@ bool Stopped(const std::atomic<bool>* stop) {
 }  // namespace
 
 FileAnalysis FeedPcmWave(const MappedFile& file, const PcmWave& wave, TempoDetector& detector,
-                         const std::atomic<bool>* stop, ProgressFunction progress, void* context) {
+                         const std::atomic<bool>* stop, ProgressFunction progress, void* context,
+                         TempoEstimator* second) {
   FileAnalysis result;
   result.sampleRate = wave.sampleRate;
   result.channels = wave.channels;
@@ -53,6 +54,7 @@ FileAnalysis FeedPcmWave(const MappedFile& file, const PcmWave& wave, TempoDetec
       return result;
     }
     detector.FeedBlock(block, n, wave.sampleRate, frameBytes, wave.channels);
+    if (second != nullptr) second->FeedBlock(block, n, wave.sampleRate, frameBytes, wave.channels);
     result.sampleFrames += n / frameBytes;
     if (progress != nullptr && blockIndex % kProgressEvery == 0) {
       const auto blocks = static_cast<uint32_t>((wave.dataBytes + blockBytes - 1) / blockBytes);
@@ -65,8 +67,8 @@ FileAnalysis FeedPcmWave(const MappedFile& file, const PcmWave& wave, TempoDetec
 }
 
 FileAnalysis ReadMpegBlocks(AudioSource& source, TempoDetector& detector,
-                            const std::atomic<bool>* stop, ProgressFunction progress,
-                            void* context) {
+                            const std::atomic<bool>* stop, ProgressFunction progress, void* context,
+                            TempoEstimator* second) {
   FileAnalysis result;
   const PcmBlock* block = source.NextBlock();
   if (block == nullptr) {
@@ -80,6 +82,9 @@ FileAnalysis ReadMpegBlocks(AudioSource& source, TempoDetector& detector,
     const uint32_t frameBytes = channels * static_cast<uint32_t>(block->info.outBits) / 8;
     detector.FeedBlock(block->pcm, block->pcmBytes,
                        static_cast<uint32_t>(block->info.outSampleRate), frameBytes, channels);
+    if (second != nullptr)
+      second->FeedBlock(block->pcm, block->pcmBytes,
+                        static_cast<uint32_t>(block->info.outSampleRate), frameBytes, channels);
     if (frameBytes != 0) result.sampleFrames += block->pcmBytes / frameBytes;
     const uint32_t total = static_cast<uint32_t>(block->info.totalFrames);
     if (progress != nullptr && block->blockIndex % kProgressEvery == 0)
@@ -102,8 +107,10 @@ FileAnalysis ReadMpegBlocks(AudioSource& source, TempoDetector& detector,
 }
 
 FileAnalysis AnalyseFile(const std::string& path, TempoDetector& detector,
-                         const std::atomic<bool>* stop, ProgressFunction progress, void* context) {
+                         const std::atomic<bool>* stop, ProgressFunction progress, void* context,
+                         TempoEstimator* second) {
   detector.Reset();
+  if (second != nullptr) second->Reset();
   FileAnalysis result;
   {
     MappedFile file;
@@ -120,7 +127,7 @@ FileAnalysis AnalyseFile(const std::string& path, TempoDetector& detector,
       result.error = "the file changed while it was read";
       return result;
     }
-    if (isWave) return FeedPcmWave(file, wave, detector, stop, progress, context);
+    if (isWave) return FeedPcmWave(file, wave, detector, stop, progress, context, second);
   }
   AudioSource source;
   source.SetCancelFlag(stop);
@@ -130,6 +137,6 @@ FileAnalysis AnalyseFile(const std::string& path, TempoDetector& detector,
     result.error = source.LastError();
     return result;
   }
-  result = ReadMpegBlocks(source, detector, stop, progress, context);
+  result = ReadMpegBlocks(source, detector, stop, progress, context, second);
   return result;
 }

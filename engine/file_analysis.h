@@ -16,6 +16,7 @@
 #include "engine/audio_source.h"
 #include "engine/pcm_wave.h"
 #include "engine/tempo_detector.h"
+#include "engine/tempo_estimator.h"
 #include "platform/mapped_file.h"
 
 struct FileAnalysis {
@@ -50,10 +51,12 @@ using ProgressFunction = void (*)(void* context, uint32_t blockIndex, uint32_t t
                                   ReadPosition position);
 
 // The detector must have been reset; `stop` (may be null) is polled once
-// per block.
+// per block. Every function here also feeds each block to `second` when it
+// is given (a second estimator, such as the precise one, run on the same
+// audio); AnalyseFile resets it with the detector.
 FileAnalysis ReadMpegBlocks(AudioSource& source, TempoDetector& detector,
-                            const std::atomic<bool>* stop, ProgressFunction progress,
-                            void* context);
+                            const std::atomic<bool>* stop, ProgressFunction progress, void* context,
+                            TempoEstimator* second = nullptr);
 
 // Feeds the samples of a PCM wave found in a mapped file to the detector,
 // 1152 sample frames at a time. Each block is copied out of the mapping
@@ -64,9 +67,9 @@ FileAnalysis ReadMpegBlocks(AudioSource& source, TempoDetector& detector,
 // of 1152 sample frames.
 FileAnalysis FeedPcmWave(const MappedFile& file, const PcmWave& wave, TempoDetector& detector,
                          const std::atomic<bool>* stop, ProgressFunction progress = nullptr,
-                         void* context = nullptr);
+                         void* context = nullptr, TempoEstimator* second = nullptr);
 
 // Resets the detector, then analyses the file at path.
 FileAnalysis AnalyseFile(const std::string& path, TempoDetector& detector,
                          const std::atomic<bool>* stop, ProgressFunction progress = nullptr,
-                         void* context = nullptr);
+                         void* context = nullptr, TempoEstimator* second = nullptr);

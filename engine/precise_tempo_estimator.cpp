@@ -1,0 +1,331 @@
+// The precise tempo estimate. See precise_tempo_estimator.h.
+#include "engine/precise_tempo_estimator.h"
+
+#include <algorithm>
+#include <cmath>
+#include <complex>
+#include <limits>
+
+namespace {
+
+constexpr double kTwoPi = 6.283185307179586;
+constexpr double kMeanSeconds = 1.0;     // span of the mean taken off each onset value
+constexpr double kMaxLagSeconds = 4.2;   // longest lag of the autocorrelation
+constexpr double kCurveCutoffHz = 9.6;   // the curve's low-pass (6 dB point)
+constexpr double kFilterSeconds = 2.6;   // length of the low-pass filter
+constexpr double kCurveRateAim = 21.0;   // curve values per second, at least
+constexpr double kHighestBeatHz = 10.0;  // highest frequency read from the curve
+constexpr double kLowestBeatHz = 0.3;
+constexpr uint32_t kStepsPerOctave = 300;
+constexpr double kOwnPeriodWeight = 2.0;    // the beat period itself, against each multiple
+constexpr double kPreferredTempo = 140.0;   // centre of the level preference
+constexpr double kPreferenceOctaves = 1.0;  // its width (one standard deviation)
+constexpr double kValueSearch = 0.02;       // the value is sought within 2 % of the level
+constexpr double kMinSeconds = 6.0;         // less audio than this gives no estimate
+constexpr double kTaperShare = 0.15;        // share of the curve tapered at each end
+
+// Sizes for the highest onset value rate (a reduction of 1 at 16537 Hz:
+// 129.2 values per second).
+constexpr uint32_t kMaxMeanSpan = 131;
+constexpr uint32_t kLagHistory = 1024;   // power of two above 129.2 x 4.2 + 1
+constexpr uint32_t kMaxTaps = 337;       // odd, above 129.2 x 2.6
+constexpr uint32_t kCurveHistory = 512;  // power of two above kMaxTaps
+
+double Nan() {
+  return std::numeric_limits<double>::quiet_NaN();
+}
+
+}  // namespace
+
+PreciseTempoEstimator::PreciseTempoEstimator()
+    : meanRing_(kMaxMeanSpan, 0.0f),
+      lagHistory_(2 * kLagHistory, 0.0f),
+      autocorrelation_(kLagHistory, 0.0),
+      batchCorrelation_(kLagHistory, 0.0f),
+      taps_(kMaxTaps, 0.0f),
+      curveHistory_(2 * kCurveHistory, 0.0f),
+      pending_() {
+  taper_.resize(kTaperSteps);
+  for (uint32_t i = 0; i < kTaperSteps; ++i)
+    taper_[i] = static_cast<float>(0.5 - 0.5 * std::cos(3.141592653589793 * i / (kTaperSteps - 1)));
+  Reset();
+}
+
+void PreciseTempoEstimator::Reset() {
+  sampleRate_ = 0;
+  framesFed_ = 0;
+  valueRate_ = 0;
+  onsetCount_ = 0;
+  meanSum_ = 0;
+  meanAt_ = 0;
+  std::fill(meanRing_.begin(), meanRing_.end(), 0.0f);
+  correlated_ = 0;
+  correlatedSum_ = 0;
+  std::fill(autocorrelation_.begin(), autocorrelation_.end(), 0.0);
+  std::fill(batchCorrelation_.begin(), batchCorrelation_.end(), 0.0f);
+  batchCount_ = 0;
+  std::fill(lagHistory_.begin(), lagHistory_.end(), 0.0f);
+  lagAt_ = 0;
+  std::fill(curveHistory_.begin(), curveHistory_.end(), 0.0f);
+  curveAt_ = 0;
+  curvePhase_ = 0;
+  chunks_.clear();
+  pendingCount_ = 0;
+}
+
+double PreciseTempoEstimator::SecondsFed() const {
+  return sampleRate_ == 0 ? 0.0 : static_cast<double>(framesFed_) / sampleRate_;
+}
+
+void PreciseTempoEstimator::StartStream(uint32_t sampleRate) {
+  sampleRate_ = sampleRate;
+  envelope_.Start(sampleRate);
+  valueRate_ = envelope_.ValueRate();
+  meanSpan_ = static_cast<uint32_t>(std::lround(valueRate_ * kMeanSeconds)) | 1u;
+  meanSpan_ = std::min(meanSpan_, kMaxMeanSpan);
+  maxLag_ = std::min(static_cast<uint32_t>(valueRate_ * kMaxLagSeconds) + 2, kLagHistory - 1);
+  curveStep_ = std::max(1u, static_cast<uint32_t>(valueRate_ / kCurveRateAim));
+  curveRate_ = valueRate_ / curveStep_;
+  // Windowed-sinc low-pass (Blackman window), unit gain at 0 Hz.
+  uint32_t length = static_cast<uint32_t>(valueRate_ * kFilterSeconds) | 1u;
+  length = std::min(length, kMaxTaps);
+  std::fill(taps_.begin(), taps_.end(), 0.0f);
+  const double cutoff = kCurveCutoffHz / valueRate_;  // cycles per value
+  const double centre = (length - 1) / 2.0;
+  double sum = 0;
+  std::vector<double> taps(length);
+  for (uint32_t i = 0; i < length; ++i) {
+    const double x = i - centre;
+    const double sinc =
+        x == 0 ? 2 * cutoff : std::sin(kTwoPi * cutoff * x) / (3.141592653589793 * x);
+    const double w = 0.42 - 0.5 * std::cos(kTwoPi * i / (length - 1)) +
+                     0.08 * std::cos(2 * kTwoPi * i / (length - 1));
+    taps[i] = sinc * w;
+    sum += taps[i];
+  }
+  for (uint32_t i = 0; i < length; ++i) taps_[i] = static_cast<float>(taps[i] / sum);
+}
+
+void PreciseTempoEstimator::FeedBlock(const uint8_t* pcm, uint32_t bytes, uint32_t sampleRate,
+                                      uint32_t frameBytes, uint32_t channels) {
+  // The same admission as the standard detector: whole 8- or 16-bit samples
+  // at a rate it reads.
+  const uint32_t ch = channels == 0 ? 1 : channels;
+  if (bytes == 0 || sampleRate < 16 || sampleRate > 768000 || frameBytes == 0) return;
+  const uint64_t frameBits = static_cast<uint64_t>(frameBytes) * 8;
+  if (frameBits % ch != 0) return;
+  const uint32_t bits = static_cast<uint32_t>(frameBits / ch);
+  if (bits != 8 && bits != 16) return;
+  if (sampleRate_ == 0) StartStream(sampleRate);
+  if (sampleRate != sampleRate_) return;
+  const uint32_t frames = bytes / frameBytes;
+  framesFed_ += frames;
+  envelope_.Feed(pcm, frames, bits, ch, [this](float value) { AddOnset(value); });
+}
+
+void PreciseTempoEstimator::AddOnset(float value) {
+  meanSum_ += value - meanRing_[meanAt_];
+  meanRing_[meanAt_] = value;
+  meanAt_ = meanAt_ + 1 == meanSpan_ ? 0 : meanAt_ + 1;
+  if (++onsetCount_ < meanSpan_) return;
+  // The value in the middle of the span, less the span's mean.
+  uint32_t middle = meanAt_ + meanSpan_ / 2;
+  if (middle >= meanSpan_) middle -= meanSpan_;
+  const float deviation = meanRing_[middle] - static_cast<float>(meanSum_ / meanSpan_);
+  AddToAutocorrelation(std::max(deviation, 0.0f));
+  AddToCurve(deviation);
+}
+
+void PreciseTempoEstimator::AddToAutocorrelation(float x) {
+  // The history runs backwards: the newest value at lagAt_, the one l steps
+  // back at lagAt_ + l, each written twice (a ring's length apart) so that
+  // every lag of the newest value is one contiguous forward run.
+  lagAt_ = (lagAt_ + kLagHistory - 1) & (kLagHistory - 1);
+  lagHistory_[lagAt_] = x;
+  lagHistory_[lagAt_ + kLagHistory] = x;
+  const float* history = lagHistory_.data() + lagAt_;
+  const uint32_t lags = static_cast<uint32_t>(
+      std::min<uint64_t>(maxLag_, correlated_));  // no partner before the first value
+  // Sums of a few hundred products in single precision (a loop the compiler
+  // runs four at a time), carried into the double sums every kBatch values.
+  float* batch = batchCorrelation_.data();
+  for (uint32_t l = 0; l <= lags; ++l) batch[l] += x * history[l];
+  if (++batchCount_ == kBatch) FlushCorrelationBatch();
+  ++correlated_;
+  correlatedSum_ += x;
+}
+
+void PreciseTempoEstimator::FlushCorrelationBatch() {
+  for (uint32_t l = 0; l < kLagHistory; ++l) {
+    autocorrelation_[l] += batchCorrelation_[l];
+    batchCorrelation_[l] = 0.0f;
+  }
+  batchCount_ = 0;
+}
+
+void PreciseTempoEstimator::AddToCurve(float deviation) {
+  curveHistory_[curveAt_] = deviation;
+  curveHistory_[curveAt_ + kCurveHistory] = deviation;
+  const float* history = curveHistory_.data() + curveAt_ + kCurveHistory;
+  curveAt_ = (curveAt_ + 1) & (kCurveHistory - 1);
+  if (++curvePhase_ < curveStep_) return;
+  curvePhase_ = 0;
+  float y = 0;
+  for (uint32_t k = 0; k < kMaxTaps; ++k) y += taps_[k] * history[-static_cast<int32_t>(k)];
+  pending_[pendingCount_++] = y;
+  if (pendingCount_ == kChunkValues) FlushCurveChunk();
+}
+
+void PreciseTempoEstimator::FlushCurveChunk() {
+  CurveChunk chunk;
+  float peak = 0;
+  for (uint32_t i = 0; i < kChunkValues; ++i) peak = std::max(peak, std::fabs(pending_[i]));
+  chunk.scale = peak / 127.0f;
+  const float inverse = peak > 0 ? 127.0f / peak : 0.0f;
+  for (uint32_t i = 0; i < kChunkValues; ++i)
+    chunk.q[i] = static_cast<int8_t>(std::lround(pending_[i] * inverse));
+  chunks_.push_back(chunk);
+  pendingCount_ = 0;
+}
+
+double PreciseTempoEstimator::Correlation(const std::vector<double>& r, double lag) const {
+  if (lag < 1 || lag > maxLag_ - 2) return 0.0;
+  const auto i = static_cast<uint32_t>(lag);
+  const double t = lag - i;
+  const double p0 = r[i - 1], p1 = r[i], p2 = r[i + 1], p3 = r[i + 2];
+  // Catmull-Rom.
+  return p1 +
+         0.5 * t * (p2 - p0 + t * (2 * p0 - 5 * p1 + 4 * p2 - p3 + t * (3 * (p1 - p2) + p3 - p0)));
+}
+
+double PreciseTempoEstimator::LevelScore(const std::vector<double>& r, double bpm) const {
+  const double period = 60.0 * valueRate_ / bpm;
+  double sum = 0, weights = 0;
+  for (int k = 1; k <= 4 && k * period <= maxLag_ - 2; ++k) {
+    const double weight = k == 1 ? kOwnPeriodWeight : 1.0;
+    sum += weight * Correlation(r, k * period);
+    weights += weight;
+  }
+  return weights == 0 ? 0.0 : sum / weights;
+}
+
+double PreciseTempoEstimator::CurvePower(double hz) const {
+  // The curve is weighted by a Tukey window: flat, with cosine tapers over
+  // its first and last 15 %, so that its ends (and the mirror image at -hz)
+  // leak next to nothing into the peak while the peak stays nearly as
+  // narrow as the whole track allows. The power comes from Goertzel's
+  // recurrence: two multiplications per value.
+  const double coefficient = 2.0 * std::cos(kTwoPi * hz / curveRate_);
+  const uint64_t total = chunks_.size() * kChunkValues + pendingCount_;
+  const double taperLength = kTaperShare * static_cast<double>(total);
+  const double toStep = taperLength > 0 ? (kTaperSteps - 1) / taperLength : 0.0;
+  double s1 = 0, s2 = 0;
+  uint64_t index = 0;
+  auto add = [&](const float* values, const int8_t* q, float scale, uint32_t n) {
+    for (uint32_t i = 0; i < n; ++i, ++index) {
+      double v = values != nullptr ? values[i] : static_cast<double>(q[i]) * scale;
+      const double position = static_cast<double>(index) + 0.5;
+      const double edge = std::min(position, static_cast<double>(total) - position);
+      if (edge < taperLength) v *= taper_[static_cast<uint32_t>(edge * toStep)];
+      const double s0 = v + coefficient * s1 - s2;
+      s2 = s1;
+      s1 = s0;
+    }
+  };
+  for (const CurveChunk& c : chunks_) add(nullptr, c.q, c.scale, kChunkValues);
+  add(pending_, nullptr, 0.0f, pendingCount_);
+  return s1 * s1 + s2 * s2 - coefficient * s1 * s2;
+}
+
+double PreciseTempoEstimator::HarmonicPower(double beatHz, double highestMultiple) const {
+  double power = 0;
+  for (double h : {0.5, 1.0, 2.0, 3.0, 4.0, 5.0, 6.0}) {
+    const double hz = h * beatHz;
+    // Weighted by h squared: a multiple h of the beat drifts h times as far
+    // for the same error in the tempo, so the higher ones tell the value
+    // more sharply.
+    if (h <= highestMultiple && hz >= kLowestBeatHz && hz <= kHighestBeatHz)
+      power += h * h * CurvePower(hz);
+  }
+  return power;
+}
+
+double PreciseTempoEstimator::BestOnGrid(double low, double high, double spacing,
+                                         double highestMultiple) const {
+  const auto points = static_cast<uint32_t>(std::min(4000.0, (high - low) / spacing)) + 1;
+  double best = low, bestPower = -1;
+  for (uint32_t i = 0; i <= points; ++i) {
+    const double hz = low + (high - low) * i / points;
+    const double power = HarmonicPower(hz, highestMultiple);
+    if (power > bestPower) {
+      bestPower = power;
+      best = hz;
+    }
+  }
+  return best;
+}
+
+TempoEstimate PreciseTempoEstimator::Estimate() {
+  const TempoEstimate none{Nan(), Nan()};
+  if (sampleRate_ == 0 || SecondsFed() < kMinSeconds || correlated_ <= maxLag_) return none;
+
+  // Normalised autocorrelation of the positive deviations: the covariance
+  // at each lag over the pairs it has, divided by the variance.
+  const double n = static_cast<double>(correlated_);
+  const double mean = correlatedSum_ / n;
+  const double variance = Correlated(0) / n - mean * mean;
+  if (!(variance > 0)) return none;
+  std::vector<double> r(maxLag_ + 1);
+  for (uint32_t l = 0; l <= maxLag_; ++l) r[l] = (Correlated(l) / (n - l) - mean * mean) / variance;
+
+  // Level.
+  double bestBpm = 0, bestWeighted = -std::numeric_limits<double>::infinity(), bestScore = 0;
+  for (uint32_t i = 0; i <= 3 * kStepsPerOctave; ++i) {
+    const double bpm = kMinTempo * std::exp2(static_cast<double>(i) / kStepsPerOctave);
+    if (bpm > kMaxTempo) break;
+    const double score = LevelScore(r, bpm);
+    const double octaves = std::log2(bpm / kPreferredTempo) / kPreferenceOctaves;
+    const double weighted = score * std::exp(-0.5 * octaves * octaves);
+    if (weighted > bestWeighted) {
+      bestWeighted = weighted;
+      bestBpm = bpm;
+      bestScore = score;
+    }
+  }
+  if (!(bestScore > 0)) return none;
+  const double confidence = std::clamp(bestScore, 0.0, 1.0);
+
+  // Value: the strongest beat frequency near the level, over the whole
+  // curve. The peak of harmonic h is about 1 / (h x seconds) wide: a grid
+  // over the fundamental and its half finds the right peak, finer grids
+  // with the second and then all multiples narrow it down, and a
+  // golden-section search ends it.
+  const double seconds = std::max(
+      1.0, static_cast<double>(chunks_.size() * kChunkValues + pendingCount_) / curveRate_);
+  const double centreHz = bestBpm / 60.0;
+  double hz = BestOnGrid(centreHz * (1 - kValueSearch), centreHz * (1 + kValueSearch),
+                         1.0 / (4.0 * seconds), 1.0);
+  hz = BestOnGrid(hz - 1.0 / seconds, hz + 1.0 / seconds, 1.0 / (8.0 * seconds), 2.0);
+  const double spacing = 1.0 / (24.0 * seconds);
+  hz = BestOnGrid(hz - 0.25 / seconds, hz + 0.25 / seconds, spacing, 6.0);
+  double a = hz - spacing, b = hz + spacing;
+  const double golden = 0.6180339887498949;
+  double c = b - golden * (b - a), d = a + golden * (b - a);
+  double pc = HarmonicPower(c, 6.0), pd = HarmonicPower(d, 6.0);
+  while (b - a > 1e-7 * centreHz) {
+    if (pc > pd) {
+      b = d;
+      d = c;
+      pd = pc;
+      c = b - golden * (b - a);
+      pc = HarmonicPower(c, 6.0);
+    } else {
+      a = c;
+      c = d;
+      pc = pd;
+      d = a + golden * (b - a);
+      pd = HarmonicPower(d, 6.0);
+    }
+  }
+  return {60.0 * 0.5 * (a + b), confidence};
+}

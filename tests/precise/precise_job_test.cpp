@@ -1,0 +1,98 @@
+// The precise estimate through the analysis job (the window's way in) and
+// through whole-file analysis (the command line's), on the bundled demo
+// tracks: off by default and bit for bit the standard value then; on, the
+// tracks' own tempi to the hundredth.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <string>
+
+#include "engine/analysis_job.h"
+#include "engine/file_analysis.h"
+#include "engine/precise_tempo_estimator.h"
+#include "engine/tempo_estimation.h"
+
+namespace {
+
+const std::string kDemo = TEMPYRA_DEMO_DIR;
+
+// Waits for the job's last message.
+class LastMessage : public MessageTarget {
+ public:
+  void Post(uint32_t id, uintptr_t, intptr_t) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (id == AnalysisJob::kAnalysisDone || id == AnalysisJob::kAnalysisFailed) {
+      last_ = id;
+      changed_.notify_all();
+    }
+  }
+  // The worker runs at idle priority: on a busy machine it may wait long.
+  uint32_t Wait() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait_for(lock, std::chrono::minutes(10), [&] { return last_ != 0; });
+    return last_;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  uint32_t last_ = 0;
+};
+
+double RunJob(AnalysisJob& job, const std::string& path) {
+  LastMessage target;
+  EXPECT_TRUE(job.Start(&target, path));
+  EXPECT_EQ(target.Wait(), AnalysisJob::kAnalysisDone);
+  return job.EstimateTempo();
+}
+
+bool SameBits(double a, double b) {
+  return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+}  // namespace
+
+TEST(PreciseJob, OffByDefaultOnWhenAskedForAndOffAgain) {
+  const std::string house = kDemo + "/house-128bpm.mp3";
+  TempoDetector detector;
+  ASSERT_EQ(AnalyseFile(house, detector, nullptr).status, FileAnalysis::Status::kComplete);
+  const double standard = EstimateTempo(detector.PeriodicitySpectrum(), 44100, 30.0, 240.0);
+
+  AnalysisJob job;
+  EXPECT_FALSE(job.PreciseTempo());
+  EXPECT_TRUE(SameBits(RunJob(job, house), standard));
+  EXPECT_TRUE(std::isnan(job.TempoConfidence()));
+
+  job.SetPreciseTempo(true);
+  EXPECT_NEAR(RunJob(job, house), 128.0, 0.005);
+  EXPECT_GT(job.TempoConfidence(), 0.0);
+  EXPECT_LE(job.TempoConfidence(), 1.0);
+
+  job.SetPreciseTempo(false);
+  EXPECT_TRUE(SameBits(RunJob(job, house), standard));
+  EXPECT_TRUE(std::isnan(job.TempoConfidence()));
+}
+
+TEST(PreciseJob, DemoTracksAtTheirTempo) {
+  // Fed beside the standard detector, which must not notice it.
+  for (const auto& [name, bpm] : {std::pair<const char*, double>{"house-128bpm.mp3", 128.0},
+                                  {"steady-140bpm.mp3", 140.0},
+                                  {"breaks-174bpm.mp3", 174.0}}) {
+    const std::string path = kDemo + "/" + name;
+    TempoDetector alone, beside;
+    PreciseTempoEstimator precise;
+    const FileAnalysis a = AnalyseFile(path, alone, nullptr);
+    const FileAnalysis b = AnalyseFile(path, beside, nullptr, &precise);
+    ASSERT_EQ(b.status, FileAnalysis::Status::kComplete) << name;
+    EXPECT_EQ(std::memcmp(alone.PeriodicitySpectrum(), beside.PeriodicitySpectrum(),
+                          sizeof(double) * TempoDetector::kPeriodicityBins),
+              0)
+        << name;
+    EXPECT_EQ(a.sampleFrames, b.sampleFrames);
+    EXPECT_NEAR(precise.Estimate().bpm, bpm, 0.015) << name;
+  }
+}
