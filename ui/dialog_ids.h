@@ -63,7 +63,11 @@ enum CommandId : int {
   kAnalyzeFilesCommand = 32777,
   kRenameFilesCommand = 32778,
   kEulaCommand = 32780,
+  // Beyond the original menu: the tempo into the files' tags, and the
+  // choice of the precise estimator.
+  kWriteTagsCommand = 32781,
+  kPreciseTempoCommand = 32782,
 };
 
 constexpr int kFirstMenuCommand = kBrowseFolderCommand;
-constexpr int kLastMenuCommand = kEulaCommand;
+constexpr int kLastMenuCommand = kPreciseTempoCommand;

@@ -9,6 +9,7 @@
 #include "ui/folder_chooser.h"
 #include "ui/message_box_service.h"
 #include "ui/save_file_chooser.h"
+#include "ui/tempo_tag_writer.h"
 #include "ui/track_analysis.h"
 
 struct DialogServices {
@@ -18,4 +19,5 @@ struct DialogServices {
   SaveFileChooser& saveFileChooser;
   TrackAnalysis& analysis;
   CdAccess& cdAccess;
+  TempoTagWriter& tagWriter;
 };

@@ -65,3 +65,11 @@ bool DialogState::MenuEnabled(int command) const {
 void DialogState::SetMenuEnabled(int command, bool enabled) {
   menuEnabled_[MenuIndex(command)] = enabled;
 }
+
+bool DialogState::MenuChecked(int command) const {
+  return menuChecked_[MenuIndex(command)];
+}
+
+void DialogState::SetMenuChecked(int command, bool checked) {
+  menuChecked_[MenuIndex(command)] = checked;
+}

@@ -51,9 +51,12 @@ class DialogState {
   UpDownState& UpDown(int id);
   const UpDownState& UpDown(int id) const;
 
-  // Menu items by command id (32771-32780); items start enabled.
+  // Menu items by command id (32771-32782); items start enabled and
+  // without a check mark.
   bool MenuEnabled(int command) const;
   void SetMenuEnabled(int command, bool enabled);
+  bool MenuChecked(int command) const;
+  void SetMenuChecked(int command, bool checked);
 
   ProgressBarState progressBar;
   std::vector<std::string> driveNames;  // the drive box's entries
@@ -63,4 +66,5 @@ class DialogState {
   std::array<ControlState, kLastControlId - kFirstControlId + 1> controls_;
   std::array<UpDownState, 3> upDowns_;
   std::array<bool, kLastMenuCommand - kFirstMenuCommand + 1> menuEnabled_;
+  std::array<bool, kLastMenuCommand - kFirstMenuCommand + 1> menuChecked_{};
 };

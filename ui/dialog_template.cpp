@@ -60,6 +60,9 @@ constexpr std::array kFileMenu{
 constexpr std::array kProjectMenu{
     MenuItemTemplate{kAnalyzeFilesCommand, "&Analyze Files"},
     MenuItemTemplate{kRenameFilesCommand, "&Rename Files"},
+    MenuItemTemplate{kWriteTagsCommand, "Write BPM &Tags"},
+    MenuItemTemplate{0, ""},
+    MenuItemTemplate{kPreciseTempoCommand, "&Precise Tempo", true},
 };
 constexpr std::array kHelpMenu{
     MenuItemTemplate{kTutorialCommand, "&Tutorial"},

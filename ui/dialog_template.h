@@ -44,6 +44,7 @@ struct ControlTemplate {
 struct MenuItemTemplate {
   int command;  // 0 for a separator
   const char* text;
+  bool checkable = false;  // shows a check mark that its command toggles
 };
 
 struct MenuTemplate {

@@ -16,6 +16,7 @@ class EngineTrackAnalysis : public TrackAnalysis {
   bool Start(const std::string& path) override { return job_.Start(&target_, path); }
   double EstimateTempo() override { return job_.EstimateTempo(); }
   ReadPosition Progress() const override { return job_.Progress(); }
+  void SetPreciseTempo(bool on) override { job_.SetPreciseTempo(on); }
   // Stops a running worker now; nothing more is posted.
   void Stop() { job_.Stop(); }
 

@@ -26,7 +26,8 @@ constexpr std::array<std::array<int, 2>, 3> kRadioGroups{{
 // What a run disables and gives back: menu items, then controls. The tap
 // button and the rest of the window are not among them.
 constexpr std::array kRunSensitiveMenuItems{kBrowseFolderCommand, kRefreshCdCommand,
-                                            kAnalyzeFilesCommand, kRenameFilesCommand};
+                                            kAnalyzeFilesCommand, kRenameFilesCommand,
+                                            kWriteTagsCommand};
 constexpr std::array kRunSensitiveControls{kDriveBox,
                                            kRenameRadio,
                                            kDuplicateRadio,
@@ -128,6 +129,12 @@ void MainDialog::OnCommand(int id) {
       break;
     case kInvertButton:
       InvertSelection();
+      break;
+    case kWriteTagsCommand:
+      WriteTempoTags();
+      break;
+    case kPreciseTempoCommand:
+      state_.SetMenuChecked(kPreciseTempoCommand, !state_.MenuChecked(kPreciseTempoCommand));
       break;
     case kOkCommand:
     case kCancelCommand:
@@ -278,6 +285,8 @@ void MainDialog::StartRun() {
   }
   SetControlsEnabled(false);
   analysisRunning_ = true;
+  // The whole run uses the estimator chosen when it starts.
+  services_.analysis.SetPreciseTempo(state_.MenuChecked(kPreciseTempoCommand));
   // Every row is written back once: deselected, marked when it was selected
   // and has no tempo yet (a marked row also loses its old image).
   for (int row = 0; row < tracks_.RowCount(); ++row) {
@@ -392,4 +401,26 @@ void MainDialog::FinishRun() {
 
   SetControlsEnabled(true);
   analysisRunning_ = false;
+}
+
+// ---- Tempo tags ----
+
+// Every selected row of a folder listing that shows a tempo gets it in its
+// file's tag, with as many decimals as the decimal-places spinner shows.
+// Rows without a tempo are passed over; a file whose tag cannot be written
+// gets its message and the walk goes on. A disc's tracks have no tags.
+void MainDialog::WriteTempoTags() {
+  if (sourceKind_ == SourceKind::kAudioCd) return;
+  int attempted = 0;
+  for (int row = 0; row < tracks_.RowCount(); ++row) {
+    const TrackRow& values = tracks_.Row(row);
+    if (!values.selected || values.bpm.empty()) continue;
+    ++attempted;
+    const std::string path = values.fileName;
+    std::string error;
+    if (!services_.tagWriter.Write(path, ParseBpmText(values.bpm),
+                                   state_.UpDown(kDecimalPlacesUpDown).position, &error))
+      services_.messageBox.ShowMessage("Unable to write the BPM tag!\n" + path, "Tempyra");
+  }
+  if (attempted == 0) services_.messageBox.ShowMessage("No tags were written.", "Tempyra");
 }

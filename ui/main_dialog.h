@@ -83,6 +83,7 @@ class MainDialog {
   void InvertSelection();
 
   void StartRun();
+  void WriteTempoTags();
   void NextRow();
   void ProgressStep(uint32_t blockIndex, int64_t totalBlocks);
   void ResultStep();

@@ -24,4 +24,6 @@ class TrackAnalysis {
   virtual bool Start(const std::string& path) = 0;
   virtual double EstimateTempo() = 0;
   virtual ReadPosition Progress() const = 0;
+  // Whether the runs started from now on use the precise estimator.
+  virtual void SetPreciseTempo(bool on) = 0;
 };

@@ -80,6 +80,7 @@ class NoAnalysis : public TrackAnalysis {
   bool Start(const std::string&) override { return true; }
   double EstimateTempo() override { return 127.856; }
   ReadPosition Progress() const override { return {}; }
+  void SetPreciseTempo(bool) override {}
 };
 
 class CountingVisitor : public FolderWalkVisitor {
@@ -119,7 +120,8 @@ class BenchApp : public wxApp {
     MemoryDialogHost host;
     NoAnalysis analysis;
     LibcdioCdAccess drives{std::vector<std::string>{}};  // no drive
-    MainDialog dialog(DialogServices{host, host, host, host, analysis, drives});
+    FileTempoTagWriter tags;
+    MainDialog dialog(DialogServices{host, host, host, host, analysis, drives, tags});
     dialog.OnInitDialog();
     const Timing memory = Time(kRuns, [&] { dialog.ListFolder(root); });
     Print("list through the in-memory double", memory, dialog.Tracks().RowCount());

@@ -86,7 +86,7 @@ TEST(PreciseJob, DemoTracksAtTheirTempo) {
     TempoDetector alone, beside;
     PreciseTempoEstimator precise;
     const FileAnalysis a = AnalyseFile(path, alone, nullptr);
-    const FileAnalysis b = AnalyseFile(path, beside, nullptr, &precise);
+    const FileAnalysis b = AnalyseFile(path, beside, nullptr, nullptr, nullptr, &precise);
     ASSERT_EQ(b.status, FileAnalysis::Status::kComplete) << name;
     EXPECT_EQ(std::memcmp(alone.PeriodicitySpectrum(), beside.PeriodicitySpectrum(),
                           sizeof(double) * TempoDetector::kPeriodicityBins),

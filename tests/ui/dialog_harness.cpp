@@ -8,7 +8,7 @@
 #include "engine/analysis_job.h"
 
 DialogHarness::DialogHarness(bool open)
-    : dialog(DialogServices{host, host, host, host, analysis, drives}) {
+    : dialog(DialogServices{host, host, host, host, analysis, drives, tags}) {
   if (open) dialog.OnInitDialog();
 }
 

@@ -26,12 +26,33 @@ class ScriptedAnalysis : public TrackAnalysis {
     return tempo;
   }
   ReadPosition Progress() const override { return position; }
+  void SetPreciseTempo(bool on) override { precise = on; }
 
   std::vector<std::string> started;
   std::set<std::string> refused;
   double tempo = 120.0;
   int estimates = 0;
   ReadPosition position;  // total 0: no steady position
+  bool precise = false;
+};
+
+// A tag writer that records what it was asked and fails for the paths in
+// `refused`.
+class RecordingTagWriter : public TempoTagWriter {
+ public:
+  struct Call {
+    std::string path;
+    double bpm;
+    int decimals;
+  };
+  bool Write(const std::string& path, double bpm, int decimals, std::string* error) override {
+    calls.push_back({path, bpm, decimals});
+    if (refused.count(path) == 0) return true;
+    *error = "refused";
+    return false;
+  }
+  std::vector<Call> calls;
+  std::set<std::string> refused;
 };
 
 struct DialogHarness {
@@ -46,6 +67,7 @@ struct DialogHarness {
   MemoryDialogHost host;
   ScriptedAnalysis analysis;
   FakeCdAccess drives;  // none until the test adds some
+  RecordingTagWriter tags;
   MainDialog dialog;
 };
 

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "engine/analysis_job.h"
+#include "tags/tempo_tag.h"
 #include "tests/support/temp_folder.h"
 #include "tests/ui/dialog_harness.h"
 #include "ui/engine_track_analysis.h"
@@ -41,7 +42,8 @@ struct EngineHarness {
   MemoryMessageQueue queue;
   EngineTrackAnalysis analysis{queue};
   FakeCdAccess drives;  // no drive
-  MainDialog dialog{DialogServices{host, host, host, host, analysis, drives}};
+  FileTempoTagWriter tags;
+  MainDialog dialog{DialogServices{host, host, host, host, analysis, drives, tags}};
 
   EngineHarness() { dialog.OnInitDialog(); }
 
@@ -119,4 +121,24 @@ TEST(EngineRun, AFileTooShortToMeasureIsAFailedRowNotNan) {
   h.RunToTheEnd();
   EXPECT_EQ(Images(h.dialog.Tracks()), (std::vector<int>{2}));
   EXPECT_EQ(h.dialog.Tracks().Row(0).bpm, "");
+}
+
+// Analysed, then "Write BPM Tags" with two decimals: the file's tag holds
+// the row's tempo as the tag library reads it back.
+TEST(EngineRun, WriteBpmTagsStoresTheRowsTempoInTheFile) {
+  TempFolder t;
+  MakeBeatMp3(t, "a120", 22050, 35);
+  EngineHarness h;
+  h.dialog.ListFolder(t.File("music"));
+  h.dialog.OnCommand(kGoButton);
+  h.RunToTheEnd();
+  const TrackList& tracks = h.dialog.Tracks();
+  ASSERT_EQ(Images(tracks), (std::vector<int>{1}));
+  h.dialog.OnRowSelected(0, true);
+  h.dialog.OnUpDownStep(kDecimalPlacesUpDown, 2);
+  h.dialog.OnCommand(kWriteTagsCommand);
+  EXPECT_TRUE(h.host.messages.empty());
+  const TempoTagReading tag = ReadTempoTag(t.File("music/a120.mp3"));
+  ASSERT_EQ(tag.status, TempoTagReading::Status::kTempo) << tag.error;
+  EXPECT_EQ(tag.text, tracks.Row(0).bpm);
 }

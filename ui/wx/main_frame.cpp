@@ -39,7 +39,7 @@ MainFrame::MainFrame(const std::optional<std::string>& folder)
     : wxFrame(nullptr, wxID_ANY, kMainDialogTitle),
       modal_(this, [this] { Render(); }),
       analysis_(*this),
-      dialog_(DialogServices{*this, modal_, modal_, modal_, analysis_, cdAccess_}) {
+      dialog_(DialogServices{*this, modal_, modal_, modal_, analysis_, cdAccess_, tagWriter_}) {
   SetIcons(ApplicationIcons());
   panel_ = new wxPanel(this, wxID_ANY);
   scale_ = DialogScale::FromFont(panel_->GetCharWidth(), panel_->GetCharHeight());
@@ -142,6 +142,8 @@ void MainFrame::CreateMenus() {
     for (const MenuItemTemplate& item : menu.items) {
       if (item.command == 0)
         items->AppendSeparator();
+      else if (item.checkable)
+        items->AppendCheckItem(WxIdOfCommand(item.command), FromUtf8(item.text));
       else
         items->Append(WxIdOfCommand(item.command), FromUtf8(item.text));
     }
@@ -277,6 +279,10 @@ void MainFrame::Render() {
       auto [entry, added] = shownMenu_.try_emplace(item.command, enabled);
       if (added || entry->second != enabled) bar->Enable(WxIdOfCommand(item.command), enabled);
       entry->second = enabled;
+      // GTK toggles a check mark on its own when clicked: the state decides.
+      const bool checked = state.MenuChecked(item.command);
+      if (item.checkable && bar->IsChecked(WxIdOfCommand(item.command)) != checked)
+        bar->Check(WxIdOfCommand(item.command), checked);
     }
   }
 

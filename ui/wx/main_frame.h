@@ -70,6 +70,7 @@ class MainFrame : public wxFrame, public MessageTarget, public DialogWindow {
 
   ModalServices modal_;
   LibcdioCdAccess cdAccess_;  // the machine's drives
+  FileTempoTagWriter tagWriter_;
   EngineTrackAnalysis analysis_;
   MainDialog dialog_;
 
