@@ -121,7 +121,7 @@ TEST(AnalysisJob, SingleFrameFileWhoseEstimateIsZeroFails) {
 
 TEST(AnalysisJob, UnopenableFileGivesExactlyOneFailure) {
   AnalysisJob job;
-  std::vector<Message> m = RunToTheEnd(job, testing::TempDir() + "tempyra_no_such_file.mp3");
+  std::vector<Message> m = RunToTheEnd(job, TempPath("no_such_file.mp3"));
   ASSERT_EQ(m.size(), 1u);
   EXPECT_EQ(m[0].id, AnalysisJob::kAnalysisFailed);
 }

@@ -102,8 +102,7 @@ TEST(FileAnalysis, WaveWithAnAbsurdSamplingRateIsNotFedAsPcm) {
 }
 
 TEST(FileAnalysis, NamedPipeIsRefusedWithoutWaitingForAWriter) {
-  const std::string path = testing::TempDir() + "tempyra_pipe.mp3";
-  unlink(path.c_str());
+  const std::string path = TempPath("pipe.mp3");
   ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
   TempoDetector detector;
   FileAnalysis a = AnalyseFile(path, detector, nullptr);  // would block in open()

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "tests/support/temp_folder.h"
+
 namespace {
 
 const int kBitrates[2][16] = {
@@ -118,8 +120,16 @@ Bytes Concat(std::initializer_list<Bytes> parts) {
   return all;
 }
 
+std::string TempPath(const std::string& name) {
+  // ctest runs every test as a process of its own, several at once, and the
+  // sanitizer builds run the same tests beside them: each process writes
+  // into a folder of its own.
+  static const TempFolder folder;
+  return folder.File(name);
+}
+
 std::string WriteTempFile(const std::string& name, const Bytes& bytes) {
-  std::string path = testing::TempDir() + "tempyra_" + name;
+  std::string path = TempPath(name);
   std::FILE* f = std::fopen(path.c_str(), "wb");
   EXPECT_NE(f, nullptr) << path;
   if (f != nullptr) {

@@ -33,5 +33,9 @@ Bytes WaveHeader(uint32_t formatBytes, bool fact, uint32_t dataBytes, uint16_t f
 Bytes Rmp3Header(uint32_t dataBytes);
 
 Bytes Concat(std::initializer_list<Bytes> parts);
-// Writes a file under the test's temporary folder and returns its path.
+// The path of `name` in this test process's own temporary folder (made on
+// first use, removed with its contents when the process ends); nothing is
+// created at that path.
+std::string TempPath(const std::string& name);
+// Writes a file into that folder and returns its path.
 std::string WriteTempFile(const std::string& name, const Bytes& bytes);

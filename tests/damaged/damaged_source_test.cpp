@@ -374,7 +374,7 @@ TEST(DamagedSource, BrokenId3v2Sizes) {
 
 TEST(DamagedSource, TinyEmptyAndOddFilesFailCleanly) {
   LOAD_OR_SKIP(in, "l3_44k.mp3");
-  const std::string folder = testing::TempDir() + "tempyra_x.mp3";
+  const std::string folder = TempPath("x.mp3");
   mkdir(folder.c_str(), 0755);
   const Bytes header = Slice(in.bytes, in.intact.blocks[1].offset, in.intact.blocks[1].offset + 4);
   struct Case {
@@ -387,7 +387,7 @@ TEST(DamagedSource, TinyEmptyAndOddFilesFailCleanly) {
       {WriteTempFile("header.mp3", header), FileAnalysis::Status::kNoBlock},
       {WriteTempFile("text.mp3", Bytes(5000, 'a')), FileAnalysis::Status::kNotOpened},
       {folder, FileAnalysis::Status::kNotOpened},
-      {testing::TempDir() + "tempyra_nothing_here.mp3", FileAnalysis::Status::kNotOpened},
+      {TempPath("nothing_here.mp3"), FileAnalysis::Status::kNotOpened},
   };
   for (const Case& c : cases) {
     TempoDetector detector;
