@@ -67,7 +67,8 @@ std::vector<Message> RunToTheEnd(AnalysisJob& job, const std::string& path) {
 }
 
 std::string StreamWithJunk(const std::string& name, uint32_t frames, uint32_t junkFrames) {
-  Bytes junk(Layer3FrameLength(kStereo44) * junkFrames, 0);
+  // Not zeros: zero bytes after the last frame are padding, not frames lost.
+  Bytes junk(Layer3FrameLength(kStereo44) * junkFrames, 0x5A);
   return WriteTempFile(name, Concat({SilentStream(kStereo44, frames), junk}));
 }
 

@@ -58,6 +58,13 @@ Bytes SilentStream(const FrameShape& s, uint32_t count) {
   return all;
 }
 
+Bytes SilentStreamEndingInData(const FrameShape& s, uint32_t count) {
+  Bytes all = SilentStream(s, count);
+  const uint32_t length = Layer3FrameLength(s);
+  for (uint32_t i = 1; i <= count; ++i) all[i * length - 1] = 0xAA;
+  return all;
+}
+
 Bytes XingFrame(const FrameShape& s, uint32_t frames, uint32_t bytes) {
   Bytes frame = SilentLayer3Frame(s);
   uint8_t* tag = frame.data() + 4 + SideInfoBytes(s);

@@ -23,6 +23,9 @@ uint32_t Layer3FrameLength(const FrameShape& shape);
 Bytes SilentLayer3Frame(const FrameShape& shape);
 // `count` silent frames, one after another.
 Bytes SilentStream(const FrameShape& shape, uint32_t count);
+// The same with the last byte of every frame set (ancillary data, which
+// decodes to the same silence): a stream that does not end in zero bytes.
+Bytes SilentStreamEndingInData(const FrameShape& shape, uint32_t count);
 // A frame of this shape carrying a "Xing" tag with the given frame count.
 Bytes XingFrame(const FrameShape& shape, uint32_t frames, uint32_t bytes);
 // An ID3v2 tag of `size` payload bytes (filled with `fill`), flags as given.

@@ -53,7 +53,7 @@ $work/missing.mp3"
 [ "$(printf '%s\n' "$out" | cut -f2)" = "$expected_order" ] || fail "output order: $out"
 [ "$(printf '%s\n' "$out" | cut -f1 | grep -c '^failed$')" -eq 3 ] || fail "three failures expected: $out"
 [ "$(wc -l < "$work/err")" -eq 3 ] || fail "one reason line per failed file: $(cat "$work/err")"
-grep -q 'not an audio file we can read' "$work/err" || fail "reason for text.mp3: $(cat "$work/err")"
+grep -q 'text.mp3: not MPEG audio (no MPEG audio frames found)' "$work/err" || fail "reason for text.mp3: $(cat "$work/err")"
 
 "$cli" analyze --quiet "$work/beats120.wav" > /dev/null || fail "exit status for success not 0"
 
