@@ -15,7 +15,7 @@ JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 # Debian packages the programs need to build, and those the tests, the
 # reference checks and the benchmarks need beside them.
 PACKAGES      := build-essential cmake pkg-config
-TEST_PACKAGES := libgtest-dev libgmock-dev libbenchmark-dev mpg123 lame twolame ffmpeg \
+TEST_PACKAGES := libgtest-dev libgmock-dev libbenchmark-dev mpg123 lame twolame ffmpeg sox python3 \
                  clang libclang-rt-14-dev clang-format
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)

@@ -62,12 +62,12 @@ Bytes ListedWave(uint16_t formatTag, const Bytes& data, uint32_t statedDataBytes
   PutText(b, "WAVEfmt ");
   PutLe(b, 18, 4);
   PutLe(b, formatTag, 2);
-  PutLe(b, 2, 2);         // channels
-  PutLe(b, 44100, 4);     // sampling rate
-  PutLe(b, 16000, 4);     // bytes per second
-  PutLe(b, 1, 2);         // block align
-  PutLe(b, 0, 2);         // bits per sample
-  PutLe(b, 0, 2);         // extra format bytes
+  PutLe(b, 2, 2);      // channels
+  PutLe(b, 44100, 4);  // sampling rate
+  PutLe(b, 16000, 4);  // bytes per second
+  PutLe(b, 1, 2);      // block align
+  PutLe(b, 0, 2);      // bits per sample
+  PutLe(b, 0, 2);      // extra format bytes
   PutText(b, "LIST");
   PutLe(b, 26, 4);
   PutText(b, "INFOISFT");
@@ -144,10 +144,12 @@ TEST(StreamRecognition, OtherFormatsFailAtOnceWithTheirName) {
   Bytes ftyp = {0, 0, 0, 0x20};
   PutText(ftyp, "ftypM4A ");
   Bytes aiff, aifc;
-  PutText(aiff, "FORM\x01\x02\x03\x04"
-                "AIFFCOMM");
-  PutText(aifc, "FORM\x01\x02\x03\x04"
-                "AIFCFVER");
+  PutText(aiff,
+          "FORM\x01\x02\x03\x04"
+          "AIFFCOMM");
+  PutText(aifc,
+          "FORM\x01\x02\x03\x04"
+          "AIFCFVER");
   const Bytes ebml = {0x1A, 0x45, 0xDF, 0xA3, 0x9F, 0x42, 0x86, 0x81};
   const Bytes asf = {0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11,
                      0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
@@ -178,7 +180,8 @@ TEST(StreamRecognition, OtherFormatsFailAtOnceWithTheirName) {
   int n = 0;
   for (const Case& c : cases) {
     const std::string expected = std::string("not MPEG audio (") + c.name + ")";
-    const std::string path = WriteTempFile("other" + std::to_string(n++), Concat({c.start, stream}));
+    const std::string path =
+        WriteTempFile("other" + std::to_string(n++), Concat({c.start, stream}));
     const Read r = ReadAll(path);
     EXPECT_EQ(r.result, AudioSource::kCannotOpen) << c.name;
     EXPECT_EQ(r.error, expected);
@@ -261,11 +264,13 @@ TEST(StreamRecognition, FreeFormatStreamsFailWithTheirReason) {
     EXPECT_EQ(r.result, AudioSource::kCannotOpen);
     EXPECT_EQ(r.error, "free-format MPEG audio is not supported");
     TempoDetector detector;
-    EXPECT_EQ(AnalyseFile(path, detector, nullptr).error, "free-format MPEG audio is not supported");
+    EXPECT_EQ(AnalyseFile(path, detector, nullptr).error,
+              "free-format MPEG audio is not supported");
   }
   // Two frames only: the file ends before a third header would fit.
-  EXPECT_EQ(ReadAll(WriteTempFile("free2.mp3", FreeFormat(SilentStream(kStereo44, 2), length))).error,
-            "free-format MPEG audio is not supported");
+  EXPECT_EQ(
+      ReadAll(WriteTempFile("free2.mp3", FreeFormat(SilentStream(kStereo44, 2), length))).error,
+      "free-format MPEG audio is not supported");
 }
 
 TEST(StreamRecognition, FreeFormatConformanceStream) {
