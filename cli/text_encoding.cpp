@@ -36,8 +36,7 @@ bool IsValidUtf8(std::string_view text) {
 }
 
 std::string Base64(std::string_view bytes) {
-  static const char kDigits[] =
-      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
   std::string out;
   out.reserve((bytes.size() + 2) / 3 * 4);
   for (size_t i = 0; i < bytes.size(); i += 3) {
@@ -45,8 +44,7 @@ std::string Base64(std::string_view bytes) {
     uint32_t group = 0;
     for (size_t k = 0; k < 3; ++k)
       group = group << 8 | (k < n ? static_cast<unsigned char>(bytes[i + k]) : 0u);
-    for (size_t k = 0; k < 4; ++k)
-      out += k <= n ? kDigits[(group >> (18 - 6 * k)) & 0x3F] : '=';
+    for (size_t k = 0; k < 4; ++k) out += k <= n ? kDigits[(group >> (18 - 6 * k)) & 0x3F] : '=';
   }
   return out;
 }
