@@ -36,9 +36,10 @@ for command in "" analyze decode info; do
   status=$?
   [ "$status" -eq 0 ] || fail "'$command --help' exits $status"
   [ -s "$work/err" ] && fail "'$command --help' writes to standard error: $(cat "$work/err")"
-  printf '%s' "$out" | grep -q 'usage: tempyra-cli' || fail "'$command --help' prints no usage"
-  printf '%s' "$out" | grep -q -- '--  ' || printf '%s' "$out" | grep -q -- '\[--\]' ||
-    fail "'$command --help' does not list --"
+  # (No "printf | grep -q" under pipefail: grep ends at the first match and
+  # the writer may die of SIGPIPE, which would fail the pipeline.)
+  [[ $out == *"usage: tempyra-cli"* ]] || fail "'$command --help' prints no usage"
+  [[ $out == *"--  "* || $out == *"[--]"* ]] || fail "'$command --help' does not list --"
   # shellcheck disable=SC2086
   "$cli" $command --help > /dev/full 2> /dev/null && fail "'$command --help' > /dev/full exits 0"
 done
