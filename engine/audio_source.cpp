@@ -43,7 +43,8 @@ uint16_t HeaderWindowOf(const uint8_t* p) {
   const int version = (p[1] & 0x08) ? 1 : 2;
   const uint32_t kbps = static_cast<uint32_t>(mpeg::bitrateKbps(version, 3, p[2] >> 4));
   const uint32_t rate = static_cast<uint32_t>(mpeg::sampleRateHz(version, (p[2] >> 2) & 3));
-  return kbps != 0 && rate != 0 ? static_cast<uint16_t>(kbps * 144000u / rate) : 0;
+  if (kbps == 0 || rate == 0) return 0;
+  return static_cast<uint16_t>(kbps * 144000u / rate);
 }
 
 bool IsSync(const uint8_t* p) {
