@@ -18,7 +18,7 @@ JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 # Debian packages the programs need to build, and those the tests, the
 # reference checks and the benchmarks need beside them.
 PACKAGES      := build-essential cmake pkg-config libwxgtk3.2-dev libtag1-dev libcdio-dev
-TEST_PACKAGES := libgtest-dev libgmock-dev libbenchmark-dev mpg123 lame twolame ffmpeg \
+TEST_PACKAGES := libgtest-dev libgmock-dev libbenchmark-dev mpg123 lame twolame ffmpeg sox python3 \
                  clang libclang-rt-14-dev clang-format xvfb xauth xdotool
 
 # What the tempo evaluation needs (make eval only): the peers it compares

@@ -17,7 +17,9 @@
 
 #include "cli/analyze_options.h"
 #include "cli/file_collector.h"
+#include "cli/output_stream.h"
 #include "cli/result_format.h"
+#include "cli/text_encoding.h"
 #include "engine/file_analysis.h"
 #include "engine/precise_tempo_estimator.h"
 #include "engine/tempo_estimation.h"
@@ -35,6 +37,7 @@ void StorePosition(void* context, uint32_t, uint32_t, ReadPosition position) {
 
 TrackResult AnalyseOne(const CollectedFile& file, TempoDetector& detector,
                        PreciseTempoEstimator* precise, const AnalyzeOptions& options,
+                       const std::atomic<bool>* stop,
                        std::atomic<uint64_t>* position) {
   TrackResult r;
   r.path = file.path;
@@ -50,7 +53,7 @@ TrackResult AnalyseOne(const CollectedFile& file, TempoDetector& detector,
       return r;
     }
   }
-  FileAnalysis a = AnalyseFile(file.path, detector, nullptr, StorePosition, position, precise);
+  FileAnalysis a = AnalyseFile(file.path, detector, stop, StorePosition, position, precise);
   r.sampleRate = a.sampleRate;
   if (a.sampleRate != 0) r.durationSeconds = static_cast<double>(a.sampleFrames) / a.sampleRate;
   switch (a.status) {
@@ -100,8 +103,12 @@ class ProgressLine {
   // shown as a percentage once known.
   void Show(size_t done, size_t total, const std::string& current, uint64_t position) {
     if (!enabled_) return;
-    std::string name = current;
-    if (name.size() > 60) name = "..." + name.substr(name.size() - 57);
+    std::string name = QuoteName(current);
+    if (name.size() > 60) {
+      size_t cut = name.size() - 57;
+      while (cut < name.size() && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) ++cut;
+      name = "..." + name.substr(cut);  // from a character's first byte
+    }
     const auto bytesDone = static_cast<uint32_t>(position >> 32);
     const auto bytesTotal = static_cast<uint32_t>(position);
     if (bytesTotal != 0)
@@ -130,17 +137,14 @@ int RunAnalyzeCommand(const std::vector<std::string>& args) {
     std::fprintf(stderr, "tempyra-cli analyze: %s\n%s", error.c_str(), kAnalyzeUsage);
     return 2;
   }
-  if (options.help) {
-    std::fputs(kAnalyzeUsage, stdout);
-    return 0;
-  }
+  if (options.help) return PrintHelp(kAnalyzeUsage);
   const Collection collection = CollectFiles(options.paths);
   const std::vector<CollectedFile>& files = collection.files;
   // A folder that cannot be read may hide files: say so, and fail.
   for (const UnreadableFolder& folder : collection.unreadableFolders) {
     if (!options.quiet)
-      std::fprintf(stderr, "tempyra-cli: cannot read folder %s: %s\n", folder.path.c_str(),
-                   folder.reason.c_str());
+      std::fprintf(stderr, "tempyra-cli: cannot read folder %s: %s\n",
+                   QuoteName(folder.path).c_str(), folder.reason.c_str());
   }
   const size_t n = files.size();
   if (n == 0) {
@@ -157,14 +161,17 @@ int RunAnalyzeCommand(const std::vector<std::string>& args) {
   std::mutex mutex;
   std::condition_variable changed;
   std::atomic<size_t> next{0};
+  // Set when the results can no longer be written: analysing on would be
+  // work for nothing.
+  std::atomic<bool> stop{false};
   std::vector<std::thread> workers;
   for (unsigned j = 0; j < jobs; ++j) {
     workers.emplace_back([&] {
       TempoDetector detector;
       PreciseTempoEstimator precise;
-      for (size_t i = next++; i < n; i = next++) {
+      for (size_t i = next++; i < n && !stop.load(); i = next++) {
         TrackResult r = AnalyseOne(files[i], detector, options.precise ? &precise : nullptr,
-                                   options, &positions[i]);
+                                   options, &stop, &positions[i]);
         std::lock_guard<std::mutex> lock(mutex);
         results[i] = std::move(r);
         ready[i] = true;
@@ -174,10 +181,11 @@ int RunAnalyzeCommand(const std::vector<std::string>& args) {
   }
 
   ProgressLine progress(!options.quiet && isatty(STDERR_FILENO));
+  OutputStream out(stdout, "standard output");
   const std::string header = FormatHeader(options.format);
-  if (!header.empty()) std::printf("%s\n", header.c_str());
+  if (!header.empty()) out.WriteLine(header);
   bool anyFailed = false;
-  for (size_t i = 0; i < n; ++i) {
+  for (size_t i = 0; i < n && !out.Failed(); ++i) {
     TrackResult r;
     {
       // While the file is analysed, the display follows its read position.
@@ -194,18 +202,22 @@ int RunAnalyzeCommand(const std::vector<std::string>& args) {
     if (!r.ok) {
       anyFailed = true;
       if (!options.quiet)
-        std::fprintf(stderr, "tempyra-cli: %s: %s\n", r.path.c_str(), r.reason.c_str());
+        std::fprintf(stderr, "tempyra-cli: %s: %s\n", QuoteName(r.path).c_str(), r.reason.c_str());
     }
     if (!r.tagError.empty()) {
       anyFailed = true;
       if (!options.quiet)
-        std::fprintf(stderr, "tempyra-cli: %s: cannot write the BPM tag: %s\n", r.path.c_str(),
-                     r.tagError.c_str());
+        std::fprintf(stderr, "tempyra-cli: %s: cannot write the BPM tag: %s\n",
+                     QuoteName(r.path).c_str(), r.tagError.c_str());
     }
-    std::printf("%s\n", FormatResult(r, options.format).c_str());
-    std::fflush(stdout);
+    out.WriteLine(FormatResult(r, options.format));
   }
+  if (out.Failed()) stop.store(true);
   progress.Clear();
   for (std::thread& t : workers) t.join();
+  if (!out.Finish()) {
+    std::fprintf(stderr, "tempyra-cli: %s\n", out.ErrorText().c_str());
+    return 1;
+  }
   return anyFailed || !collection.unreadableFolders.empty() ? 1 : 0;
 }

@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 const char* const kAnalyzeUsage =
-    "usage: tempyra-cli analyze [options] PATH...\n"
+    "usage: tempyra-cli analyze [options] [--] PATH...\n"
     "  Measures the tempo of every file given, and of the audio files in every\n"
     "  folder given (searched recursively), one line per file in the order given.\n"
     "options:\n"
@@ -25,8 +25,12 @@ const char* const kAnalyzeUsage =
     "  --skip-tagged     a file whose TBPM tag holds a tempo gives that tempo\n"
     "                    (status \"tagged\") and is not analysed\n"
     "  --help            this text\n"
+    "  --                every argument after it is a path, even one that begins\n"
+    "                    with a dash\n"
     "Each file gives one line: its tempo with two decimals, or \"failed\", a tab,\n"
-    "and its path. Exit status: 0 every file analysed, 1 any failed, 2 usage.\n";
+    "and its path (in text, a name with control characters is quoted as ls\n"
+    "quotes it, $'\\n' and the like). Exit status: 0 every file analysed, 1 any\n"
+    "failed (or the results could not be written), 2 usage.\n";
 
 namespace {
 

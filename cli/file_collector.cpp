@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <string_view>
 
 #include "platform/folder_walk.h"
 
@@ -25,8 +26,7 @@ class Gatherer : public FolderWalkVisitor {
   Collection& collection_;
 };
 
-}  // namespace
-
+// The file names a folder walk takes.
 bool HasAudioExtension(std::string_view name) {
   static const char* const kExtensions[] = {".mp3",  ".mp2", ".mp1", ".mpa",
                                             ".mpga", ".wav", ".rmp"};
@@ -37,6 +37,8 @@ bool HasAudioExtension(std::string_view name) {
   return std::any_of(std::begin(kExtensions), std::end(kExtensions),
                      [&](const char* e) { return ext == e; });
 }
+
+}  // namespace
 
 Collection CollectFiles(const std::vector<std::string>& paths) {
   Collection collection;

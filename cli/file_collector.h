@@ -10,7 +10,6 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 #include <vector>
 
 struct CollectedFile {
@@ -29,6 +28,3 @@ struct Collection {
 };
 
 Collection CollectFiles(const std::vector<std::string>& paths);
-
-// True for the file names a folder walk takes.
-bool HasAudioExtension(std::string_view name);

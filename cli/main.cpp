@@ -8,6 +8,8 @@
 #include "cli/analyze_command.h"
 #include "cli/decode_command.h"
 #include "cli/info_command.h"
+#include "cli/output_stream.h"
+#include "cli/text_encoding.h"
 
 namespace {
 
@@ -18,26 +20,36 @@ struct Subcommand {
 };
 
 const Subcommand kSubcommands[] = {
-    {"analyze", RunAnalyzeCommand,
-     "analyze [options] PATH...  tempo of files and folders (--help for options)"},
-    {"decode", RunDecodeCommand, "decode FILE [-o OUT.raw]   16-bit PCM of every frame"},
-    {"info", RunInfoCommand, "info FILE                  stream information of the first frame"},
+    {"analyze", RunAnalyzeCommand, "analyze [options] [--] PATH...  tempo of files and folders"},
+    {"decode", RunDecodeCommand, "decode [-o OUT.raw] [--] FILE   16-bit PCM of every frame"},
+    {"info", RunInfoCommand,
+     "info [--] FILE                   stream information of the first frame"},
 };
 
-int usage() {
-  std::fprintf(stderr, "usage: tempyra-cli COMMAND ...\n");
+std::string UsageText() {
+  std::string text = "usage: tempyra-cli COMMAND [--help] ...\n";
   for (const Subcommand& command : kSubcommands)
-    std::fprintf(stderr, "  tempyra-cli %s\n", command.usage);
-  return 2;
+    text += std::string("  tempyra-cli ") + command.usage + "\n";
+  text +=
+      "Every command takes --help. After --, every argument is a path, even\n"
+      "one that begins with a dash.\n";
+  return text;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) return usage();
-  for (const Subcommand& command : kSubcommands) {
-    if (std::strcmp(argv[1], command.name) == 0)
-      return command.run(std::vector<std::string>(argv + 2, argv + argc));
+  if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0 ||
+                    std::strcmp(argv[1], "help") == 0)) {
+    return PrintHelp(UsageText());
   }
-  return usage();
+  if (argc >= 2) {
+    for (const Subcommand& command : kSubcommands) {
+      if (std::strcmp(argv[1], command.name) == 0)
+        return command.run(std::vector<std::string>(argv + 2, argv + argc));
+    }
+    std::fprintf(stderr, "tempyra-cli: unknown command %s\n", QuoteName(argv[1]).c_str());
+  }
+  std::fputs(UsageText().c_str(), stderr);
+  return 2;
 }

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "cli/text_encoding.h"
+
 namespace {
 
 std::string Fixed(double value, int decimals) {
@@ -17,41 +19,21 @@ std::string Fixed(double value, int decimals) {
 // so that every file name gives valid JSON.
 std::string JsonString(const std::string& text) {
   std::string out = "\"";
-  const auto* s = reinterpret_cast<const unsigned char*>(text.data());
-  const size_t n = text.size();
-  for (size_t i = 0; i < n; ++i) {
-    unsigned char c = s[i];
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
     if (c == '"' || c == '\\') {
       out += '\\';
       out += static_cast<char>(c);
-    } else if (c < 0x20) {
+      continue;
+    }
+    const size_t length = c < 0x20 ? 0 : Utf8SequenceLength(text, i);
+    if (length == 0) {
       char buffer[8];
       std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
       out += buffer;
-    } else if (c < 0x80) {
-      out += static_cast<char>(c);
     } else {
-      // Length of a well-formed UTF-8 sequence starting here, 0 if none.
-      size_t length = c >= 0xF0 && c <= 0xF4 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 && c <= 0xDF ? 2 : 0;
-      if (c >= 0xF5) length = 0;
-      bool valid = length != 0 && i + length <= n;
-      for (size_t k = 1; valid && k < length; ++k) valid = (s[i + k] & 0xC0) == 0x80;
-      if (valid && length == 3) {
-        unsigned cp = ((c & 0x0F) << 12) | ((s[i + 1] & 0x3F) << 6);
-        valid = cp >= 0x800 && !(cp >= 0xD800 && cp <= 0xDFFF);
-      }
-      if (valid && length == 4) {
-        unsigned cp = ((c & 0x07) << 18) | ((s[i + 1] & 0x3F) << 12);
-        valid = cp >= 0x10000 && cp <= 0x10FFFF;
-      }
-      if (valid) {
-        out.append(text, i, length);
-        i += length - 1;
-      } else {
-        char buffer[8];
-        std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
-        out += buffer;
-      }
+      out.append(text, i, length);
+      i += length - 1;
     }
   }
   return out + "\"";
@@ -78,15 +60,18 @@ std::string FormatResult(const TrackResult& r, OutputFormat format) {
   const std::string status = r.tagged ? "tagged" : r.ok ? "ok" : "failed";
   switch (format) {
     case OutputFormat::kText:
-      return (r.ok ? bpm : "failed") + "\t" + r.path;
+      return (r.ok ? bpm : "failed") + "\t" + QuoteName(r.path);
     case OutputFormat::kCsv:
       return CsvField(r.path) + "," + bpm + "," + status + "," + Fixed(r.durationSeconds, 3) + "," +
              (r.sampleRate ? std::to_string(r.sampleRate) : "");
     case OutputFormat::kJson: {
-      std::string line =
-          "{\"path\":" + JsonString(r.path) + ",\"bpm\":" + (r.ok ? bpm : "null") +
-          ",\"status\":\"" + status + "\",\"duration\":" + Fixed(r.durationSeconds, 3) +
-          ",\"sample_rate\":" + (r.sampleRate ? std::to_string(r.sampleRate) : "null");
+      // A name that is not UTF-8 reads in "path" like the valid name that
+      // shows the same characters: "path_bytes" keeps its bytes.
+      std::string line = "{\"path\":" + JsonString(r.path);
+      if (!IsValidUtf8(r.path)) line += ",\"path_bytes\":\"" + Base64(r.path) + "\"";
+      line += std::string(",\"bpm\":") + (r.ok ? bpm : "null") + ",\"status\":\"" + status +
+              "\",\"duration\":" + Fixed(r.durationSeconds, 3) +
+              ",\"sample_rate\":" + (r.sampleRate ? std::to_string(r.sampleRate) : "null");
       if (r.ok && std::isfinite(r.confidence)) line += ",\"confidence\":" + Fixed(r.confidence, 3);
       if (!r.ok && !r.reason.empty()) line += ",\"reason\":" + JsonString(r.reason);
       if (!r.tagText.empty()) line += ",\"tag\":" + JsonString(r.tagText);

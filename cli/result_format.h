@@ -1,5 +1,7 @@
 // One analysed file as a line of output: text ("119.77<TAB>path" or
-// "failed<TAB>path"), CSV (after a header line) or JSON (one object a line).
+// "failed<TAB>path", a name with control characters quoted as ls quotes
+// it), CSV (after a header line) or JSON (one object a line, with
+// "path_bytes" in Base64 beside "path" when the name is not UTF-8).
 // A tempo read from a file's tag has the status "tagged"; JSON adds the TBPM
 // text written ("tag") or why it was not ("tag_error").
 #pragma once

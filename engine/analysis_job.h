@@ -73,13 +73,10 @@ class AnalysisJob {
 
   // Output sampling rate of the file, from its first block.
   uint32_t SampleRate() const { return sampleRate_; }
-  const TempoDetector& Detector() const { return detector_; }
-
-  // The worker's whole run on one file; public so that tests and the
-  // command line can run an analysis on their own thread.
-  static void AnalysisWorker(AnalysisJob* job);
 
  private:
+  // The worker's whole run on one file.
+  static void AnalysisWorker(AnalysisJob* job);
   void Post(uint32_t message, uintptr_t wParam, intptr_t lParam);
 
   uint32_t sampleRate_ = 0;

@@ -6,11 +6,17 @@
 // bytes that do not start a decodable frame are passed over one at a time,
 // so damaged stretches and foreign chunks inside the data are skipped.
 //
-// Layouts: a RIFF "WAVE" file whose data chunk holds MPEG audio (format
-// chunk of 30 or 32 bytes, with or without a "fact" chunk), a RIFF "RMP3"
-// file, or a raw MPEG stream found by a sync scan that skips ID3v2 tags; a
-// trailing ID3v1 tag is never offered to the decoder. WAVE files holding
-// PCM and other RIFF types do not open.
+// Layouts: a RIFF "WAVE" file whose data chunk holds MPEG audio (found at
+// the fixed offsets of the common layouts, else by walking the chunks), a
+// RIFF "RMP3" file, or a raw MPEG stream found by a sync scan that skips
+// ID3v2 tags; a trailing ID3v1 tag is never offered to the decoder. A raw
+// stream's first frame counts only when the frame after it has a header of
+// the same version, layer and sampling rate (or the file ends right after
+// it), so false headers in tags, pictures or files of other formats do not
+// start a stream. Files that begin with the signature of another format
+// (FLAC, Ogg, AIFF, RF64, MP4, Matroska, ASF and others), WAVE files of
+// other encodings, other RIFF types and free-format streams do not open,
+// and LastError says why.
 //
 // The file is mapped, never read or copied; a file that shrinks while it is
 // mapped ends its blocks instead of the program. A cancel flag, when set,
@@ -35,6 +41,10 @@ struct PcmBlock {
   // never wraps and never goes back, so a progress display can follow it.
   uint32_t dataPosition = 0;
   uint32_t dataLength = 0;
+  // The frame begins right where the previous block's frame ended (true for
+  // the first block). In an MPEG stream, damaged or not, nearly every frame
+  // does; frames found in data that is not MPEG audio lie scattered.
+  bool followsPrevious = false;
 };
 
 class AudioSource {
@@ -66,8 +76,8 @@ class AudioSource {
   // Polled during scans; null for none.
   void SetCancelFlag(const std::atomic<bool>* cancel) { cancel_ = cancel; }
   bool IsOpen() const { return state_ == kStateOpen; }
-  // Why the last Open failed, for messages: "cannot open: <reason>" or
-  // "not an audio file we can read".
+  // Why the last Open failed, for messages: "cannot open: <reason>", "not
+  // MPEG audio (<what it is>)", "free-format MPEG audio is not supported"...
   const std::string& LastError() const { return lastError_; }
   // Information of the first frame, valid while open.
   const mpeg::StreamInfo& FirstInfo() const { return firstInfo_; }
@@ -78,11 +88,18 @@ class AudioSource {
   // Offset in the file of the frame the last block came from, valid while
   // open and after a block was returned.
   uint64_t LastFrameOffset() const;
+  // True when nothing but zero bytes follows the last block's frame in the
+  // data: padding, not audio that is missing. A frame that the zeros begin
+  // well inside was cut off and zero-filled (a download that stopped): then
+  // the zeros count as missing audio. Valid while open.
+  bool OnlyPaddingFollowsLastFrame() const;
 
  private:
   enum { kStateClosed = 0, kStateOpen = 1 };
   int OpenMapped();
-  bool FindRawStream(uint32_t* start);
+  bool FindRiffStream(uint32_t* start, uint32_t* length);
+  bool FindRawStream(uint32_t audioEnd, uint32_t* start);
+  bool FirstFrameConfirmed(uint32_t at, const mpeg::StreamInfo& info, uint32_t audioEnd) const;
   bool Cancelled() const { return cancel_ != nullptr && cancel_->load(std::memory_order_relaxed); }
   const PcmBlock* DecodeNext();
   uint32_t WindowAt(uint32_t position) const;
@@ -99,12 +116,11 @@ class AudioSource {
   PcmBlock block_;
   uint8_t* pcmBuffer_ = nullptr;
   uint32_t dataLength_ = 0;
-  uint16_t firstVersionFlag_ = 0;
-  uint16_t firstBitrateKbps_ = 0;
-  uint16_t firstSampleRate_ = 0;
+  uint32_t paddingStart_ = 0;  // where the run of zero bytes that ends the data begins
   uint16_t headerWindow_ = 0;
   uint16_t frameCounter_ = 0;
   uint32_t lastFramePosition_ = 0;
+  uint32_t lastFrameEnd_ = 0;
   const std::atomic<bool>* cancel_ = nullptr;
   std::string lastError_;
   WorkCounts work_;

@@ -77,6 +77,9 @@ FileAnalysis ReadMpegBlocks(AudioSource& source, TempoDetector& detector,
   }
   result.sampleRate = static_cast<uint32_t>(block->info.outSampleRate);
   result.channels = static_cast<uint32_t>(block->info.outChannels);
+  uint32_t blocks = 0;            // in full width
+  uint32_t blocksInSequence = 0;  // that began where the one before ended
+  uint32_t framesLeft = 0;        // what the last block's estimate leaves undecoded
   while (!Stopped(stop)) {
     const uint32_t channels = static_cast<uint32_t>(block->info.outChannels);
     const uint32_t frameBytes = channels * static_cast<uint32_t>(block->info.outBits) / 8;
@@ -89,8 +92,11 @@ FileAnalysis ReadMpegBlocks(AudioSource& source, TempoDetector& detector,
     const uint32_t total = static_cast<uint32_t>(block->info.totalFrames);
     if (progress != nullptr && block->blockIndex % kProgressEvery == 0)
       progress(context, block->blockIndex, total, {block->dataPosition, block->dataLength});
-    result.lastTotal = total;
-    result.lastIndex = block->blockIndex;
+    // The estimate is the 16-bit index the last frame ahead would have, so
+    // the difference is the number of frames ahead whatever the wrapping.
+    framesLeft = total - block->blockIndex;
+    ++blocks;
+    if (block->followsPrevious) ++blocksInSequence;
     block = source.NextBlock();
     if (block == nullptr) break;
   }
@@ -98,10 +104,18 @@ FileAnalysis ReadMpegBlocks(AudioSource& source, TempoDetector& detector,
     result.status = FileAnalysis::Status::kStopped;
     return result;
   }
-  // Share of the estimated frames left undecoded, in whole percent; an
-  // estimate of 0 frames cannot be judged and counts as incomplete.
-  const uint32_t t = result.lastTotal, i = result.lastIndex;
-  const bool complete = t != 0 && (t - i) * 100u / t < 5u;
+  if (blocksInSequence < blocks - blocksInSequence) {
+    result.status = FileAnalysis::Status::kNotOpened;
+    result.error = "not MPEG audio (its frame headers are scattered, not a stream)";
+    return result;
+  }
+  if (source.OnlyPaddingFollowsLastFrame()) framesLeft = 0;
+  // Share of the estimated frames left undecoded, in whole percent, of all
+  // the frames the file would hold; an estimate of 0 frames cannot be
+  // judged and counts as incomplete.
+  const uint64_t lastIndex = blocks - 1;
+  const uint64_t estimatedTotal = lastIndex + framesLeft;
+  const bool complete = estimatedTotal != 0 && uint64_t{framesLeft} * 100 / estimatedTotal < 5;
   result.status = complete ? FileAnalysis::Status::kComplete : FileAnalysis::Status::kIncomplete;
   return result;
 }

@@ -4,7 +4,11 @@
 // ReadMpegBlocks feeds every block of an opened AudioSource to the detector
 // and judges, from the source's running estimate of the frame count,
 // whether the file was read to its end: fewer than 5 % of the estimated
-// frames left undecoded counts as complete. AnalyseFile does the whole
+// frames left undecoded counts as complete. The blocks are counted in full
+// width for this (the block index wraps at 65536), and zero bytes after the
+// last frame are padding, not frames left undecoded. A file whose frames
+// mostly do not follow one another is not an MPEG stream at all, whatever
+// stray headers its data held. AnalyseFile does the whole
 // analysis of one path: RIFF WAVE files of plain 8- or 16-bit PCM go
 // straight into the detector, everything else through an AudioSource.
 #pragma once
@@ -21,7 +25,7 @@
 
 struct FileAnalysis {
   enum class Status {
-    kNotOpened,   // cannot open, or not an audio file we read; see error
+    kNotOpened,   // cannot open, or not an audio file we read (found while reading); see error
     kNoBlock,     // opened, but nothing decoded
     kComplete,    // read to its end: the tempo can be estimated
     kIncomplete,  // decoding broke off with too much left unread
@@ -31,9 +35,7 @@ struct FileAnalysis {
   uint32_t sampleRate = 0;    // of the first block
   uint32_t channels = 0;      // of the first block
   uint64_t sampleFrames = 0;  // PCM sample frames fed to the detector
-  uint32_t lastIndex = 0;     // block index and frame estimate of the last block
-  uint32_t lastTotal = 0;
-  std::string error;  // why the file did not open
+  std::string error;          // why the file did not open
 };
 
 // How far the reading of a file has come: bytes of its audio data read, of

@@ -3,8 +3,8 @@
 // detector without a decoder.
 //
 // The chunks are walked properly (any order, odd sizes padded, unknown
-// chunks skipped); a data chunk that claims more bytes than the file holds
-// is cut at the end of the file. WAVE files holding anything else (MPEG
+// chunks skipped; RiffChunkWalk); a data chunk that claims more bytes than
+// the file holds is cut at the end of the file. WAVE files holding anything else (MPEG
 // audio, floating point, 24-bit) are not PCM waves here.
 #pragma once
 

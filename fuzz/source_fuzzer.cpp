@@ -4,7 +4,8 @@
 // so that mutations of the audio bytes reach every layout the source
 // recognises; the image is written to an in-memory file and opened by path,
 // exactly as a file on disk. Layout byte, low three bits:
-//   0, 7  the rest as it is (a raw stream, or any RIFF the mutations make)
+//   0     the rest as it is (a raw stream, another format's signature, or
+//         any RIFF the mutations make)
 //   1     an ID3v2 tag in front: its size from the next two bytes, its flags
 //         (footer bit included) from the third
 //   2     RIFF WAVE, 30-byte format chunk, "fact" at 50: audio at 70
@@ -12,13 +13,17 @@
 //   4     RIFF WAVE, 30-byte format chunk, "data" at 50: audio at 58
 //   5     RIFF RMP3, "data" at 12: audio at 20
 //   6     RIFF WAVE whose format chunk is of a size no layout has
+//   7     RIFF WAVE as ffmpeg writes MP3 in WAV: an 18-byte format chunk, a
+//         "LIST" chunk of 4 + (layout >> 5) x 2 bytes, the "data" chunk,
+//         found by walking the chunks
 // Bit 3 adds a 128-byte ID3v1 tag at the end; bit 4 makes the ID3v2 size
 // point far past the end of the image.
 //
 // Each image is decoded to its end twice, by two sources one after the other:
 // both must give the same blocks and the same PCM (no state may leak from
-// one stream into the next), every block must be well-formed, and the work
-// must stay proportional to the input.
+// one stream into the next), every block must be well-formed, the work must
+// stay proportional to the input, and a file that does not open must say
+// why.
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -127,6 +132,22 @@ std::vector<uint8_t> BuildImage(const uint8_t* data, size_t size) {
     case 6:
       AppendWaveHeader(image, 20 + (layout >> 5), layout & 0x20, audioBytes);
       break;
+    case 7: {
+      const uint32_t listBytes = 4 + 2 * (layout >> 5);
+      Append(image, "RIFF", 4);
+      AppendLe32(image, 4 + 26 + 8 + listBytes + 8 + audioBytes);
+      Append(image, "WAVEfmt ", 8);
+      AppendLe32(image, 18);
+      const uint8_t format[18] = {0x55, 0, 2, 0, 0x44, 0xAC, 0, 0, 0x80, 0x3E, 0, 0, 1};
+      Append(image, format, sizeof format);
+      Append(image, "LIST", 4);
+      AppendLe32(image, listBytes);
+      Append(image, "INFO", 4);
+      image.resize(image.size() + listBytes - 4, 'x');
+      Append(image, "data", 4);
+      AppendLe32(image, audioBytes);
+      break;
+    }
     default:
       break;
   }
@@ -153,10 +174,13 @@ Decoded DecodeAll(const std::string& path, uint64_t imageSize) {
   Check(d.openResult == AudioSource::kOpened || d.openResult == AudioSource::kCannotOpen,
         "Open gave an unknown result");
   Check(source.IsOpen() == (d.openResult == AudioSource::kOpened), "Open result and state differ");
+  Check(d.openResult == AudioSource::kOpened || !source.LastError().empty(),
+        "a failed Open gives no reason");
   // Every block takes at least 24 bytes of data (the shortest frame).
   const uint64_t maxBlocks = imageSize / 24 + 1;
   while (const PcmBlock* block = source.NextBlock()) {
     Check(block->blockIndex == (d.blocks & 0xFFFF), "block index is not the 16-bit count");
+    Check(d.blocks != 0 || block->followsPrevious, "the first block does not count as in sequence");
     const mpeg::StreamInfo& info = block->info;
     Check(info.outChannels == 1 || info.outChannels == 2, "channels");
     Check(info.outBits == 16, "bits");

@@ -67,7 +67,8 @@ std::vector<Message> RunToTheEnd(AnalysisJob& job, const std::string& path) {
 }
 
 std::string StreamWithJunk(const std::string& name, uint32_t frames, uint32_t junkFrames) {
-  Bytes junk(Layer3FrameLength(kStereo44) * junkFrames, 0);
+  // Not zeros: zero bytes after the last frame are padding, not frames lost.
+  Bytes junk(Layer3FrameLength(kStereo44) * junkFrames, 0x5A);
   return WriteTempFile(name, Concat({SilentStream(kStereo44, frames), junk}));
 }
 
@@ -121,7 +122,7 @@ TEST(AnalysisJob, SingleFrameFileWhoseEstimateIsZeroFails) {
 
 TEST(AnalysisJob, UnopenableFileGivesExactlyOneFailure) {
   AnalysisJob job;
-  std::vector<Message> m = RunToTheEnd(job, testing::TempDir() + "tempyra_no_such_file.mp3");
+  std::vector<Message> m = RunToTheEnd(job, TempPath("no_such_file.mp3"));
   ASSERT_EQ(m.size(), 1u);
   EXPECT_EQ(m[0].id, AnalysisJob::kAnalysisFailed);
 }

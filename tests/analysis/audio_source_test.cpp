@@ -2,6 +2,7 @@
 // byte by byte.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -142,14 +143,16 @@ TEST(AudioSource, RefusesWhatItCannotDecode) {
   Bytes pcm(20000, 0x11);
   Bytes riffOther(4000, 0);
   std::memcpy(riffOther.data(), "RIFF\0\0\0\0AVI LIST", 16);
+  const std::string folder = TempPath("folder.mp3");
+  ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
   const std::string paths[] = {
       WriteTempFile("pcm.wav", Concat({WaveHeader(16, false, 20000, 1), pcm})),
       WriteTempFile("avi.wav", riffOther),
       WriteTempFile("junk.wav", Concat({WaveHeader(30, true, 20000, 0x55), pcm})),
       WriteTempFile("noframe.mp3", Bytes(50000, 0xAB)),
       WriteTempFile("empty.mp3", Bytes()),
-      testing::TempDir() + "tempyra_missing.mp3",
-      testing::TempDir()};
+      TempPath("missing.mp3"),
+      folder};
   for (const std::string& path : paths) {
     AudioSource source;
     EXPECT_EQ(source.Open(path), AudioSource::kCannotOpen) << path;

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <random>
 
 #include "engine/file_analysis.h"
 #include "tests/analysis/test_files.h"
@@ -102,8 +103,7 @@ TEST(FileAnalysis, WaveWithAnAbsurdSamplingRateIsNotFedAsPcm) {
 }
 
 TEST(FileAnalysis, NamedPipeIsRefusedWithoutWaitingForAWriter) {
-  const std::string path = testing::TempDir() + "tempyra_pipe.mp3";
-  unlink(path.c_str());
+  const std::string path = TempPath("pipe.mp3");
   ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
   TempoDetector detector;
   FileAnalysis a = AnalyseFile(path, detector, nullptr);  // would block in open()
@@ -112,4 +112,66 @@ TEST(FileAnalysis, NamedPipeIsRefusedWithoutWaitingForAWriter) {
   AudioSource source;
   EXPECT_EQ(source.Open(path), AudioSource::kCannotOpen);
   unlink(path.c_str());
+}
+
+TEST(FileAnalysis, CompletenessCountsTheBlocksInFullWidth) {
+  // 65,537 frames: the last block's 16-bit index is 0 and so is its estimate
+  // of the frames, which a 16-bit count could not judge. MPEG-2.5 8 kbit/s
+  // frames are the shortest (72 bytes).
+  const FrameShape tiny{3, 1, 2, 0, 3};
+  for (uint32_t frames : {65537u, 65536u + 41u}) {
+    TempoDetector detector;
+    const FileAnalysis a =
+        AnalyseFile(WriteTempFile("wide.mp3", SilentStream(tiny, frames)), detector, nullptr);
+    EXPECT_EQ(a.status, FileAnalysis::Status::kComplete) << frames << " frames";
+    EXPECT_EQ(a.sampleFrames, uint64_t{frames} * 576) << frames << " frames";
+  }
+}
+
+TEST(FileAnalysis, ZeroPaddingAfterTheLastFrameIsNotMissingAudio) {
+  const FrameShape cbr{};                 // 417 bytes
+  const FrameShape loud{1, 14, 0, 0, 1};  // 320 kbit/s: 1044 bytes
+  const FrameShape quiet{1, 1, 0, 0, 1};  // 32 kbit/s: 104 bytes
+  const Bytes stream = SilentStreamEndingInData(cbr, 100);
+  // A variable bit rate whose last frames are the shortest: 3 % of zeros
+  // would be 30 frames of the last frame's length.
+  const Bytes varying =
+      Concat({SilentStreamEndingInData(loud, 100), SilentStreamEndingInData(quiet, 3)});
+  // A download that stopped and kept its length: the zeros begin in the
+  // middle of frame 90, which was cut off.
+  Bytes zeroFilled = stream;
+  std::fill(zeroFilled.begin() + 90 * 417 + 200, zeroFilled.end(), 0);
+  struct Case {
+    const char* name;
+    Bytes bytes;
+    FileAnalysis::Status status;
+  } cases[] = {
+      {"padded10.mp3", Concat({stream, Bytes(stream.size() / 10, 0)}),
+       FileAnalysis::Status::kComplete},
+      {"varying_padded3.mp3", Concat({varying, Bytes(varying.size() * 3 / 100, 0)}),
+       FileAnalysis::Status::kComplete},
+      {"junk10.mp3", Concat({stream, Bytes(stream.size() / 10, 0x5A)}),
+       FileAnalysis::Status::kIncomplete},
+      {"zero_filled.mp3", zeroFilled, FileAnalysis::Status::kIncomplete},
+  };
+  for (const Case& c : cases) {
+    TempoDetector detector;
+    const FileAnalysis a = AnalyseFile(WriteTempFile(c.name, c.bytes), detector, nullptr);
+    EXPECT_EQ(a.status, c.status) << c.name;
+  }
+}
+
+TEST(FileAnalysis, ScatteredFrameHeadersAreNotAStream) {
+  // Two frames that confirm each other, then a mebibyte of noise whose
+  // stray headers decode one here, one there: not an MPEG stream, and not
+  // a file that broke off either.
+  std::mt19937 random(7);
+  Bytes noise(1 << 20);
+  for (uint8_t& b : noise) b = static_cast<uint8_t>(random());
+  TempoDetector detector;
+  const FileAnalysis a =
+      AnalyseFile(WriteTempFile("scattered.mp3", Concat({SilentStream(FrameShape{}, 2), noise})),
+                  detector, nullptr);
+  EXPECT_EQ(a.status, FileAnalysis::Status::kNotOpened);
+  EXPECT_EQ(a.error, "not MPEG audio (its frame headers are scattered, not a stream)");
 }

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "tests/support/temp_folder.h"
+
 namespace {
 
 const int kBitrates[2][16] = {
@@ -53,6 +55,13 @@ Bytes SilentStream(const FrameShape& s, uint32_t count) {
   Bytes all;
   all.reserve(one.size() * count);
   for (uint32_t i = 0; i < count; ++i) all.insert(all.end(), one.begin(), one.end());
+  return all;
+}
+
+Bytes SilentStreamEndingInData(const FrameShape& s, uint32_t count) {
+  Bytes all = SilentStream(s, count);
+  const uint32_t length = Layer3FrameLength(s);
+  for (uint32_t i = 1; i <= count; ++i) all[i * length - 1] = 0xAA;
   return all;
 }
 
@@ -118,8 +127,16 @@ Bytes Concat(std::initializer_list<Bytes> parts) {
   return all;
 }
 
+std::string TempPath(const std::string& name) {
+  // ctest runs every test as a process of its own, several at once, and the
+  // sanitizer builds run the same tests beside them: each process writes
+  // into a folder of its own.
+  static const TempFolder folder;
+  return folder.File(name);
+}
+
 std::string WriteTempFile(const std::string& name, const Bytes& bytes) {
-  std::string path = testing::TempDir() + "tempyra_" + name;
+  std::string path = TempPath(name);
   std::FILE* f = std::fopen(path.c_str(), "wb");
   EXPECT_NE(f, nullptr) << path;
   if (f != nullptr) {

@@ -23,6 +23,9 @@ uint32_t Layer3FrameLength(const FrameShape& shape);
 Bytes SilentLayer3Frame(const FrameShape& shape);
 // `count` silent frames, one after another.
 Bytes SilentStream(const FrameShape& shape, uint32_t count);
+// The same with the last byte of every frame set (ancillary data, which
+// decodes to the same silence): a stream that does not end in zero bytes.
+Bytes SilentStreamEndingInData(const FrameShape& shape, uint32_t count);
 // A frame of this shape carrying a "Xing" tag with the given frame count.
 Bytes XingFrame(const FrameShape& shape, uint32_t frames, uint32_t bytes);
 // An ID3v2 tag of `size` payload bytes (filled with `fill`), flags as given.
@@ -33,5 +36,9 @@ Bytes WaveHeader(uint32_t formatBytes, bool fact, uint32_t dataBytes, uint16_t f
 Bytes Rmp3Header(uint32_t dataBytes);
 
 Bytes Concat(std::initializer_list<Bytes> parts);
-// Writes a file under the test's temporary folder and returns its path.
+// The path of `name` in this test process's own temporary folder (made on
+// first use, removed with its contents when the process ends); nothing is
+// created at that path.
+std::string TempPath(const std::string& name);
+// Writes a file into that folder and returns its path.
 std::string WriteTempFile(const std::string& name, const Bytes& bytes);

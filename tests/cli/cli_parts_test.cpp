@@ -1,4 +1,5 @@
-// The command line's option parsing, result lines and folder expansion.
+// The command line's option parsing, result lines, name quoting, checked
+// output and folder expansion.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -9,7 +10,9 @@
 
 #include "cli/analyze_options.h"
 #include "cli/file_collector.h"
+#include "cli/output_stream.h"
 #include "cli/result_format.h"
+#include "cli/text_encoding.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -75,8 +78,73 @@ TEST(ResultFormat, TextCsvAndJsonLines) {
 TEST(ResultFormat, JsonKeepsUtf8AndEscapesTheRest) {
   TrackResult r{"caf\xc3\xa9\t\xff.mp3", false, 0, 0, 0, ""};
   EXPECT_EQ(FormatResult(r, OutputFormat::kJson),
-            "{\"path\":\"caf\xc3\xa9\\u0009\\u00ff.mp3\",\"bpm\":null,\"status\":\"failed\","
-            "\"duration\":0.000,\"sample_rate\":null}");
+            "{\"path\":\"caf\xc3\xa9\\u0009\\u00ff.mp3\",\"path_bytes\":\"Y2Fmw6kJ/y5tcDM=\","
+            "\"bpm\":null,\"status\":\"failed\",\"duration\":0.000,\"sample_rate\":null}");
+}
+
+TEST(ResultFormat, NamesThatAreNotUtf8KeepTheirBytesInJson) {
+  // "\xe9" (Latin-1) and "\xc3\xa9" (UTF-8) both show as an e with an
+  // acute accent: only the first needs, and gets, its bytes.
+  TrackResult latin{"caf\xe9.mp3", false, 0, 0, 0, ""};
+  TrackResult utf8{"caf\xc3\xa9.mp3", false, 0, 0, 0, ""};
+  EXPECT_EQ(FormatResult(latin, OutputFormat::kJson),
+            "{\"path\":\"caf\\u00e9.mp3\",\"path_bytes\":\"Y2Fm6S5tcDM=\",\"bpm\":null,"
+            "\"status\":\"failed\",\"duration\":0.000,\"sample_rate\":null}");
+  EXPECT_EQ(FormatResult(utf8, OutputFormat::kJson).find("path_bytes"), std::string::npos);
+}
+
+TEST(ResultFormat, TextQuotesOnlyNamesWithControlCharacters) {
+  TrackResult r{"", true, 120, 0, 0, ""};
+  const struct {
+    std::string name, text;
+  } cases[] = {
+      {"plain name, it's.mp3", "120.00\tplain name, it's.mp3"},
+      {"caf\xc3\xa9.mp3", "120.00\tcaf\xc3\xa9.mp3"},
+      {"new\nline.mp3", "120.00\t'new'$'\\n''line.mp3'"},
+      {"it's\tx.mp3", "120.00\t'it'\\''s'$'\\t''x.mp3'"},
+      {"esc\x1b[31mred.mp3", "120.00\t'esc'$'\\033''[31mred.mp3'"},
+      // A C1 control in UTF-8, and the same as a byte of its own, and a
+      // byte that is not UTF-8 beside them.
+      {"c1\xc2\x9b.mp3", "120.00\t'c1'$'\\302\\233''.mp3'"},
+      {"\x9b\xe9\n.mp3", "120.00\t$'\\233\\351\\n''.mp3'"},
+  };
+  for (const auto& c : cases) {
+    r.path = c.name;
+    EXPECT_EQ(FormatResult(r, OutputFormat::kText), c.text);
+  }
+}
+
+TEST(TextEncoding, Base64OfTheStandardsExamples) {
+  const char* const expected[] = {"", "Zg==", "Zm8=", "Zm9v", "Zm9vYg==", "Zm9vYmE=", "Zm9vYmFy"};
+  for (size_t n = 0; n <= 6; ++n) EXPECT_EQ(Base64(std::string_view("foobar", n)), expected[n]);
+  EXPECT_EQ(Base64(std::string("\xff\x00\xfe", 3)), "/wD+");
+}
+
+TEST(TextEncoding, Utf8Validity) {
+  EXPECT_TRUE(IsValidUtf8("plain \xc3\xa9 \xe2\x82\xac \xf0\x9f\x8e\xb5"));
+  for (const char* bad : {"\xe9", "\xc3", "\xc0\xaf", "\xed\xa0\x80", "\xf4\x90\x80\x80", "\xff"})
+    EXPECT_FALSE(IsValidUtf8(bad)) << bad;
+}
+
+TEST(OutputStream, AFailedWriteIsKeptAndReported) {
+  std::FILE* full = std::fopen("/dev/full", "w");
+  if (full == nullptr) GTEST_SKIP() << "no /dev/full";
+  OutputStream out(full, "/dev/full");
+  // Buffered, the line fails when it is flushed; nothing later is tried.
+  EXPECT_FALSE(out.WriteLine("120.00\ta.mp3"));
+  EXPECT_TRUE(out.Failed());
+  EXPECT_FALSE(out.Write("more"));
+  EXPECT_FALSE(out.Finish());
+  EXPECT_EQ(out.ErrorText(), "cannot write /dev/full: No space left on device");
+
+  TempFolder t;
+  std::FILE* file = std::fopen(t.File("out.txt").c_str(), "w");
+  ASSERT_NE(file, nullptr);
+  OutputStream good(file, "out.txt");
+  EXPECT_TRUE(good.WriteLine("a"));
+  EXPECT_TRUE(good.Write(std::string_view("b\n")));
+  EXPECT_TRUE(good.Finish());
+  EXPECT_EQ(std::filesystem::file_size(t.File("out.txt")), 4u);
 }
 
 TEST(FileCollector, FoldersGiveTheirAudioFilesSortedAndFilesStayAsGiven) {

@@ -1,4 +1,5 @@
-// Finding the samples of PCM WAVE files: the chunk walk and what is refused.
+// Finding the samples of PCM WAVE files: the shared RIFF chunk walk, and
+// what is refused.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -6,6 +7,7 @@
 #include <vector>
 
 #include "engine/pcm_wave.h"
+#include "engine/riff_chunk_walk.h"
 
 namespace {
 
@@ -105,4 +107,73 @@ TEST(PcmWave, RefusesOtherEncodingsAndBrokenFormats) {
   EXPECT_FALSE(Find(truncated, &w));
   Bytes notRiff(100, 0);
   EXPECT_FALSE(Find(notRiff, &w));
+}
+
+TEST(RiffChunkWalk, HandsOutEveryChunkInOrderAndStopsAtTheEnd) {
+  // Odd lengths are padded to even; a chunk that claims more than the file
+  // holds is the last one handed out, with its stated length.
+  Bytes b;
+  Text(b, "RIFF");
+  Le(b, 0, 4);
+  Text(b, "WAVE");
+  Text(b, "odd ");
+  Le(b, 3, 4);
+  Text(b, "abc");
+  b.push_back(0);
+  Text(b, "even");
+  Le(b, 2, 4);
+  Text(b, "xy");
+  Text(b, "huge");
+  Le(b, 0xFFFFFFF0u, 4);
+  Text(b, "tail");
+  RiffChunkWalk walk(b.data(), static_cast<uint32_t>(b.size()), "WAVE");
+  RiffChunk c;
+  std::vector<std::string> ids;
+  std::vector<uint32_t> offsets, lengths, inFile;
+  while (walk.Next(&c)) {
+    ids.emplace_back(reinterpret_cast<const char*>(c.id), 4);
+    offsets.push_back(c.bodyOffset);
+    lengths.push_back(c.bodyBytes);
+    inFile.push_back(c.BytesIn(static_cast<uint32_t>(b.size())));
+  }
+  EXPECT_EQ(ids, (std::vector<std::string>{"odd ", "even", "huge"}));
+  EXPECT_EQ(offsets, (std::vector<uint32_t>{20, 32, 42}));
+  EXPECT_EQ(lengths, (std::vector<uint32_t>{3, 2, 0xFFFFFFF0u}));
+  EXPECT_EQ(inFile, (std::vector<uint32_t>{3, 2, 4}));
+  // Another form type, or no RIFF at all: no chunks.
+  RiffChunkWalk other(b.data(), static_cast<uint32_t>(b.size()), "AVI ");
+  EXPECT_FALSE(other.Next(&c));
+  RiffChunkWalk tiny(b.data(), 11, "WAVE");
+  EXPECT_FALSE(tiny.Next(&c));
+}
+
+TEST(RiffChunkWalk, FormatTagOfExtensibleWavesIsTheirSubFormat) {
+  // WAVE_FORMAT_EXTENSIBLE with the PCM sub-format is read as PCM; cut
+  // short of the sub-format it stays 0xFFFE.
+  Bytes b;
+  Text(b, "RIFF");
+  Le(b, 0, 4);
+  Text(b, "WAVEfmt ");
+  Le(b, 40, 4);
+  Le(b, 0xFFFE, 2);
+  Le(b, 2, 2);
+  Le(b, 44100, 4);
+  Le(b, 44100 * 4, 4);
+  Le(b, 4, 2);
+  Le(b, 16, 2);
+  Le(b, 22, 2);  // extra bytes
+  Le(b, 16, 2);  // valid bits
+  Le(b, 3, 4);   // channel mask
+  Le(b, 1, 2);   // sub-format GUID, first two bytes: PCM
+  b.resize(b.size() + 14, 0);
+  RiffChunkWalk walk(b.data(), static_cast<uint32_t>(b.size()), "WAVE");
+  RiffChunk format;
+  ASSERT_TRUE(walk.Next(&format));
+  EXPECT_EQ(WaveFormatTag(b.data(), static_cast<uint32_t>(b.size()), format), 1);
+  EXPECT_EQ(WaveFormatTag(b.data(), 40, format), 0xFFFE);
+  PcmWave w;
+  Text(b, "data");
+  Le(b, 8, 4);
+  b.resize(b.size() + 8, 0);
+  EXPECT_TRUE(Find(b, &w));
 }

@@ -62,6 +62,7 @@ seed wave_fact_at_52       0b "$tmp/l3_24k.mp3"
 seed wave_data_at_50       04 "$tmp/l2_44k.mp2"
 seed rmp3                  05 "$tmp/l3_vbr.mp3"
 seed riff_other_format     26 "$tmp/l3_44k.mp3" 1000
+seed wave_list_chunk       e7 "$tmp/l3_44k.mp3"
 
 if [ -n "$build" ] && [ -x "$build/tools/layer1enc/tempyra-layer1enc" ]; then
   "$build/tools/layer1enc/tempyra-layer1enc" --bitrate 192 "$tmp/in.wav" "$tmp/l1.mp1"
