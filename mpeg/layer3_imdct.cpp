@@ -84,7 +84,8 @@ int inverseMdct(const ImdctChannel& channel, float output[18][32]) {
     if (sb < subbands) {
       float z[36];
       if (sb < longSubbands) {
-        longBlock(tables, channel.spectrum + 18 * sb, channel.blockType, z);
+        const int window = sb < channel.normalWindowSubbands ? 0 : channel.blockType;
+        longBlock(tables, channel.spectrum + 18 * sb, window, z);
       } else {
         shortBlocks(tables, channel.spectrum + 18 * sb, z);
       }

@@ -21,7 +21,10 @@ struct ImdctChannel {
   std::int32_t* overlapSubbands;  // in/out: subbands of `overlap` that may be non-zero
   int lineCount;                  // lines to transform, at most the line limit
   int longLines;                  // of them, the lines transformed as long blocks
-  int blockType;                  // window of the long-block subbands (0 for a mixed block's)
+  int blockType;                  // window of the long-block subbands: block type 0, 1 or 3
+  // Subbands at the bottom that take the normal window (block type 0)
+  // whatever `blockType` says: the long part of a mixed block.
+  int normalWindowSubbands;
 };
 
 // Writes 18 time slots x 32 subbands into `output` (time-major) and returns

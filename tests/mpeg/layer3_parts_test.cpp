@@ -431,7 +431,9 @@ std::vector<double> directImdct(const float* in, int n, const float* window) {
   return out;
 }
 
-TEST(Imdct, LongAndShortBlocksWithOverlap) {
+// Every block type, plain and mixed: a mixed block's two lowest subbands are
+// long blocks with the normal window, whatever the block type of the rest.
+TEST(Imdct, LongShortAndMixedBlocksWithOverlap) {
   std::mt19937 random(5);
   std::uniform_real_distribution<float> value(-1000.0f, 1000.0f);
   float spectrum[576];
@@ -439,36 +441,43 @@ TEST(Imdct, LongAndShortBlocksWithOverlap) {
   float previous[576], overlap[576];
   for (int i = 0; i < 576; ++i) previous[i] = overlap[i] = value(random);
   const mpeg::DecoderTables& t = mpeg::decoderTables();
-  for (int blockType : {0, 1, 2, 3}) {
-    std::int32_t overlapSubbands = 32;
-    for (int i = 0; i < 576; ++i) overlap[i] = previous[i];
-    mpeg::ImdctChannel c{};
-    c.spectrum = spectrum;
-    c.overlap = overlap;
-    c.overlapSubbands = &overlapSubbands;
-    c.lineCount = 20 * 18;  // 20 subbands; 20..31 only give the overlap
-    c.longLines = blockType == 2 ? 0 : c.lineCount;
-    c.blockType = blockType == 2 ? 0 : blockType;
-    float out[18][32];
-    EXPECT_EQ(mpeg::inverseMdct(c, out), 32);
-    EXPECT_EQ(overlapSubbands, 20);
-    for (int sb = 0; sb < 32; ++sb) {
-      std::vector<double> z(36, 0.0);
-      if (sb < 20 && blockType != 2) {
-        z = directImdct(spectrum + 18 * sb, 36, t.imdctWindow[blockType]);
-      } else if (sb < 20) {
-        for (int w = 0; w < 3; ++w) {
-          float in[6];
-          for (int k = 0; k < 6; ++k) in[k] = spectrum[18 * sb + 3 * k + w];
-          const std::vector<double> y = directImdct(in, 12, t.imdctWindow[2]);
-          for (int i = 0; i < 12; ++i) z[std::size_t(6 + 6 * w + i)] += y[std::size_t(i)];
+  for (bool mixed : {false, true}) {
+    for (int blockType : {0, 1, 2, 3}) {
+      if (mixed && blockType == 0) continue;  // mixed blocks come with window switching
+      std::int32_t overlapSubbands = 32;
+      for (int i = 0; i < 576; ++i) overlap[i] = previous[i];
+      mpeg::ImdctChannel c{};
+      c.spectrum = spectrum;
+      c.overlap = overlap;
+      c.overlapSubbands = &overlapSubbands;
+      c.lineCount = 20 * 18;  // 20 subbands; 20..31 only give the overlap
+      c.longLines = blockType == 2 ? (mixed ? 36 : 0) : c.lineCount;
+      c.blockType = blockType == 2 ? 0 : blockType;
+      c.normalWindowSubbands = mixed ? 2 : 0;
+      float out[18][32];
+      EXPECT_EQ(mpeg::inverseMdct(c, out), 32);
+      EXPECT_EQ(overlapSubbands, 20);
+      for (int sb = 0; sb < 32; ++sb) {
+        std::vector<double> z(36, 0.0);
+        const bool longBlock = blockType != 2 || (mixed && sb < 2);
+        if (sb < 20 && longBlock) {
+          const int window = mixed && sb < 2 ? 0 : blockType;
+          z = directImdct(spectrum + 18 * sb, 36, t.imdctWindow[window]);
+        } else if (sb < 20) {
+          for (int w = 0; w < 3; ++w) {
+            float in[6];
+            for (int k = 0; k < 6; ++k) in[k] = spectrum[18 * sb + 3 * k + w];
+            const std::vector<double> y = directImdct(in, 12, t.imdctWindow[2]);
+            for (int i = 0; i < 12; ++i) z[std::size_t(6 + 6 * w + i)] += y[std::size_t(i)];
+          }
         }
-      }
-      for (int i = 0; i < 18; ++i) {
-        double expected = z[std::size_t(i)] + previous[18 * sb + i];
-        if ((sb & 1) && (i & 1)) expected = -expected;  // frequency inversion
-        ASSERT_NEAR(out[i][sb], expected, 0.02) << blockType << " " << sb << " " << i;
-        ASSERT_NEAR(overlap[18 * sb + i], z[std::size_t(18 + i)], 0.02);
+        for (int i = 0; i < 18; ++i) {
+          double expected = z[std::size_t(i)] + previous[18 * sb + i];
+          if ((sb & 1) && (i & 1)) expected = -expected;  // frequency inversion
+          ASSERT_NEAR(out[i][sb], expected, 0.02)
+              << "type " << blockType << (mixed ? " mixed" : "") << " sb " << sb << " " << i;
+          ASSERT_NEAR(overlap[18 * sb + i], z[std::size_t(18 + i)], 0.02);
+        }
       }
     }
   }
