@@ -24,6 +24,10 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
+
 #include "mpeg/decoder_tables.h"
 
 namespace mpeg {
@@ -128,6 +132,50 @@ template <typename V>
   }
 }
 
+// in[k] = line k of each lane's subband.
+template <typename V, int kLanes>
+[[gnu::always_inline]] inline void gatherLines(const float* const lines[kLanes], V* in) {
+  for (int lane = 0; lane < kLanes; ++lane)
+    for (int k = 0; k < 18; ++k) in[k][lane] = lines[lane][k];
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+// Transposes the 8 x 8 values in rows[0..7] (row r, lane c becomes row c,
+// lane r).
+__attribute__((target("avx2"))) inline void transpose8(__m256 rows[8]) {
+  __m256 t[8], u[8];
+  for (int i = 0; i < 8; i += 2) {
+    t[i] = _mm256_unpacklo_ps(rows[i], rows[i + 1]);
+    t[i + 1] = _mm256_unpackhi_ps(rows[i], rows[i + 1]);
+  }
+  for (int i = 0; i < 8; i += 4) {
+    u[i] = _mm256_shuffle_ps(t[i], t[i + 2], 0x44);
+    u[i + 1] = _mm256_shuffle_ps(t[i], t[i + 2], 0xEE);
+    u[i + 2] = _mm256_shuffle_ps(t[i + 1], t[i + 3], 0x44);
+    u[i + 3] = _mm256_shuffle_ps(t[i + 1], t[i + 3], 0xEE);
+  }
+  for (int i = 0; i < 4; ++i) {
+    rows[i] = _mm256_permute2f128_ps(u[i], u[i + 4], 0x20);
+    rows[i + 4] = _mm256_permute2f128_ps(u[i], u[i + 4], 0x31);
+  }
+}
+
+// Eight lanes: lines 0..15 by two transposes, 16 and 17 one by one.
+template <>
+__attribute__((target("avx2"))) inline void gatherLines<EightLanes, 8>(const float* const lines[8],
+                                                                       EightLanes* in) {
+  __m256 rows[8];
+  for (int half = 0; half < 16; half += 8) {
+    for (int lane = 0; lane < 8; ++lane) rows[lane] = _mm256_loadu_ps(lines[lane] + half);
+    transpose8(rows);
+    for (int k = 0; k < 8; ++k) in[half + k] = rows[k];
+  }
+  for (int k = 16; k < 18; ++k)
+    in[k] = _mm256_setr_ps(lines[0][k], lines[1][k], lines[2][k], lines[3][k], lines[4][k],
+                           lines[5][k], lines[6][k], lines[7][k]);
+}
+#endif
+
 // Transforms the subbands first .. first + lanes - 1, overlap-adds and
 // inverts the frequency of the odd ones.
 template <typename V, int kLanes>
@@ -144,12 +192,12 @@ template <typename V, int kLanes>
   } else {
     // Lines of the subbands past those to transform count as zeros: alias
     // reduction may have spread into the first of them.
+    static constexpr float kNoLines[18] = {};
+    const float* lines[kLanes];
+    for (int lane = 0; lane < kLanes; ++lane)
+      lines[lane] = first + lane < g.subbands ? g.spectrum + 18 * (first + lane) : kNoLines;
     V in[18];
-    for (int lane = 0; lane < kLanes; ++lane) {
-      const float* lines = g.spectrum + 18 * (first + lane);
-      const bool transformed = first + lane < g.subbands;
-      for (int k = 0; k < 18; ++k) in[k][lane] = transformed ? lines[k] : 0.0f;
-    }
+    gatherLines<V, kLanes>(lines, in);
     const bool anyLong = first < g.longSubbands;
     const bool anyShort = first + kLanes > g.longSubbands;
     if (anyShort) shortBlocks(t, in, z);
@@ -182,9 +230,11 @@ template <typename V, int kLanes>
     loadLanes(&g.overlap[time][first], &previous);
     V sum = z[time] + previous;
     if (time & 1) sum *= inversion;
-    for (int lane = live; lane < kLanes; ++lane) {
-      sum[lane] = 0.0f;
-      z[18 + time][lane] = previous[lane];
+    if (live < kLanes) {
+      for (int lane = live; lane < kLanes; ++lane) {
+        sum[lane] = 0.0f;
+        z[18 + time][lane] = previous[lane];
+      }
     }
     storeLanes(&sum, &g.output[time][first]);
     storeLanes(&z[18 + time], &g.overlap[time][first]);
