@@ -36,6 +36,7 @@ namespace {
 
 typedef float FourLanes __attribute__((vector_size(16)));
 typedef float EightLanes __attribute__((vector_size(32)));
+typedef std::int32_t FourIndices __attribute__((vector_size(16)));
 
 // What the transform of one group of subbands needs to know.
 struct GroupSetup {
@@ -294,13 +295,26 @@ int transformChannel(const ImdctChannel& channel, float output[18][32], Transfor
 
 void reduceAliases(float spectrum[576], int boundaries) {
   const DecoderTables& tables = decoderTables();
+  // The eight butterflies of a boundary side by side: lanes 0..3 and 4..7
+  // pair the lines walking down from the top of subband sb - 1 with those
+  // walking up from the bottom of subband sb.
+  const FourIndices kReverse = {3, 2, 1, 0};
+  FourLanes cs[2], ca[2];
+  std::memcpy(cs, tables.aliasCs, sizeof cs);
+  std::memcpy(ca, tables.aliasCa, sizeof ca);
   for (int sb = 1; sb <= boundaries; ++sb) {
-    float* lower = spectrum + 18 * sb - 1;  // walks down from the top of subband sb - 1
-    float* upper = spectrum + 18 * sb;      // walks up from the bottom of subband sb
-    for (int i = 0; i < 8; ++i) {
-      const float a = lower[-i], b = upper[i];
-      lower[-i] = a * tables.aliasCs[i] - b * tables.aliasCa[i];
-      upper[i] = b * tables.aliasCs[i] + a * tables.aliasCa[i];
+    float* lowerEnd = spectrum + 18 * sb;  // one past the top of subband sb - 1
+    float* upper = spectrum + 18 * sb;
+    for (int half = 0; half < 2; ++half) {
+      FourLanes a, b;
+      std::memcpy(&a, lowerEnd - 4 * (half + 1), sizeof a);
+      a = __builtin_shuffle(a, kReverse);
+      std::memcpy(&b, upper + 4 * half, sizeof b);
+      FourLanes newLower = a * cs[half] - b * ca[half];
+      const FourLanes newUpper = b * cs[half] + a * ca[half];
+      newLower = __builtin_shuffle(newLower, kReverse);
+      std::memcpy(lowerEnd - 4 * (half + 1), &newLower, sizeof newLower);
+      std::memcpy(upper + 4 * half, &newUpper, sizeof newUpper);
     }
   }
 }

@@ -190,8 +190,10 @@ inline void storeMatrixed(const float x[32], float v[64]) {
 
 // Forms the 32 samples of the block just stored at the channel's position
 // and moves the position back.
-void windowStoredBlock(SynthesisState& state, int channel, std::uint8_t* output, int outputStride,
-                       WindowingRoutine windowing, const float* window) {
+template <typename Windowing>
+[[gnu::always_inline]] inline void windowStoredBlock(SynthesisState& state, int channel,
+                                                     std::uint8_t* output, int outputStride,
+                                                     Windowing windowing, const float* window) {
   const int position = state.position[channel];
   const float* terms[16];
   for (int i = 0; i < 16; ++i)
@@ -293,7 +295,6 @@ __attribute__((target("avx2"))) void synthesizeEightAtATime(SynthesisState& stat
                                                             int blockCount, std::uint8_t* output,
                                                             int outputStride) {
   const float* coefficients = decoderTables().matrixing;
-  const WindowingRoutine windowing = windowingRoutine();
   const float* window = synthesisWindow().d;
   alignas(32) float padded[8][32];
   alignas(32) float x[8][40];
@@ -323,7 +324,7 @@ __attribute__((target("avx2"))) void synthesizeEightAtATime(SynthesisState& stat
     for (int lane = 0; lane < lanes; ++lane) {
       storeMatrixedAvx2(x[lane], state.history[channel][state.position[channel]]);
       windowStoredBlock(state, channel, output + 2 * 32 * outputStride * (block + lane),
-                        outputStride, windowing, window);
+                        outputStride, windowAvx2, window);
     }
   }
 }
