@@ -17,6 +17,8 @@ JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 PACKAGES      := build-essential cmake pkg-config
 TEST_PACKAGES := libgtest-dev libgmock-dev libbenchmark-dev mpg123 lame twolame ffmpeg \
                  clang libclang-rt-14-dev clang-format
+# Only the benchmarks need these: instruction counts, and real music to time.
+BENCH_PACKAGES := valgrind drascula-music
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
@@ -106,6 +108,7 @@ demo: build
 	tools/demo/run_demo.sh $(BUILD)/cli/tempyra-cli demo
 
 bench: build-tests
+	@$(MAKE) --no-print-directory install-packages WANT="$(BENCH_PACKAGES)"
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
 
 clean:

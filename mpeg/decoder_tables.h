@@ -62,9 +62,12 @@ struct DecoderTables {
   float imdctInputFactor[18];
   float imdctOddFactor[9];
   float imdctCos9[9][4];
-  // cos(pi / 24 (2i + 7)(2k + 1)) for outputs i = 0..2 and 6..8 of the
-  // 12-point transform, [k][output].
-  float imdctShort[6][6];
+  // The 12-point inverse MDCT the same way, as a 6-point DCT-IV through a
+  // 6-point DCT-II: 2 cos((2k + 1) pi / 24), 0.5 / cos((2k + 1) pi / 12),
+  // and cos(pi / 6) of the two 3-point DCT-IIs.
+  float imdctShortInputFactor[6];
+  float imdctShortOddFactor[3];
+  float imdctCosPiOver6;
   // The windows of block types 0 (normal), 1 (start), 2 (short: 12
   // values) and 3 (stop).
   float imdctWindow[4][36];

@@ -12,8 +12,8 @@
 // neighbours, as in the synthesis); each 9-point DCT-II takes the sums of
 // mirrored inputs for its even outputs and the differences for its odd ones.
 //
-// The 12-point transform of short blocks has y[5 - i] = -y[i] and
-// y[17 - i] = y[i], so only its outputs 0..2 and 6..8 are summed.
+// The 12-point transform of short blocks is, likewise, a 6-point DCT-IV
+// through a 6-point DCT-II and two 3-point ones.
 //
 // Subbands are transformed side by side, one per vector lane: 8 at a time
 // where the processor has AVX2 (chosen at run time), else 4. Every lane goes
@@ -36,7 +36,6 @@ namespace {
 
 typedef float FourLanes __attribute__((vector_size(16)));
 typedef float EightLanes __attribute__((vector_size(32)));
-typedef std::int32_t FourIndices __attribute__((vector_size(16)));
 
 // What the transform of one group of subbands needs to know.
 struct GroupSetup {
@@ -107,29 +106,45 @@ template <typename V, typename Window>
   for (int i = 27; i < 36; ++i) z[i] = -y[i - 27] * window[i];
 }
 
+// 3-point DCT-II, out[m] = sum_k in[k] cos((2k + 1) m pi / 6).
+template <typename V>
+[[gnu::always_inline]] inline void cosineTransform3(const DecoderTables& t, const V* in, V* out) {
+  const V outer = in[0] + in[2];
+  out[0] = outer + in[1];
+  out[1] = (in[0] - in[2]) * t.imdctCosPiOver6;
+  out[2] = outer * 0.5f - in[1];
+}
+
 // The three windowed 12-point transforms of each lane, overlapped at
-// offsets 6, 12 and 18 into 36 values.
+// offsets 6, 12 and 18 into 36 values. Each is the 6-point DCT-IV Y of its
+// lines (y[i] = Y[i + 3], Y[11 - n] = -Y[n], Y[n + 12] = -Y[n]), computed
+// as the long blocks' 18-point one.
 template <typename V>
 [[gnu::always_inline]] inline void shortBlocks(const DecoderTables& t, const V* in, V* z) {
   for (int i = 0; i < 36; ++i) z[i] = V{};
   const float* window = t.imdctWindow[2];
   for (int w = 0; w < 3; ++w) {
-    V half[6];
-    for (int o = 0; o < 6; ++o) half[o] = V{};
-    for (int k = 0; k < 6; ++k) {
-      const V value = in[3 * k + w];
-      const float* row = t.imdctShort[k];
-      for (int o = 0; o < 6; ++o) half[o] += value * row[o];
+    V u[6];
+    for (int k = 0; k < 6; ++k) u[k] = in[3 * k + w] * t.imdctShortInputFactor[k];
+    V sums[3], differences[3];
+    for (int k = 0; k < 3; ++k) {
+      sums[k] = u[k] + u[5 - k];
+      differences[k] = (u[k] - u[5 - k]) * t.imdctShortOddFactor[k];
     }
-    V y[12];
-    for (int i = 0; i < 3; ++i) {
-      y[i] = half[i];
-      y[5 - i] = -half[i];
-      y[6 + i] = half[3 + i];
-      y[11 - i] = half[3 + i];
-    }
+    V even[3], odd[3];
+    cosineTransform3(t, sums, even);
+    cosineTransform3(t, differences, odd);
+    V y[6];  // the DCT-IV
+    y[0] = even[0] * 0.5f;
+    y[1] = (odd[0] + odd[1]) - y[0];
+    y[2] = even[1] - y[1];
+    y[3] = (odd[1] + odd[2]) - y[2];
+    y[4] = even[2] - y[3];
+    y[5] = odd[2] - y[4];
     V* to = z + 6 + 6 * w;
-    for (int i = 0; i < 12; ++i) to[i] += y[i] * window[i];
+    for (int i = 0; i < 3; ++i) to[i] += y[3 + i] * window[i];
+    for (int i = 3; i < 9; ++i) to[i] += -y[8 - i] * window[i];
+    for (int i = 9; i < 12; ++i) to[i] += -y[i - 9] * window[i];
   }
 }
 
@@ -298,7 +313,6 @@ void reduceAliases(float spectrum[576], int boundaries) {
   // The eight butterflies of a boundary side by side: lanes 0..3 and 4..7
   // pair the lines walking down from the top of subband sb - 1 with those
   // walking up from the bottom of subband sb.
-  const FourIndices kReverse = {3, 2, 1, 0};
   FourLanes cs[2], ca[2];
   std::memcpy(cs, tables.aliasCs, sizeof cs);
   std::memcpy(ca, tables.aliasCa, sizeof ca);
@@ -308,11 +322,11 @@ void reduceAliases(float spectrum[576], int boundaries) {
     for (int half = 0; half < 2; ++half) {
       FourLanes a, b;
       std::memcpy(&a, lowerEnd - 4 * (half + 1), sizeof a);
-      a = __builtin_shuffle(a, kReverse);
+      a = FourLanes{a[3], a[2], a[1], a[0]};
       std::memcpy(&b, upper + 4 * half, sizeof b);
       FourLanes newLower = a * cs[half] - b * ca[half];
       const FourLanes newUpper = b * cs[half] + a * ca[half];
-      newLower = __builtin_shuffle(newLower, kReverse);
+      newLower = FourLanes{newLower[3], newLower[2], newLower[1], newLower[0]};
       std::memcpy(lowerEnd - 4 * (half + 1), &newLower, sizeof newLower);
       std::memcpy(upper + 4 * half, &newUpper, sizeof newUpper);
     }

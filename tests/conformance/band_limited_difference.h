@@ -17,9 +17,9 @@
 namespace tempyra::conformance {
 
 struct BandLimitedDifference {
-  double signalEnergy = 0.0;      // of the low-passed reference, all channels
-  double differenceEnergy = 0.0;  // of the low-passed difference, all channels
-  double maxDifference = 0.0;     // largest |low-passed difference| of any sample
+  double signalEnergy = 0.0;           // of the low-passed reference, all channels
+  double differenceEnergy = 0.0;       // of the low-passed difference, all channels
+  double maxDifference = 0.0;          // largest |low-passed difference| of any sample
   std::size_t maxDifferenceFrame = 0;  // frame (sample per channel) where it lies
   std::size_t comparedFrames = 0;      // frames compared
 

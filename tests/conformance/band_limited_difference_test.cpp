@@ -33,9 +33,10 @@ std::vector<std::int16_t> sine(std::size_t frames, int channels, double hz, doub
 std::vector<std::int16_t> fadedSine(std::size_t frames, double hz, double amplitude) {
   std::vector<std::int16_t> samples(frames);
   for (std::size_t i = 0; i < frames; ++i) {
-    const double envelope = 0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * double(i) / double(frames));
-    samples[i] = std::int16_t(
-        std::lround(amplitude * envelope * std::sin(2.0 * std::numbers::pi * hz * double(i) / kRate)));
+    const double envelope =
+        0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * double(i) / double(frames));
+    samples[i] = std::int16_t(std::lround(
+        amplitude * envelope * std::sin(2.0 * std::numbers::pi * hz * double(i) / kRate)));
   }
   return samples;
 }
@@ -65,12 +66,12 @@ TEST(BandLimitedDifference, InBandDifferenceIsMeasured) {
 TEST(BandLimitedDifference, DifferenceAboveTheCutOffIsLeftOut) {
   // An error at 19 kHz lies above an 18 kHz cut-off; one at 17 kHz counts.
   const auto reference = sine(20000, 1, 1000.0, 10000.0);
-  const auto high = compareBelow(plus(reference, fadedSine(20000, 19000.0, 300.0)), reference, 1,
-                                 kRate, 18000.0);
+  const auto high =
+      compareBelow(plus(reference, fadedSine(20000, 19000.0, 300.0)), reference, 1, kRate, 18000.0);
   EXPECT_GT(high.sdrDb(), 60.0);
   EXPECT_LT(high.maxDifference, 1.0);
-  const auto low = compareBelow(plus(reference, fadedSine(20000, 17000.0, 300.0)), reference, 1,
-                                kRate, 18000.0);
+  const auto low =
+      compareBelow(plus(reference, fadedSine(20000, 17000.0, 300.0)), reference, 1, kRate, 18000.0);
   EXPECT_NEAR(low.sdrDb(), 34.7, 0.3);  // 30.5 dB, and 4.3 dB of the envelope
   EXPECT_GT(low.maxDifference, 250.0);
 }
