@@ -148,13 +148,6 @@ template <typename V>
   }
 }
 
-// in[k] = line k of each lane's subband.
-template <typename V, int kLanes>
-[[gnu::always_inline]] inline void gatherLines(const float* const lines[kLanes], V* in) {
-  for (int lane = 0; lane < kLanes; ++lane)
-    for (int k = 0; k < 18; ++k) in[k][lane] = lines[lane][k];
-}
-
 #if defined(__x86_64__) || defined(__i386__)
 // Transposes the 8 x 8 values in rows[0..7] (row r, lane c becomes row c,
 // lane r).
@@ -176,10 +169,9 @@ __attribute__((target("avx2"))) inline void transpose8(__m256 rows[8]) {
   }
 }
 
-// Eight lanes: lines 0..15 by two transposes, 16 and 17 one by one.
-template <>
-__attribute__((target("avx2"))) inline void gatherLines<EightLanes, 8>(const float* const lines[8],
-                                                                       EightLanes* in) {
+// gatherLines for eight lanes: lines 0..15 by two transposes, 16 and 17
+// one by one.
+__attribute__((target("avx2"))) void gatherEightLanes(const float* const lines[8], EightLanes* in) {
   __m256 rows[8];
   for (int half = 0; half < 16; half += 8) {
     for (int lane = 0; lane < 8; ++lane) rows[lane] = _mm256_loadu_ps(lines[lane] + half);
@@ -191,6 +183,19 @@ __attribute__((target("avx2"))) inline void gatherLines<EightLanes, 8>(const flo
                            lines[5][k], lines[6][k], lines[7][k]);
 }
 #endif
+
+// in[k] = line k of each lane's subband.
+template <typename V, int kLanes>
+[[gnu::always_inline]] inline void gatherLines(const float* const lines[kLanes], V* in) {
+#if defined(__x86_64__) || defined(__i386__)
+  if constexpr (kLanes == 8) {
+    gatherEightLanes(lines, in);
+    return;
+  }
+#endif
+  for (int lane = 0; lane < kLanes; ++lane)
+    for (int k = 0; k < 18; ++k) in[k][lane] = lines[lane][k];
+}
 
 // Transforms the subbands first .. first + lanes - 1, overlap-adds and
 // inverts the frequency of the odd ones.
