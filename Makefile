@@ -7,6 +7,7 @@
 #   make bench   build and run the benchmarks
 #   make fuzz    fuzz every target for FUZZ_LONG seconds (default 1800)
 #   make format  apply the code style of .clang-format to every file
+#   make tidy    run the checks of .clang-tidy over the sources (not part of make test)
 
 BUILD      ?= build
 BUILD_TYPE ?= Release
@@ -29,7 +30,7 @@ FUZZ_LONG    ?= 1800
 # Options of the checking builds: tests and benchmarks on, warnings are errors.
 CHECK_OPTIONS := -DTEMPYRA_TESTS=ON -DTEMPYRA_WERROR=ON
 
-.PHONY: all deps test-deps build build-tests test check-format format test-asan test-tsan \
+.PHONY: all deps test-deps build build-tests test check-format format tidy test-asan test-tsan \
         test-fuzz fuzz demo bench fuzz-build clean
 
 all: build
@@ -65,6 +66,10 @@ check-format: test-deps
 
 format: test-deps
 	tools/style/check_format.sh --fix
+
+tidy: build-tests
+	@$(MAKE) --no-print-directory install-packages WANT=clang-tidy
+	git ls-files '*.cpp' | grep -v -E '^(tests|fuzz|bench)/' | xargs clang-tidy -p $(BUILD) --quiet
 
 test: check-format build-tests
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)

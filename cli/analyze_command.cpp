@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <condition_variable>
 #include <cstdio>
@@ -23,15 +24,22 @@
 
 namespace {
 
+// Keeps a file's read position where the progress display can read it:
+// done << 32 | total, in one atomic value.
+void StorePosition(void* context, uint32_t, uint32_t, ReadPosition position) {
+  static_cast<std::atomic<uint64_t>*>(context)->store(
+      uint64_t{position.done} << 32 | position.total, std::memory_order_relaxed);
+}
+
 TrackResult AnalyseOne(const CollectedFile& file, TempoDetector& detector,
-                       const AnalyzeOptions& options) {
+                       const AnalyzeOptions& options, std::atomic<uint64_t>* position) {
   TrackResult r;
   r.path = file.path;
   if (!file.error.empty()) {
     r.reason = file.error;
     return r;
   }
-  FileAnalysis a = AnalyseFile(file.path, detector, nullptr);
+  FileAnalysis a = AnalyseFile(file.path, detector, nullptr, StorePosition, position);
   r.sampleRate = a.sampleRate;
   if (a.sampleRate != 0) r.durationSeconds = static_cast<double>(a.sampleFrames) / a.sampleRate;
   switch (a.status) {
@@ -48,7 +56,8 @@ TrackResult AnalyseOne(const CollectedFile& file, TempoDetector& detector,
     case FileAnalysis::Status::kComplete:
       break;
   }
-  double tempo = EstimateTempo(detector.PeriodicitySpectrum(), a.sampleRate, 30.0, 240.0);
+  double tempo =
+      EstimateTempo(detector.PeriodicitySpectrum(), a.sampleRate, kSearchMinTempo, kSearchMaxTempo);
   if (!std::isfinite(tempo)) {
     r.reason = "too short to measure a tempo (under about 30 seconds of audio)";
     return r;
@@ -62,11 +71,19 @@ TrackResult AnalyseOne(const CollectedFile& file, TempoDetector& detector,
 class ProgressLine {
  public:
   explicit ProgressLine(bool enabled) : enabled_(enabled) {}
-  void Show(size_t done, size_t total, const std::string& current) {
+  // `position` is the current file's read position (done << 32 | total),
+  // shown as a percentage once known.
+  void Show(size_t done, size_t total, const std::string& current, uint64_t position) {
     if (!enabled_) return;
     std::string name = current;
     if (name.size() > 60) name = "..." + name.substr(name.size() - 57);
-    std::fprintf(stderr, "\r\033[K[%zu/%zu] %s", done, total, name.c_str());
+    const auto bytesDone = static_cast<uint32_t>(position >> 32);
+    const auto bytesTotal = static_cast<uint32_t>(position);
+    if (bytesTotal != 0)
+      std::fprintf(stderr, "\r\033[K[%zu/%zu] %3u%% %s", done, total,
+                   static_cast<unsigned>(uint64_t{bytesDone} * 100 / bytesTotal), name.c_str());
+    else
+      std::fprintf(stderr, "\r\033[K[%zu/%zu] %s", done, total, name.c_str());
     std::fflush(stderr);
   }
   void Clear() {
@@ -92,7 +109,14 @@ int RunAnalyzeCommand(const std::vector<std::string>& args) {
     std::fputs(kAnalyzeUsage, stdout);
     return 0;
   }
-  const std::vector<CollectedFile> files = CollectFiles(options.paths);
+  const Collection collection = CollectFiles(options.paths);
+  const std::vector<CollectedFile>& files = collection.files;
+  // A folder that cannot be read may hide files: say so, and fail.
+  for (const UnreadableFolder& folder : collection.unreadableFolders) {
+    if (!options.quiet)
+      std::fprintf(stderr, "tempyra-cli: cannot read folder %s: %s\n", folder.path.c_str(),
+                   folder.reason.c_str());
+  }
   const size_t n = files.size();
   if (n == 0) {
     std::fprintf(stderr, "tempyra-cli analyze: no audio files found\n");
@@ -104,6 +128,7 @@ int RunAnalyzeCommand(const std::vector<std::string>& args) {
 
   std::vector<TrackResult> results(n);
   std::vector<bool> ready(n, false);
+  std::vector<std::atomic<uint64_t>> positions(n);
   std::mutex mutex;
   std::condition_variable changed;
   std::atomic<size_t> next{0};
@@ -112,7 +137,7 @@ int RunAnalyzeCommand(const std::vector<std::string>& args) {
     workers.emplace_back([&] {
       TempoDetector detector;
       for (size_t i = next++; i < n; i = next++) {
-        TrackResult r = AnalyseOne(files[i], detector, options);
+        TrackResult r = AnalyseOne(files[i], detector, options, &positions[i]);
         std::lock_guard<std::mutex> lock(mutex);
         results[i] = std::move(r);
         ready[i] = true;
@@ -126,11 +151,15 @@ int RunAnalyzeCommand(const std::vector<std::string>& args) {
   if (!header.empty()) std::printf("%s\n", header.c_str());
   bool anyFailed = false;
   for (size_t i = 0; i < n; ++i) {
-    progress.Show(i, n, files[i].path);
     TrackResult r;
     {
+      // While the file is analysed, the display follows its read position.
       std::unique_lock<std::mutex> lock(mutex);
-      changed.wait(lock, [&] { return ready[i]; });
+      for (;;) {
+        progress.Show(i, n, files[i].path, positions[i].load(std::memory_order_relaxed));
+        if (ready[i]) break;
+        changed.wait_for(lock, std::chrono::milliseconds(200));
+      }
       r = std::move(results[i]);
       results[i] = TrackResult();  // a finished result keeps no memory
     }
@@ -145,5 +174,5 @@ int RunAnalyzeCommand(const std::vector<std::string>& args) {
   }
   progress.Clear();
   for (std::thread& t : workers) t.join();
-  return anyFailed ? 1 : 0;
+  return anyFailed || !collection.unreadableFolders.empty() ? 1 : 0;
 }

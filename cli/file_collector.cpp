@@ -1,50 +1,69 @@
 // Command-line path expansion. See file_collector.h.
 #include "cli/file_collector.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 
-namespace fs = std::filesystem;
+#include "platform/folder_walk.h"
 
-bool HasAudioExtension(const std::string& name) {
+namespace {
+
+// Gathers a folder's audio files and its unreadable folders.
+class Gatherer : public FolderWalkVisitor {
+ public:
+  explicit Gatherer(Collection& collection) : collection_(collection) {}
+  void OnFile(const std::string& path) override { found.push_back(path); }
+  void OnFolderError(const std::string& path, int errorNumber) override {
+    collection_.unreadableFolders.push_back({path, std::strerror(errorNumber)});
+  }
+  std::vector<std::string> found;
+
+ private:
+  Collection& collection_;
+};
+
+}  // namespace
+
+bool HasAudioExtension(std::string_view name) {
   static const char* const kExtensions[] = {".mp3",  ".mp2", ".mp1", ".mpa",
                                             ".mpga", ".wav", ".rmp"};
-  size_t dot = name.rfind('.');
-  if (dot == std::string::npos) return false;
-  std::string ext = name.substr(dot);
+  const size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos) return false;
+  std::string ext(name.substr(dot));
   for (char& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
   return std::any_of(std::begin(kExtensions), std::end(kExtensions),
                      [&](const char* e) { return ext == e; });
 }
 
-std::vector<CollectedFile> CollectFiles(const std::vector<std::string>& paths) {
-  std::vector<CollectedFile> files;
+Collection CollectFiles(const std::vector<std::string>& paths) {
+  Collection collection;
+  FolderWalkRules rules;
+  rules.takeName = HasAudioExtension;
+  rules.followFolderLinks = false;
+  rules.regularFilesOnly = true;
   for (const std::string& given : paths) {
-    std::error_code ec;
-    fs::file_status status = fs::status(given, ec);
-    if (ec || !fs::exists(status)) {
-      files.push_back({given, "cannot open: " + (ec ? ec.message() : std::string("no such file"))});
+    struct stat st;
+    if (stat(given.c_str(), &st) != 0) {
+      const int error = errno;
+      collection.files.push_back(
+          {given,
+           "cannot open: " + std::string(error == ENOENT ? "no such file" : std::strerror(error))});
       continue;
     }
-    if (!fs::is_directory(status)) {
-      files.push_back({given, ""});
+    if (!S_ISDIR(st.st_mode)) {
+      collection.files.push_back({given, ""});
       continue;
     }
-    std::vector<std::string> found;
-    fs::recursive_directory_iterator it(given, fs::directory_options::skip_permission_denied, ec);
-    for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-      std::error_code typeError;
-      if (!it->is_regular_file(typeError) || typeError) continue;
-      std::string path = it->path().string();
-      if (HasAudioExtension(it->path().filename().string())) found.push_back(path);
-    }
-    if (ec) files.push_back({given, "cannot read the folder: " + ec.message()});
-    std::sort(found.begin(), found.end(), [](const std::string& a, const std::string& b) {
-      return std::strcmp(a.c_str(), b.c_str()) < 0;
-    });
-    for (std::string& path : found) files.push_back({std::move(path), ""});
+    Gatherer gatherer(collection);
+    WalkFolder(given, rules, gatherer);
+    std::sort(gatherer.found.begin(), gatherer.found.end(),
+              [](const std::string& a, const std::string& b) {
+                return std::strcmp(a.c_str(), b.c_str()) < 0;
+              });
+    for (std::string& path : gatherer.found) collection.files.push_back({std::move(path), ""});
   }
-  return files;
+  return collection;
 }

@@ -1,14 +1,16 @@
 // Expands the paths given on the command line into the files to analyse.
 //
-// A file is taken as given, whatever its name. A folder is searched
+// A file is taken as given, whatever its name. A folder is walked
 // recursively for audio files (.mp3, .mp2, .mp1, .mpa, .mpga, .wav, .rmp in
-// any case), which follow in byte order of their paths; links to folders
-// are not followed, so a link loop cannot make the search endless. A path
-// that does not exist stays in the list with the reason, so that it gets
-// its "failed" line in its place.
+// any case, regular files only), which follow in byte order of their
+// paths; links to folders are not followed. A path that does not exist
+// stays in the list with the reason, so that it gets its "failed" line in
+// its place. Folders that cannot be read (the named one or one met below
+// it) are collected apart, with the reason, for the caller to report.
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct CollectedFile {
@@ -16,7 +18,17 @@ struct CollectedFile {
   std::string error;  // non-empty: the file cannot be analysed, and why
 };
 
-std::vector<CollectedFile> CollectFiles(const std::vector<std::string>& paths);
+struct UnreadableFolder {
+  std::string path;
+  std::string reason;
+};
 
-// True for the file names a folder search takes.
-bool HasAudioExtension(const std::string& name);
+struct Collection {
+  std::vector<CollectedFile> files;
+  std::vector<UnreadableFolder> unreadableFolders;
+};
+
+Collection CollectFiles(const std::vector<std::string>& paths);
+
+// True for the file names a folder walk takes.
+bool HasAudioExtension(std::string_view name);

@@ -15,6 +15,7 @@ bool AnalysisJob::Start(MessageTarget* target, const std::string& path) {
   target_ = target;
   path_ = path;
   stopRequested_.store(false);
+  progress_.store(0);
   try {
     thread_ = std::thread(&AnalysisJob::AnalysisWorker, this);
   } catch (const std::system_error&) {
@@ -33,7 +34,13 @@ void AnalysisJob::Stop() {
 }
 
 double AnalysisJob::EstimateTempo() {
-  return ::EstimateTempo(detector_.PeriodicitySpectrum(), sampleRate_, minTempo_, maxTempo_);
+  return ::EstimateTempo(detector_.PeriodicitySpectrum(), sampleRate_, kSearchMinTempo,
+                         kSearchMaxTempo);
+}
+
+ReadPosition AnalysisJob::Progress() const {
+  const uint64_t packed = progress_.load(std::memory_order_acquire);
+  return {static_cast<uint32_t>(packed >> 32), static_cast<uint32_t>(packed)};
 }
 
 void AnalysisJob::Post(uint32_t message, uintptr_t wParam, intptr_t lParam) {
@@ -46,9 +53,11 @@ void AnalysisJob::AnalysisWorker(AnalysisJob* job) {
   LowerThreadToIdlePriority();
   source.Open(job->path_);  // a failed open yields no block below
   job->detector_.Reset();
-  auto progress = [](void* context, uint32_t index, uint32_t total) {
-    static_cast<AnalysisJob*>(context)->Post(kAnalysisProgress, index,
-                                             static_cast<intptr_t>(total));
+  auto progress = [](void* context, uint32_t index, uint32_t total, ReadPosition position) {
+    auto* self = static_cast<AnalysisJob*>(context);
+    self->progress_.store(uint64_t{position.done} << 32 | position.total,
+                          std::memory_order_release);
+    self->Post(kAnalysisProgress, index, static_cast<intptr_t>(total));
   };
   FileAnalysis result = ReadMpegBlocks(source, job->detector_, &job->stopRequested_, progress, job);
   source.Close();

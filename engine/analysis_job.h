@@ -16,6 +16,9 @@
 //   4. Stop() (also done by the destructor and by the next Start) makes the
 //      worker end within one block and waits for it; a stopped run posts
 //      nothing more.
+// Beside the messages, Progress() tells how far the worker has read the
+// current file in bytes: a position that neither wraps nor goes back, for a
+// progress bar. It is updated before each progress message is posted.
 // A null target analyses without posting anything.
 //
 // Threads: Start, Stop, EstimateTempo and the destructor run on the owner's
@@ -28,6 +31,7 @@
 #include <string>
 #include <thread>
 
+#include "engine/file_analysis.h"
 #include "engine/tempo_detector.h"
 #include "platform/message_target.h"
 
@@ -46,6 +50,11 @@ class AnalysisJob {
   void Stop();
   double EstimateTempo();
 
+  // Bytes of the current file's audio data read so far, of how many; zero
+  // until the worker's first progress message for the file. Safe to call
+  // while the worker runs.
+  ReadPosition Progress() const;
+
   // Output sampling rate of the file, from its first block.
   uint32_t SampleRate() const { return sampleRate_; }
   const TempoDetector& Detector() const { return detector_; }
@@ -57,11 +66,12 @@ class AnalysisJob {
  private:
   void Post(uint32_t message, uintptr_t wParam, intptr_t lParam);
 
-  const double maxTempo_ = 240.0;
-  const double minTempo_ = 30.0;
   uint32_t sampleRate_ = 0;
   MessageTarget* target_ = nullptr;
   std::atomic<bool> stopRequested_{false};
+  // ReadPosition packed as done << 32 | total, so that the owner's thread
+  // never sees the two halves of different updates.
+  std::atomic<uint64_t> progress_{0};
   std::thread thread_;
   TempoDetector detector_;
   std::string path_;

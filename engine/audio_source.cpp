@@ -279,5 +279,7 @@ const PcmBlock* AudioSource::DecodeNext() {
   // Never past the end (nor round the 32-bit offset of a 4 GiB file).
   position_ = advance < dataLength_ - position_ ? position_ + advance : dataLength_;
   block_.pcmBytes = static_cast<uint32_t>(request_.outBytes);
+  block_.dataPosition = position_;
+  block_.dataLength = dataLength_;
   return &block_;
 }

@@ -30,6 +30,11 @@ struct PcmBlock {
   mpeg::StreamInfo info{};  // this frame's header; totalFrames estimated when untagged
   const uint8_t* pcm = nullptr;
   uint32_t pcmBytes = 0;
+  // How far the audio data has been read: bytes up to the end of this frame,
+  // of dataLength in all. Unlike blockIndex and the estimated total, this
+  // never wraps and never goes back, so a progress display can follow it.
+  uint32_t dataPosition = 0;
+  uint32_t dataLength = 0;
 };
 
 class AudioSource {

@@ -20,7 +20,7 @@ bool Stopped(const std::atomic<bool>* stop) {
 }  // namespace
 
 FileAnalysis FeedPcmWave(const MappedFile& file, const PcmWave& wave, TempoDetector& detector,
-                         const std::atomic<bool>* stop) {
+                         const std::atomic<bool>* stop, ProgressFunction progress, void* context) {
   FileAnalysis result;
   result.sampleRate = wave.sampleRate;
   result.channels = wave.channels;
@@ -32,7 +32,8 @@ FileAnalysis FeedPcmWave(const MappedFile& file, const PcmWave& wave, TempoDetec
       uint64_t{wave.dataOffset} + wave.dataBytes > file.Size())
     return result;
   const uint8_t* data = file.Data() + wave.dataOffset;
-  for (uint64_t at = 0; at < wave.dataBytes; at += blockBytes) {
+  uint32_t blockIndex = 0;
+  for (uint64_t at = 0; at < wave.dataBytes; at += blockBytes, ++blockIndex) {
     if (Stopped(stop)) {
       result.status = FileAnalysis::Status::kStopped;
       return result;
@@ -53,6 +54,10 @@ FileAnalysis FeedPcmWave(const MappedFile& file, const PcmWave& wave, TempoDetec
     }
     detector.FeedBlock(block, n, wave.sampleRate, frameBytes, wave.channels);
     result.sampleFrames += n / frameBytes;
+    if (progress != nullptr && blockIndex % kProgressEvery == 0) {
+      const auto blocks = static_cast<uint32_t>((wave.dataBytes + blockBytes - 1) / blockBytes);
+      progress(context, blockIndex, blocks, {static_cast<uint32_t>(at + n), wave.dataBytes});
+    }
   }
   result.status =
       result.sampleFrames != 0 ? FileAnalysis::Status::kComplete : FileAnalysis::Status::kNoBlock;
@@ -78,7 +83,7 @@ FileAnalysis ReadMpegBlocks(AudioSource& source, TempoDetector& detector,
     if (frameBytes != 0) result.sampleFrames += block->pcmBytes / frameBytes;
     const uint32_t total = static_cast<uint32_t>(block->info.totalFrames);
     if (progress != nullptr && block->blockIndex % kProgressEvery == 0)
-      progress(context, block->blockIndex, total);
+      progress(context, block->blockIndex, total, {block->dataPosition, block->dataLength});
     result.lastTotal = total;
     result.lastIndex = block->blockIndex;
     block = source.NextBlock();
@@ -97,7 +102,7 @@ FileAnalysis ReadMpegBlocks(AudioSource& source, TempoDetector& detector,
 }
 
 FileAnalysis AnalyseFile(const std::string& path, TempoDetector& detector,
-                         const std::atomic<bool>* stop) {
+                         const std::atomic<bool>* stop, ProgressFunction progress, void* context) {
   detector.Reset();
   FileAnalysis result;
   {
@@ -115,7 +120,7 @@ FileAnalysis AnalyseFile(const std::string& path, TempoDetector& detector,
       result.error = "the file changed while it was read";
       return result;
     }
-    if (isWave) return FeedPcmWave(file, wave, detector, stop);
+    if (isWave) return FeedPcmWave(file, wave, detector, stop, progress, context);
   }
   AudioSource source;
   source.SetCancelFlag(stop);
@@ -125,6 +130,6 @@ FileAnalysis AnalyseFile(const std::string& path, TempoDetector& detector,
     result.error = source.LastError();
     return result;
   }
-  result = ReadMpegBlocks(source, detector, stop, nullptr, nullptr);
+  result = ReadMpegBlocks(source, detector, stop, progress, context);
   return result;
 }

@@ -35,9 +35,19 @@ struct FileAnalysis {
   std::string error;  // why the file did not open
 };
 
+// How far the reading of a file has come: bytes of its audio data read, of
+// how many. It never wraps and never goes back within a file, unlike the
+// 16-bit block index and the estimated total block count, whose estimate
+// jumps on files of varying bit rate.
+struct ReadPosition {
+  uint32_t done = 0;
+  uint32_t total = 0;
+};
+
 // Called for every block index that is a multiple of 40, with the block's
-// index and the estimated total number of blocks.
-using ProgressFunction = void (*)(void* context, uint32_t blockIndex, uint32_t totalBlocks);
+// index, the estimated total number of blocks and the read position.
+using ProgressFunction = void (*)(void* context, uint32_t blockIndex, uint32_t totalBlocks,
+                                  ReadPosition position);
 
 // The detector must have been reset; `stop` (may be null) is polled once
 // per block.
@@ -50,9 +60,13 @@ FileAnalysis ReadMpegBlocks(AudioSource& source, TempoDetector& detector,
 // under the fault guard and fed outside it, so that a file that shrinks
 // under the mapping fails its analysis (kIncomplete, with a reason) without
 // leaving the detector half-updated.
+// `progress` (may be null) is called as for ReadMpegBlocks, every 40 blocks
+// of 1152 sample frames.
 FileAnalysis FeedPcmWave(const MappedFile& file, const PcmWave& wave, TempoDetector& detector,
-                         const std::atomic<bool>* stop);
+                         const std::atomic<bool>* stop, ProgressFunction progress = nullptr,
+                         void* context = nullptr);
 
 // Resets the detector, then analyses the file at path.
 FileAnalysis AnalyseFile(const std::string& path, TempoDetector& detector,
-                         const std::atomic<bool>* stop);
+                         const std::atomic<bool>* stop, ProgressFunction progress = nullptr,
+                         void* context = nullptr);

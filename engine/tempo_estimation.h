@@ -19,6 +19,10 @@
 
 #include <cstdint>
 
+// The tempo range every analysis searches, in beats per minute.
+constexpr double kSearchMinTempo = 30.0;
+constexpr double kSearchMaxTempo = 240.0;
+
 // Beats per minute per periodicity bin at the given sampling rate:
 // (rate x 60) / (segment length x 960) with segment length = rate / 16.
 double TempoBinWidth(uint32_t sampleRate);

@@ -5,11 +5,13 @@
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
+#include <cstdio>
 #include <mutex>
 #include <vector>
 
 #include "engine/analysis_job.h"
 #include "tests/analysis/test_files.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -152,6 +154,81 @@ TEST(AnalysisJob, StartWhileRunningStopsTheOldWorkerSilently) {
   // The short file's progress (index 0, last index 9) is the last progress.
   ASSERT_GE(m.size(), 2u);
   EXPECT_EQ(m[m.size() - 2].lParam, 9);
+}
+
+// The read position beside each progress message, as the window reads it.
+class PositionRecorder : public MessageTarget {
+ public:
+  explicit PositionRecorder(const AnalysisJob& job) : job_(job) {}
+  void Post(uint32_t id, uintptr_t wParam, intptr_t lParam) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (id == AnalysisJob::kAnalysisProgress) {
+      positions.push_back(job_.Progress());
+      messages.push_back({id, wParam, lParam});
+    } else {
+      ended = true;
+      changed_.notify_all();
+    }
+  }
+  bool WaitForEnd() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::minutes(10), [&] { return ended; });
+  }
+  std::vector<ReadPosition> positions;
+  std::vector<Message> messages;
+  bool ended = false;
+
+ private:
+  const AnalysisJob& job_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+};
+
+// An hour of MPEG-2 audio at 16 kHz whose bit rate switches between 8 and
+// 64 kbit/s every 1000 frames: 100,000 frames, so the 16-bit block index
+// wraps and the estimated total jumps with the bit rate. The read position
+// still only grows, against a total that stays the data's length.
+TEST(AnalysisJob, ProgressPositionIsSteadyOverAnHourOfVaryingBitRate) {
+  FrameShape low{2, 1, 2, 0, 3}, high{2, 8, 2, 0, 3};  // 36 and 288 bytes
+  const Bytes lowRun = SilentStream(low, 1000), highRun = SilentStream(high, 1000);
+  TempFolder t;
+  const std::string path = t.File("hour.mp3");
+  FILE* f = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  uint64_t length = 0;
+  for (int run = 0; run < 100; ++run) {
+    const Bytes& b = run % 2 == 0 ? lowRun : highRun;
+    ASSERT_EQ(std::fwrite(b.data(), 1, b.size(), f), b.size());
+    length += b.size();
+  }
+  ASSERT_EQ(std::fclose(f), 0);
+
+  AnalysisJob job;
+  PositionRecorder recorder(job);
+  ASSERT_TRUE(job.Start(&recorder, path));
+  ASSERT_TRUE(recorder.WaitForEnd());
+  job.Stop();
+
+  const std::vector<ReadPosition>& p = recorder.positions;
+  const std::vector<Message>& m = recorder.messages;
+  // A message for every block whose 16-bit index is a multiple of 40.
+  size_t expected = 0;
+  for (uint32_t block = 0; block < 100000; ++block) expected += (block % 65536) % 40 == 0;
+  ASSERT_EQ(p.size(), expected);
+  bool wrapped = false;
+  double smallestTotal = 1e18, largestTotal = 0;
+  for (size_t i = 0; i < p.size(); ++i) {
+    EXPECT_EQ(p[i].total, length);
+    if (i > 0) {
+      EXPECT_GT(p[i].done, p[i - 1].done) << i;
+      wrapped = wrapped || m[i].wParam < m[i - 1].wParam;
+    }
+    smallestTotal = std::min(smallestTotal, static_cast<double>(m[i].lParam));
+    largestTotal = std::max(largestTotal, static_cast<double>(m[i].lParam));
+  }
+  EXPECT_TRUE(wrapped);                         // the messages' index did wrap ...
+  EXPECT_GT(largestTotal, 3 * smallestTotal);   // ... and their total did jump
+  EXPECT_GE(p.back().done, length - 40 * 288);  // the last message is 40 frames from the end
 }
 
 TEST(AnalysisJob, DestroyingARunningJobStopsIt) {

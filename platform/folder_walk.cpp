@@ -1,0 +1,155 @@
+// The folder walk over POSIX directory reading. See folder_walk.h.
+//
+// A folder's entries are read whole and its handle closed before any
+// subfolder is entered, so the depth of a tree never costs more than one
+// open file at a time. Most entries are classified by the type readdir
+// reports; only symbolic links and file systems that report no type cost a
+// stat.
+#include "platform/folder_walk.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <set>
+#include <utility>
+#include <vector>
+
+namespace {
+
+enum class EntryKind { kFolder, kFolderLink, kRegularFile, kOtherFile, kSkip };
+
+struct Entry {
+  std::string name;
+  EntryKind kind;
+};
+
+EntryKind KindOfStat(const struct stat& st) {
+  if (S_ISDIR(st.st_mode)) return EntryKind::kFolder;
+  if (S_ISREG(st.st_mode)) return EntryKind::kRegularFile;
+  return EntryKind::kOtherFile;
+}
+
+// What a symbolic link at `path` stands for: a link to a folder, a link to
+// a regular file, or another (also a dangling) link.
+EntryKind KindOfLink(const std::string& path) {
+  struct stat target;
+  if (stat(path.c_str(), &target) != 0) return EntryKind::kOtherFile;
+  const EntryKind kind = KindOfStat(target);
+  return kind == EntryKind::kFolder ? EntryKind::kFolderLink : kind;
+}
+
+EntryKind KindOf(const std::string& folder, const dirent& entry) {
+  switch (entry.d_type) {
+    case DT_DIR:
+      return EntryKind::kFolder;
+    case DT_REG:
+      return EntryKind::kRegularFile;
+    case DT_LNK:
+      return KindOfLink(JoinPath(folder, entry.d_name));
+    case DT_UNKNOWN: {
+      const std::string path = JoinPath(folder, entry.d_name);
+      struct stat st;
+      if (lstat(path.c_str(), &st) != 0) return EntryKind::kSkip;  // gone meanwhile
+      if (S_ISLNK(st.st_mode)) return KindOfLink(path);
+      return KindOfStat(st);
+    }
+    default:
+      return EntryKind::kOtherFile;
+  }
+}
+
+class Walker {
+ public:
+  Walker(const FolderWalkRules& rules, FolderWalkVisitor& visitor)
+      : rules_(rules), visitor_(visitor) {}
+
+  // Walks one folder; `throughLink` says whether it was reached through a
+  // symbolic link (otherwise a link swapped in meanwhile is not followed).
+  bool Walk(const std::string& folder, bool throughLink) {
+    std::vector<Entry> entries;
+    if (!ReadFolder(folder, throughLink, &entries)) return false;
+    for (const Entry& entry : entries) {
+      switch (entry.kind) {
+        case EntryKind::kFolder:
+          Walk(JoinPath(folder, entry.name), false);
+          break;
+        case EntryKind::kFolderLink:
+          if (rules_.followFolderLinks) Walk(JoinPath(folder, entry.name), true);
+          break;
+        case EntryKind::kOtherFile:
+          if (rules_.regularFilesOnly) break;
+          [[fallthrough]];
+        case EntryKind::kRegularFile:
+          if (rules_.takeName == nullptr || rules_.takeName(entry.name))
+            visitor_.OnFile(JoinPath(folder, entry.name));
+          break;
+        case EntryKind::kSkip:
+          break;
+      }
+    }
+    return true;
+  }
+
+ private:
+  // Reads the entries of a folder not entered before. False when it cannot
+  // be opened; a folder met a second time gives no entries.
+  bool ReadFolder(const std::string& folder, bool throughLink, std::vector<Entry>* entries) {
+    const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (throughLink ? 0 : O_NOFOLLOW);
+    const int fd = open(folder.c_str(), flags);
+    if (fd < 0) {
+      visitor_.OnFolderError(folder, errno);
+      return false;
+    }
+    struct stat st;
+    if (fstat(fd, &st) != 0) {
+      visitor_.OnFolderError(folder, errno);
+      close(fd);
+      return false;
+    }
+    if (!entered_.insert({st.st_dev, st.st_ino}).second) {
+      close(fd);
+      return true;
+    }
+    DIR* dir = fdopendir(fd);
+    if (dir == nullptr) {
+      visitor_.OnFolderError(folder, errno);
+      close(fd);
+      return false;
+    }
+    for (;;) {
+      errno = 0;
+      const dirent* entry = readdir(dir);
+      if (entry == nullptr) {
+        if (errno != 0) visitor_.OnFolderError(folder, errno);
+        break;
+      }
+      const std::string_view name = entry->d_name;
+      if (name == "." || name == "..") continue;
+      entries->push_back({std::string(name), KindOf(folder, *entry)});
+    }
+    closedir(dir);
+    return true;
+  }
+
+  const FolderWalkRules& rules_;
+  FolderWalkVisitor& visitor_;
+  std::set<std::pair<dev_t, ino_t>> entered_;
+};
+
+}  // namespace
+
+std::string JoinPath(const std::string& folder, std::string_view name) {
+  std::string path = folder;
+  if (!path.empty() && path.back() != '/') path += '/';
+  path += name;
+  return path;
+}
+
+bool WalkFolder(const std::string& folder, const FolderWalkRules& rules,
+                FolderWalkVisitor& visitor) {
+  // The folder the user named may itself be a link to a folder.
+  return Walker(rules, visitor).Walk(folder, true);
+}

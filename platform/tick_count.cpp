@@ -1,0 +1,10 @@
+// The monotonic millisecond tick. See tick_count.h.
+#include "platform/tick_count.h"
+
+#include <chrono>
+
+uint32_t TickCount() {
+  const auto since = std::chrono::steady_clock::now().time_since_epoch();
+  return static_cast<uint32_t>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(since).count());
+}
