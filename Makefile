@@ -20,6 +20,8 @@ JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 PACKAGES      := build-essential cmake pkg-config libwxgtk3.2-dev libtag1-dev libcdio-dev
 TEST_PACKAGES := libgtest-dev libgmock-dev libbenchmark-dev mpg123 lame twolame ffmpeg sox python3 \
                  clang libclang-rt-14-dev clang-format xvfb xauth xdotool
+# Only the benchmarks need these: instruction counts, and real music to time.
+BENCH_PACKAGES := valgrind drascula-music
 
 # What the tempo evaluation needs (make eval only): the peers it compares
 # with, and what renders and encodes its set.
@@ -126,6 +128,7 @@ demo: build
 	fi
 
 bench: build-tests
+	@$(MAKE) --no-print-directory install-packages WANT="$(BENCH_PACKAGES)"
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
 
 # The evaluation set is made once into $(BUILD)/eval/set (again only when

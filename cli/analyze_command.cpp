@@ -37,8 +37,7 @@ void StorePosition(void* context, uint32_t, uint32_t, ReadPosition position) {
 
 TrackResult AnalyseOne(const CollectedFile& file, TempoDetector& detector,
                        PreciseTempoEstimator* precise, const AnalyzeOptions& options,
-                       const std::atomic<bool>* stop,
-                       std::atomic<uint64_t>* position) {
+                       const std::atomic<bool>* stop, std::atomic<uint64_t>* position) {
   TrackResult r;
   r.path = file.path;
   if (!file.error.empty()) {

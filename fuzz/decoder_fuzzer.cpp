@@ -94,20 +94,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::unique_ptr<std::uint8_t[]> input(new std::uint8_t[offered > 0 ? offered : 1]);
     std::memcpy(input.get(), frame, offered);
 
+    // decodeFrame fills the header fields from the frame itself.
     mpeg::FrameRequest request{};
-    request.version = info.version;
-    request.layer = info.layer;
-    request.crcPresent = info.crcPresent;
-    request.bitrateIndex = info.bitrateIndex;
-    request.sampleRateIndex = info.sampleRateIndex;
-    request.padding = info.padding;
-    request.privateBit = info.privateBit;
-    request.mode = info.mode;
-    request.modeExtension = info.modeExtension;
-    request.copyright = info.copyright;
-    request.original = info.original;
-    request.emphasis = info.emphasis;
-    request.bitrate = info.bitrate;
     request.input = input.get();
     request.available = std::int32_t(offered);
     request.output = output.get();

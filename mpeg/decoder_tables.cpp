@@ -106,15 +106,15 @@ void buildTransforms(DecoderTables& t) {
       t.matrixing[index++] = float(0.5 / std::cos((2 * k + 1) * kPi / (4.0 * n)));
 
   for (int k = 0; k < 18; ++k)
-    for (int o = 0; o < 18; ++o) {
-      const int i = o < 9 ? o : o + 9;  // outputs 0..8 and 18..26
-      t.imdctLong[k][o] = float(std::cos(kPi / 72.0 * (2 * i + 19) * (2 * k + 1)));
-    }
+    t.imdctInputFactor[k] = float(2.0 * std::cos((2 * k + 1) * kPi / 72.0));
+  for (int k = 0; k < 9; ++k) t.imdctOddFactor[k] = float(0.5 / std::cos((2 * k + 1) * kPi / 36.0));
+  for (int m = 0; m < 9; ++m)
+    for (int k = 0; k < 4; ++k) t.imdctCos9[m][k] = float(std::cos((2 * k + 1) * m * kPi / 18.0));
   for (int k = 0; k < 6; ++k)
-    for (int o = 0; o < 6; ++o) {
-      const int i = o < 3 ? o : o + 3;  // outputs 0..2 and 6..8
-      t.imdctShort[k][o] = float(std::cos(kPi / 24.0 * (2 * i + 7) * (2 * k + 1)));
-    }
+    t.imdctShortInputFactor[k] = float(2.0 * std::cos((2 * k + 1) * kPi / 24.0));
+  for (int k = 0; k < 3; ++k)
+    t.imdctShortOddFactor[k] = float(0.5 / std::cos((2 * k + 1) * kPi / 12.0));
+  t.imdctCosPiOver6 = float(std::cos(kPi / 6.0));
 
   for (int i = 0; i < 36; ++i) {
     const double normal = std::sin(kPi / 36.0 * (i + 0.5));

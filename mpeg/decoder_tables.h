@@ -54,12 +54,20 @@ struct DecoderTables {
   // 2, 1 in turn (31 values) for the fast 32-point cosine transform.
   float matrixing[31];
 
-  // Inverse MDCT: cos(pi / 72 (2i + 19)(2k + 1)) for the independent
-  // outputs i = 0..8 and 18..26 of the 36-point transform, [k][output].
-  float imdctLong[18][18];
-  // cos(pi / 24 (2i + 7)(2k + 1)) for outputs i = 0..2 and 6..8 of the
-  // 12-point transform, [k][output].
-  float imdctShort[6][6];
+  // The 36-point inverse MDCT as an 18-point DCT-IV, computed through an
+  // 18-point DCT-II (see layer3_imdct.cpp): the input factors
+  // 2 cos((2k + 1) pi / 72), the factors 0.5 / cos((2k + 1) pi / 36) of the
+  // DCT-II's odd half, and cos((2k + 1) m pi / 18) for k = 0..3 and
+  // m = 0..8, the terms of the two 9-point DCT-IIs.
+  float imdctInputFactor[18];
+  float imdctOddFactor[9];
+  float imdctCos9[9][4];
+  // The 12-point inverse MDCT the same way, as a 6-point DCT-IV through a
+  // 6-point DCT-II: 2 cos((2k + 1) pi / 24), 0.5 / cos((2k + 1) pi / 12),
+  // and cos(pi / 6) of the two 3-point DCT-IIs.
+  float imdctShortInputFactor[6];
+  float imdctShortOddFactor[3];
+  float imdctCosPiOver6;
   // The windows of block types 0 (normal), 1 (start), 2 (short: 12
   // values) and 3 (stop).
   float imdctWindow[4][36];

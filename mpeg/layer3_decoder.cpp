@@ -101,6 +101,9 @@ void decodeGranule(MpegDecoder& decoder, int slot, int granule, std::int32_t& bi
     imdct.longLines =
         shortBlocks ? (info.mixed_block_flag ? std::min(int(s.mixedLongLines), lines) : 0) : lines;
     imdct.blockType = shortBlocks ? 0 : info.block_type;
+    // A mixed block's lowest subbands are long blocks with the normal window,
+    // whether the rest are short blocks or long ones of a start or stop window.
+    imdct.normalWindowSubbands = info.mixed_block_flag ? s.mixedLongLines / 18 : 0;
     inverseMdct(imdct, s.subbandSamples);
     if (s.channels == 1) {
       synthesizeChannel(decoder.synthesis, 0, s.subbandSamples[0], 18, output, 1);

@@ -38,9 +38,9 @@ struct Layer3State {
   std::int32_t lastLongBand[2][2];
   std::int32_t lastShortBand[2][2][3];
 
-  // Second halves of the last inverse MDCT per channel, [channel][subband * 18 + i],
+  // Second halves of the last inverse MDCT per channel, [channel][time slot][subband],
   // and how many subbands of it may be non-zero.
-  alignas(64) float overlap[2][576];
+  alignas(64) float overlap[2][18][32];
   std::int32_t overlapSubbands[2];
   // Inverse-MDCT output of one channel: 18 time slots x 32 subbands.
   alignas(64) float subbandSamples[18][32];

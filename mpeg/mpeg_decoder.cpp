@@ -28,6 +28,11 @@ std::int32_t unpaddedFrameLength(std::int32_t version, std::int32_t layer, std::
   return 144 * bitrate / sampleRate / granuleDivisor;
 }
 
+// Bytes the padding bit adds: one slot, 4 bytes in Layer I and 1 in the others.
+std::int32_t paddingSlotBytes(std::int32_t layer) {
+  return layer == 1 ? 4 : 1;
+}
+
 // readStreamInfo; `recorder`, when given, keeps the frame's rate and PCM size.
 int readStreamInfoInto(MpegDecoder* recorder, const std::uint8_t* frame, std::int32_t available,
                        StreamInfo& info) {
@@ -61,7 +66,7 @@ int readStreamInfoInto(MpegDecoder* recorder, const std::uint8_t* frame, std::in
 
   const std::int32_t granuleDivisor = (info.layer == 3 && info.version != 1) ? 2 : 1;
   const std::int32_t samplesPerChannel = info.layer == 1 ? 384 : 1152 / granuleDivisor;
-  const std::int32_t paddingSlot = info.layer == 1 ? 4 : 1;
+  const std::int32_t paddingSlot = paddingSlotBytes(info.layer);
 
   if (hasTag) {
     std::int32_t minRate = 0, maxRate = 0;
@@ -139,15 +144,11 @@ int decodeFrame(MpegDecoder& decoder, FrameRequest& request) {
   const std::int32_t bitrate =
       bitrateKbps(request.version, request.layer, request.bitrateIndex) * 1000;
   request.bitrate = bitrate;
-  const std::int32_t fs = decoder.streamSampleRate;
-  std::int32_t frameLength;
-  if (request.layer == 1) {
-    frameLength = 4 * (12 * bitrate / fs + request.padding);
-  } else if (request.layer == 2 || request.version == 1) {
-    frameLength = 144 * bitrate / fs + request.padding;
-  } else {
-    frameLength = (144 * bitrate / fs) / 2 + request.padding;
-  }
+  // The length comes from the stream's recorded sampling rate, not the
+  // frame's own.
+  const std::int32_t frameLength =
+      unpaddedFrameLength(request.version, request.layer, bitrate, decoder.streamSampleRate) +
+      request.padding * paddingSlotBytes(request.layer);
   decoder.currentFrameLength = frameLength;
   if (request.available < frameLength) return 0;
 

@@ -5,7 +5,9 @@
 // windowing with the synthesis window D, and the conversion of each sum to a
 // 16-bit sample by truncation toward zero and clipping. Every layer ends
 // here. Each channel keeps its own history of the last 16 matrixed blocks
-// and its own position in it.
+// and its own position in it. All arithmetic is in single precision; the
+// vector widths the processor offers (chosen at run time) all give the same
+// samples.
 #pragma once
 
 #include <cstdint>
@@ -17,10 +19,8 @@ inline constexpr int kSynthesisBlocks = 16;
 
 struct SynthesisState {
   // history[channel][block][i]: the 64 matrixed values V[i] of a block,
-  // block index counted in the ring, the newest at position[channel]. The
-  // values are single-precision results, held widened to double so that
-  // the windowing multiplies them without converting each time.
-  alignas(64) double history[2][kSynthesisBlocks][64];
+  // block index counted in the ring, the newest at position[channel].
+  alignas(64) float history[2][kSynthesisBlocks][64];
   std::int32_t position[2];
 };
 
@@ -41,8 +41,20 @@ void synthesizeChannel(SynthesisState& state, int channel, const float* subbandS
                        int blockCount, std::uint8_t* output, int outputStride);
 
 // The 16-bit sample for one window sum: truncation toward zero, then
-// clipping to -32768..32767.
-std::int16_t sumToSample(double sum);
+// clipping to -32768..32767 (a NaN gives -32768).
+std::int16_t sumToSample(float sum);
+
+// synthesizeChannel with `lanes` blocks transformed at a time (4, or 8 where
+// the processor has AVX2), for tests that compare the widths. Returns false
+// for a width the processor cannot run.
+bool synthesizeChannelWithLanes(SynthesisState& state, int channel, const float* subbandSamples,
+                                int blockCount, std::uint8_t* output, int outputStride, int lanes);
+
+// Windows 32 samples with `lanes` of them at a time (4, or 8 where the
+// processor has AVX2; 1 for the portable loop), for tests that compare the
+// widths: `terms` are the 16 rows U_i of the window sum. Returns false for
+// a width the processor cannot run.
+bool windowSamplesWithLanes(const float* const terms[16], std::int16_t pcm[32], int lanes);
 
 // Interleaves `count` 16-bit samples of two channels (a multiple of 8;
 // `left` and `right` 16-byte aligned) into `output`, left first. The

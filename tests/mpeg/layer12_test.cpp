@@ -16,10 +16,9 @@
 #include "bit_writer.h"
 #include "mpeg/mpeg_decoder.h"
 #include "mpeg/standard_tables.h"
+#include "test_stream.h"
 
 namespace {
-
-constexpr int kGuardBytes = 256;
 
 struct FrameDescription {
   int layer = 2;
@@ -218,39 +217,9 @@ void randomize(FrameDescription& f, std::mt19937& random, int forced = -1) {
       }
 }
 
-struct Decoder {
-  std::unique_ptr<mpeg::MpegDecoder> decoder = std::make_unique<mpeg::MpegDecoder>();
-  std::vector<std::uint8_t> pcm = std::vector<std::uint8_t>(4608 + kGuardBytes, 0x55);
-  int outBytes = 0;
-
-  explicit Decoder(const std::vector<std::uint8_t>& first, int frequencyLimit = 0) {
-    mpeg::initDecoder(*decoder);
-    if (frequencyLimit) decoder->frequencyLimit = frequencyLimit;
-    std::vector<std::uint8_t> padded = first;
-    padded.resize(std::max<std::size_t>(first.size(), 156));
-    EXPECT_EQ(mpeg::startStream(*decoder, padded.data(), int(padded.size())), 1);
-  }
-  int decode(const std::vector<std::uint8_t>& frame) {
-    std::fill(pcm.begin(), pcm.end(), 0x55);
-    mpeg::FrameRequest r{};
-    r.input = frame.data();
-    r.available = int(frame.size());
-    r.output = pcm.data();
-    const int ok = mpeg::decodeFrame(*decoder, r);
-    outBytes = r.outBytes;
-    return ok;
-  }
-  // True when nothing beyond `bytes` of the PCM buffer was written.
-  bool guardIntact(int bytes) const {
-    for (std::size_t i = std::size_t(bytes); i < pcm.size(); ++i)
-      if (pcm[i] != 0x55) return false;
-    return true;
-  }
-  bool silent(int bytes) const {
-    for (int i = 0; i < bytes; ++i)
-      if (pcm[std::size_t(i)] != 0) return false;
-    return true;
-  }
+// A test stream that also reads the subband samples the synthesis was given.
+struct Decoder : TestStream {
+  using TestStream::TestStream;
   float sample(int ch, int block, int sb) const {
     return decoder->layer12.subbandSamples[ch][block][sb];
   }

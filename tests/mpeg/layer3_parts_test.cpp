@@ -4,7 +4,9 @@
 // defining sum.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <random>
 #include <vector>
 
@@ -431,47 +433,110 @@ std::vector<double> directImdct(const float* in, int n, const float* window) {
   return out;
 }
 
-TEST(Imdct, LongAndShortBlocksWithOverlap) {
+// Every block type, plain and mixed: a mixed block's two lowest subbands are
+// long blocks with the normal window, whatever the block type of the rest.
+TEST(Imdct, LongShortAndMixedBlocksWithOverlap) {
   std::mt19937 random(5);
   std::uniform_real_distribution<float> value(-1000.0f, 1000.0f);
   float spectrum[576];
   for (float& s : spectrum) s = value(random);
-  float previous[576], overlap[576];
-  for (int i = 0; i < 576; ++i) previous[i] = overlap[i] = value(random);
+  float previous[18][32], overlap[18][32];  // time-major
+  for (int i = 0; i < 18; ++i)
+    for (int sb = 0; sb < 32; ++sb) previous[i][sb] = value(random);
   const mpeg::DecoderTables& t = mpeg::decoderTables();
-  for (int blockType : {0, 1, 2, 3}) {
-    std::int32_t overlapSubbands = 32;
-    for (int i = 0; i < 576; ++i) overlap[i] = previous[i];
-    mpeg::ImdctChannel c{};
-    c.spectrum = spectrum;
-    c.overlap = overlap;
-    c.overlapSubbands = &overlapSubbands;
-    c.lineCount = 20 * 18;  // 20 subbands; 20..31 only give the overlap
-    c.longLines = blockType == 2 ? 0 : c.lineCount;
-    c.blockType = blockType == 2 ? 0 : blockType;
-    float out[18][32];
-    EXPECT_EQ(mpeg::inverseMdct(c, out), 32);
-    EXPECT_EQ(overlapSubbands, 20);
-    for (int sb = 0; sb < 32; ++sb) {
-      std::vector<double> z(36, 0.0);
-      if (sb < 20 && blockType != 2) {
-        z = directImdct(spectrum + 18 * sb, 36, t.imdctWindow[blockType]);
-      } else if (sb < 20) {
-        for (int w = 0; w < 3; ++w) {
-          float in[6];
-          for (int k = 0; k < 6; ++k) in[k] = spectrum[18 * sb + 3 * k + w];
-          const std::vector<double> y = directImdct(in, 12, t.imdctWindow[2]);
-          for (int i = 0; i < 12; ++i) z[std::size_t(6 + 6 * w + i)] += y[std::size_t(i)];
+  for (bool mixed : {false, true}) {
+    for (int blockType : {0, 1, 2, 3}) {
+      if (mixed && blockType == 0) continue;  // mixed blocks come with window switching
+      std::int32_t overlapSubbands = 32;
+      std::memcpy(overlap, previous, sizeof overlap);
+      mpeg::ImdctChannel c{};
+      c.spectrum = spectrum;
+      c.overlap = overlap;
+      c.overlapSubbands = &overlapSubbands;
+      c.lineCount = 20 * 18;  // 20 subbands; 20..31 only give the overlap
+      c.longLines = blockType == 2 ? (mixed ? 36 : 0) : c.lineCount;
+      c.blockType = blockType == 2 ? 0 : blockType;
+      c.normalWindowSubbands = mixed ? 2 : 0;
+      float out[18][32];
+      EXPECT_EQ(mpeg::inverseMdct(c, out), 32);
+      EXPECT_EQ(overlapSubbands, 20);
+      for (int sb = 0; sb < 32; ++sb) {
+        std::vector<double> z(36, 0.0);
+        const bool longBlock = blockType != 2 || (mixed && sb < 2);
+        if (sb < 20 && longBlock) {
+          const int window = mixed && sb < 2 ? 0 : blockType;
+          z = directImdct(spectrum + 18 * sb, 36, t.imdctWindow[window]);
+        } else if (sb < 20) {
+          for (int w = 0; w < 3; ++w) {
+            float in[6];
+            for (int k = 0; k < 6; ++k) in[k] = spectrum[18 * sb + 3 * k + w];
+            const std::vector<double> y = directImdct(in, 12, t.imdctWindow[2]);
+            for (int i = 0; i < 12; ++i) z[std::size_t(6 + 6 * w + i)] += y[std::size_t(i)];
+          }
         }
-      }
-      for (int i = 0; i < 18; ++i) {
-        double expected = z[std::size_t(i)] + previous[18 * sb + i];
-        if ((sb & 1) && (i & 1)) expected = -expected;  // frequency inversion
-        ASSERT_NEAR(out[i][sb], expected, 0.02) << blockType << " " << sb << " " << i;
-        ASSERT_NEAR(overlap[18 * sb + i], z[std::size_t(18 + i)], 0.02);
+        for (int i = 0; i < 18; ++i) {
+          double expected = z[std::size_t(i)] + previous[i][sb];
+          if ((sb & 1) && (i & 1)) expected = -expected;  // frequency inversion
+          ASSERT_NEAR(out[i][sb], expected, 0.02)
+              << "type " << blockType << (mixed ? " mixed" : "") << " sb " << sb << " " << i;
+          ASSERT_NEAR(overlap[i][sb], z[std::size_t(18 + i)], 0.02);
+        }
       }
     }
   }
+}
+
+// Four and eight subbands at a time give the same values for
+// every kind of block, line count and overlap extent.
+TEST(Imdct, FourAndEightLanesAgree) {
+  std::mt19937 random(11);
+  std::uniform_real_distribution<float> value(-3000.0f, 3000.0f);
+  float spectrum[576];
+  for (float& s : spectrum) s = value(random);
+  float previous[18][32];
+  for (auto& row : previous)
+    for (float& v : row) v = value(random);
+  float probe[18][32];
+  mpeg::ImdctChannel probeChannel{};
+  std::int32_t probeSubbands = 0;
+  probeChannel.spectrum = spectrum;
+  probeChannel.overlap = previous;
+  probeChannel.overlapSubbands = &probeSubbands;
+  if (mpeg::inverseMdctWithLanes(probeChannel, probe, 8) < 0)
+    GTEST_SKIP() << "this processor has no AVX2";
+  EXPECT_EQ(mpeg::inverseMdctWithLanes(probeChannel, probe, 3), -1);
+
+  for (int lineCount : {0, 26, 100, 360, 558})
+    for (int overlapSubbands : {0, 7, 31})
+      for (int kind = 0; kind < 6; ++kind) {
+        const int blockType = kind < 4 ? kind : (kind == 4 ? 2 : 3);
+        const bool mixed = kind >= 4;
+        mpeg::ImdctChannel c{};
+        c.spectrum = spectrum;
+        c.lineCount = lineCount;
+        c.longLines = blockType == 2 ? (mixed ? std::min(36, lineCount) : 0) : lineCount;
+        c.blockType = blockType == 2 ? 0 : blockType;
+        c.normalWindowSubbands = mixed ? 2 : 0;
+        float out4[18][32], out8[18][32], overlap4[18][32], overlap8[18][32];
+        std::memcpy(overlap4, previous, sizeof previous);
+        std::memcpy(overlap8, previous, sizeof previous);
+        std::int32_t subbands4 = overlapSubbands, subbands8 = overlapSubbands;
+        c.overlap = overlap4;
+        c.overlapSubbands = &subbands4;
+        const int produced4 = mpeg::inverseMdctWithLanes(c, out4, 4);
+        c.overlap = overlap8;
+        c.overlapSubbands = &subbands8;
+        const int produced8 = mpeg::inverseMdctWithLanes(c, out8, 8);
+        EXPECT_EQ(produced4, produced8);
+        EXPECT_EQ(subbands4, subbands8);
+        // Equal values (a zero may come out as +0 one way and -0 the other).
+        for (int t = 0; t < 18; ++t)
+          for (int sb = 0; sb < 32; ++sb) {
+            ASSERT_EQ(out4[t][sb], out8[t][sb])
+                << lineCount << " " << kind << " " << t << " " << sb;
+            ASSERT_EQ(overlap4[t][sb], overlap8[t][sb]) << lineCount << " " << kind;
+          }
+      }
 }
 
 TEST(Imdct, AliasReductionButterflies) {

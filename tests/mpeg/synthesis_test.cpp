@@ -28,14 +28,36 @@ std::vector<float> randomBlocks(int blocks, float amplitude, unsigned seed) {
 }
 
 TEST(Synthesis, SumsAreTruncatedTowardZeroThenClipped) {
-  EXPECT_EQ(mpeg::sumToSample(40000.7), 32767);
-  EXPECT_EQ(mpeg::sumToSample(-40000.7), -32768);
-  EXPECT_EQ(mpeg::sumToSample(1.9), 1);
-  EXPECT_EQ(mpeg::sumToSample(-1.9), -1);
-  EXPECT_EQ(mpeg::sumToSample(32766.99), 32766);
-  EXPECT_EQ(mpeg::sumToSample(-32767.5), -32767);
-  EXPECT_EQ(mpeg::sumToSample(1e300), 32767);
-  EXPECT_EQ(mpeg::sumToSample(-1e300), -32768);
+  EXPECT_EQ(mpeg::sumToSample(40000.7f), 32767);
+  EXPECT_EQ(mpeg::sumToSample(-40000.7f), -32768);
+  EXPECT_EQ(mpeg::sumToSample(1.9f), 1);
+  EXPECT_EQ(mpeg::sumToSample(-1.9f), -1);
+  EXPECT_EQ(mpeg::sumToSample(32766.99f), 32766);
+  EXPECT_EQ(mpeg::sumToSample(-32767.5f), -32767);
+  EXPECT_EQ(mpeg::sumToSample(1e30f), 32767);
+  EXPECT_EQ(mpeg::sumToSample(-1e30f), -32768);
+  EXPECT_EQ(mpeg::sumToSample(std::nanf("")), -32768);
+}
+
+// Every width of the windowing gives the same samples, the clipped ones too.
+TEST(Synthesis, WindowingWidthsAgree) {
+  std::mt19937 random(9);
+  std::uniform_real_distribution<float> value(-60000.0f, 60000.0f);
+  alignas(32) float rows[16][32];
+  const float* terms[16];
+  for (int i = 0; i < 16; ++i) terms[i] = rows[i];
+  for (int round = 0; round < 200; ++round) {
+    const float scale = round % 4 == 0 ? 1.0f : 0.05f;  // some sums beyond the 16-bit range
+    for (auto& row : rows)
+      for (float& v : row) v = value(random) * scale;
+    std::int16_t portable[32];
+    ASSERT_TRUE(mpeg::windowSamplesWithLanes(terms, portable, 1));
+    for (int lanes : {4, 8}) {
+      std::int16_t pcm[32];
+      if (!mpeg::windowSamplesWithLanes(terms, pcm, lanes)) continue;  // not on this processor
+      for (int j = 0; j < 32; ++j) ASSERT_EQ(pcm[j], portable[j]) << lanes << " " << j;
+    }
+  }
 }
 
 // The standard's synthesis, one channel: V = N S shifted into a 1024-value
@@ -129,6 +151,27 @@ TEST(Synthesis, BlocksAtOnceEqualBlocksOneByOne) {
   for (int block = 0; block < 54; ++block)
     mpeg::synthesizeBlock(b, 0, input.data() + 32 * block, 1, single.data() + 64 * block, 1);
   EXPECT_EQ(together, single);
+}
+
+// Four and eight blocks transformed at a time give the same samples, for
+// Layer I (12 blocks), Layer II (36) and Layer III (18) block counts.
+TEST(Synthesis, FourAndEightBlocksAtATimeAgree) {
+  mpeg::SynthesisState four, eight;
+  mpeg::clearSynthesis(four);
+  mpeg::clearSynthesis(eight);
+  const std::vector<float> input = randomBlocks(12 + 36 + 18 * 3, 30000.0f, 8);
+  std::vector<std::uint8_t> a(input.size() * 2), b(input.size() * 2);
+  std::size_t offset = 0;
+  for (int blocks : {12, 36, 18, 18, 18}) {
+    ASSERT_TRUE(mpeg::synthesizeChannelWithLanes(four, 0, input.data() + 32 * offset, blocks,
+                                                 a.data() + 64 * offset, 1, 4));
+    if (!mpeg::synthesizeChannelWithLanes(eight, 0, input.data() + 32 * offset, blocks,
+                                          b.data() + 64 * offset, 1, 8))
+      GTEST_SKIP() << "this processor has no AVX2";
+    offset += std::size_t(blocks);
+  }
+  EXPECT_EQ(a, b);
+  EXPECT_FALSE(mpeg::synthesizeChannelWithLanes(four, 0, input.data(), 18, a.data(), 1, 2));
 }
 
 TEST(Synthesis, TwoChannelsInterleaveWithTheirOwnHistory) {
