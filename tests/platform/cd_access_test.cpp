@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fstream>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -117,6 +118,11 @@ struct Implementation {
   const char* name;
   ThreeDrives (*make)();
 };
+
+// Test listings show the implementation's name, not the struct's bytes.
+void PrintTo(const Implementation& implementation, std::ostream* out) {
+  *out << implementation.name;
+}
 
 class CdAccessContract : public ::testing::TestWithParam<Implementation> {
  protected:
