@@ -5,10 +5,15 @@
 #pragma once
 
 #include "ui/cd_drives.h"
+#include "ui/desktop_opener.h"
+#include "ui/dialog_timer.h"
 #include "ui/dialog_window.h"
+#include "ui/file_operations.h"
 #include "ui/folder_chooser.h"
+#include "ui/help_documents.h"
 #include "ui/message_box_service.h"
 #include "ui/save_file_chooser.h"
+#include "ui/tick_clock.h"
 #include "ui/track_analysis.h"
 
 struct DialogServices {
@@ -18,4 +23,12 @@ struct DialogServices {
   SaveFileChooser& saveFileChooser;
   TrackAnalysis& analysis;
   CdDrives& cdDrives;
+  // Renaming and copying with the tempo in the name.
+  FileOperations& files;
+  // The tap tempo's tick and its series timer.
+  TickClock& clock;
+  DialogTimer& timer;
+  // The help documents, a row's file and the About box's links.
+  DesktopOpener& opener;
+  const HelpDocuments& helpDocuments;
 };

@@ -24,6 +24,7 @@
 #include "ui/cd_drives.h"
 #include "ui/main_dialog.h"
 #include "ui/memory/memory_dialog_host.h"
+#include "ui/memory/memory_file_operations.h"
 #include "ui/wx/main_frame.h"
 #include "ui/wx/track_list_view.h"
 
@@ -119,7 +120,10 @@ class BenchApp : public wxApp {
     MemoryDialogHost host;
     NoAnalysis analysis;
     NoCdDrives drives;
-    MainDialog dialog(DialogServices{host, host, host, host, analysis, drives});
+    MemoryFileOperations files;
+    HelpDocuments helpDocuments({});
+    MainDialog dialog(DialogServices{host, host, host, host, analysis, drives, files, host, host,
+                                     host, helpDocuments});
     dialog.OnInitDialog();
     const Timing memory = Time(kRuns, [&] { dialog.ListFolder(root); });
     Print("list through the in-memory double", memory, dialog.Tracks().RowCount());

@@ -34,8 +34,10 @@ std::vector<std::string> FakeCdDrives::AudioTrackPaths(const CdDriveAddress& add
   return {};
 }
 
-DialogHarness::DialogHarness(bool open)
-    : dialog(DialogServices{host, host, host, host, analysis, drives}) {
+DialogHarness::DialogHarness(bool open, FileOperations* otherFiles)
+    : dialog(DialogServices{host, host, host, host, analysis, drives,
+                            otherFiles != nullptr ? *otherFiles : files, host, host, host,
+                            helpDocuments}) {
   if (open) dialog.OnInitDialog();
 }
 

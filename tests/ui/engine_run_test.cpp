@@ -41,7 +41,10 @@ struct EngineHarness {
   MemoryMessageQueue queue;
   EngineTrackAnalysis analysis{queue};
   NoCdDrives drives;
-  MainDialog dialog{DialogServices{host, host, host, host, analysis, drives}};
+  MemoryFileOperations files;
+  HelpDocuments helpDocuments{{}};
+  MainDialog dialog{DialogServices{host, host, host, host, analysis, drives, files, host, host,
+                                   host, helpDocuments}};
 
   EngineHarness() { dialog.OnInitDialog(); }
 
