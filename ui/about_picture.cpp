@@ -133,7 +133,7 @@ RgbaPicture AboutPicture() {
   }
 
   // Level bars along the bottom, in the rhythm of a beat.
-  constexpr std::array kLevels{0.45, 0.8, 0.3, 0.6, 1.0, 0.4, 0.7, 0.35,
+  constexpr std::array kLevels{0.45, 0.8, 0.3, 0.6,  1.0,  0.4, 0.7,  0.35,
                                0.55, 0.9, 0.3, 0.65, 0.95, 0.5, 0.75, 0.4};
   constexpr double kBarWidth = 9;
   constexpr double kBarGap = 4;

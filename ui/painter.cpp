@@ -45,9 +45,8 @@ Painter::Painter(int width, int height)
     : width_(width), height_(height), pixels_(static_cast<size_t>(width * height) * 4, 0.0f) {}
 
 void Painter::Blend(int x, int y, Rgba colour, double coverage) {
-  float* p = &pixels_[(static_cast<size_t>(y) * static_cast<size_t>(width_) +
-                       static_cast<size_t>(x)) *
-                      4];
+  float* p =
+      &pixels_[(static_cast<size_t>(y) * static_cast<size_t>(width_) + static_cast<size_t>(x)) * 4];
   const float a = static_cast<float>(colour.a / 255.0 * coverage);
   if (a <= 0.0f) return;
   const float under = p[3] * (1.0f - a);
@@ -71,14 +70,13 @@ void Painter::Fill(double left, double top, double right, double bottom,
         for (int sx = 0; sx < kSamples; ++sx)
           covered += inside(x + (sx + 0.5) / kSamples, y + (sy + 0.5) / kSamples);
       if (covered == 0) continue;
-      Blend(x, y, colourAt(x + 0.5, y + 0.5),
-            static_cast<double>(covered) / (kSamples * kSamples));
+      Blend(x, y, colourAt(x + 0.5, y + 0.5), static_cast<double>(covered) / (kSamples * kSamples));
     }
   }
 }
 
-void Painter::FillRoundedRect(double left, double top, double right, double bottom,
-                              double radius, Rgba colour) {
+void Painter::FillRoundedRect(double left, double top, double right, double bottom, double radius,
+                              Rgba colour) {
   Fill(
       left, top, right, bottom,
       [=](double x, double y) {
@@ -100,8 +98,7 @@ void Painter::FillPolygon(std::span<const Point> corners, Rgba colour) {
   }
   const std::vector<Point> copy(corners.begin(), corners.end());
   Fill(
-      left, top, right, bottom,
-      [copy](double x, double y) { return InsideConvex(copy, x, y); },
+      left, top, right, bottom, [copy](double x, double y) { return InsideConvex(copy, x, y); },
       [=](double, double) { return colour; });
 }
 
@@ -134,8 +131,7 @@ void Painter::FillInsetPolygon(std::span<const Point> corners, double inset, Rgb
     const Line& l1 = lines[(i + n - 1) % n];
     const Line& l2 = lines[i];
     const double denominator = l1.d.x * l2.d.y - l1.d.y * l2.d.x;
-    const double t =
-        ((l2.p.x - l1.p.x) * l2.d.y - (l2.p.y - l1.p.y) * l2.d.x) / denominator;
+    const double t = ((l2.p.x - l1.p.x) * l2.d.y - (l2.p.y - l1.p.y) * l2.d.x) / denominator;
     inner.push_back({l1.p.x + t * l1.d.x, l1.p.y + t * l1.d.y});
   }
   FillPolygon(inner, colour);
@@ -159,8 +155,8 @@ void Painter::FillRing(Point centre, double innerRadius, double outerRadius, Rgb
 void Painter::StrokeLine(Point from, Point to, double width, Rgba colour) {
   const double half = width / 2;
   Fill(
-      std::min(from.x, to.x) - half, std::min(from.y, to.y) - half,
-      std::max(from.x, to.x) + half, std::max(from.y, to.y) + half,
+      std::min(from.x, to.x) - half, std::min(from.y, to.y) - half, std::max(from.x, to.x) + half,
+      std::max(from.y, to.y) + half,
       [=](double x, double y) { return DistanceToSegment(x, y, from, to) <= half; },
       [=](double, double) { return colour; });
 }
@@ -169,6 +165,7 @@ RgbaPicture Painter::Picture() const {
   RgbaPicture picture{width_, height_, {}};
   picture.pixels.reserve(pixels_.size());
   for (float value : pixels_)
-    picture.pixels.push_back(static_cast<uint8_t>(std::lround(std::clamp(value, 0.0f, 1.0f) * 255)));
+    picture.pixels.push_back(
+        static_cast<uint8_t>(std::lround(std::clamp(value, 0.0f, 1.0f) * 255)));
   return picture;
 }

@@ -15,7 +15,8 @@ std::string PathWithBpm(const std::string& path, double bpm, int decimals, TagPo
     return result;
   }
   const size_t point = path.rfind('.');
-  if (point == std::string::npos || point < nameStart) return result.append(path).append(" ").append(tag);
+  if (point == std::string::npos || point < nameStart)
+    return result.append(path).append(" ").append(tag);
   result.append(path, 0, point).append(" ").append(tag).append(path, point);
   return result;
 }

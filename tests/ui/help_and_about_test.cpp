@@ -55,8 +55,7 @@ TEST(HelpDocuments, TheStandardFoldersOfAnInstalledProgram) {
 
 TEST(HelpMenu, TheThreeDocumentsAndF1OpenWithTheDesktop) {
   TempFolder current, installed;
-  for (const char* name : {"tutorial.html", "help.html", "EULA.html"})
-    Touch(installed.File(name));
+  for (const char* name : {"tutorial.html", "help.html", "EULA.html"}) Touch(installed.File(name));
   DialogHarness h;
   h.helpDocuments = HelpDocuments({current.Path(), installed.Path()});
   h.dialog.OnCommand(kTutorialCommand);

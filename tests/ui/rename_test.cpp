@@ -39,8 +39,7 @@ std::string Read(const std::string& path) {
 // The names in a folder (not its subfolders' contents), sorted.
 std::vector<std::string> Names(const std::string& folder) {
   std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder))
-    names.push_back(entry.path().filename());
+  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -91,8 +90,7 @@ bool InChild(bool dropRoot, const std::function<bool()>& body) {
 TEST(PathWithBpm, TheTagGoesBeforeTheNameOrTheExtension) {
   const std::string path = "/Music/Track one.mp3";
   EXPECT_EQ(PathWithBpm(path, 127.856, 0, TagPosition::kBeginning), "/Music/(128) Track one.mp3");
-  EXPECT_EQ(PathWithBpm(path, 127.856, 1, TagPosition::kBeginning),
-            "/Music/(127.9) Track one.mp3");
+  EXPECT_EQ(PathWithBpm(path, 127.856, 1, TagPosition::kBeginning), "/Music/(127.9) Track one.mp3");
   EXPECT_EQ(PathWithBpm(path, 127.856, 2, TagPosition::kBeginning),
             "/Music/(127.86) Track one.mp3");
   EXPECT_EQ(PathWithBpm(path, 127.856, 1, TagPosition::kEnd), "/Music/Track one (127.9).mp3");
@@ -100,8 +98,7 @@ TEST(PathWithBpm, TheTagGoesBeforeTheNameOrTheExtension) {
   // A point in a folder's name is not the extension's.
   EXPECT_EQ(PathWithBpm("/My.Music/track", 90, 0, TagPosition::kEnd), "/My.Music/track (90)");
   // A tag already there is not recognised: it is added again.
-  EXPECT_EQ(PathWithBpm("/m/(128) a.mp3", 128, 0, TagPosition::kBeginning),
-            "/m/(128) (128) a.mp3");
+  EXPECT_EQ(PathWithBpm("/m/(128) a.mp3", 128, 0, TagPosition::kBeginning), "/m/(128) (128) a.mp3");
 }
 
 TEST(RenameFiles, AnEmptyListOrNoSelectionSaysNothingWasDone) {
@@ -355,8 +352,7 @@ TEST(RenameOnDisk, AReadOnlyFolderFailsForEveryRowWithoutATrace) {
       return d.h.host.messages.size() == 2;
     }));
     chmod(d.folder.Path().c_str(), 0755);
-    EXPECT_EQ(Names(d.folder.Path()),
-              (std::vector<std::string>{"(125) b.mp3", "a.mp3", "b.mp3"}));
+    EXPECT_EQ(Names(d.folder.Path()), (std::vector<std::string>{"(125) b.mp3", "a.mp3", "b.mp3"}));
     EXPECT_EQ(Read(d.folder.File("(125) b.mp3")), "old copy");
     EXPECT_EQ(Read(d.folder.File("a.mp3")), "audio of a.mp3");
   }

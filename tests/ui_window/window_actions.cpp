@@ -76,9 +76,7 @@ struct TestOpener : DesktopOpener {
 };
 
 struct TestMessages : MessageBoxService {
-  void ShowMessage(const std::string& text, const std::string&) override {
-    shown.push_back(text);
-  }
+  void ShowMessage(const std::string& text, const std::string&) override { shown.push_back(text); }
   std::vector<std::string> shown;
 };
 
@@ -90,7 +88,6 @@ struct CancelSave : SaveFileChooser {
   }
   int asked = 0;
 };
-
 
 // The screen grab tool and a file for its pictures.
 std::string screenGrab;
@@ -271,7 +268,8 @@ void ActionsApp::ClickRow(int row, int modifiers, bool twice) {
   if (!list.GetItemRect(row, rect)) Fail("no rectangle for row " + std::to_string(row));
   // The rows' window is a child of the control; GetItemRect is in the
   // control's client coordinates.
-  const wxPoint point = list.ClientToScreen(wxPoint(rect.x + rect.width / 4, rect.y + rect.height / 2));
+  const wxPoint point =
+      list.ClientToScreen(wxPoint(rect.x + rect.width / 4, rect.y + rect.height / 2));
   simulator_.MouseMove(point);
   if (modifiers != wxMOD_NONE) simulator_.KeyDown(WXK_CONTROL);
   if (twice)
@@ -376,8 +374,8 @@ void ActionsApp::Script() {
       "the files carry their tempo on disk",
       [this] { return fs::exists(music_ + "/(120) click.wav"); },
       [this, check] {
-        check(messages_.shown.empty(), "a message: " + (messages_.shown.empty() ? std::string()
-                                                                                : messages_.shown[0]));
+        check(messages_.shown.empty(),
+              "a message: " + (messages_.shown.empty() ? std::string() : messages_.shown[0]));
         for (const char* name : {"/(120) beats120.mp3", "/sub/(180) beats90.mp3"})
           check(fs::exists(music_ + name), std::string("missing on disk: ") + name);
         for (const char* name : {"/beats120.mp3", "/click.wav", "/sub/beats90.mp3"})
@@ -429,9 +427,7 @@ void ActionsApp::Script() {
   step(
       "the hand has gone",
       [this] { return !OpenAboutBox()->Control(kProductSiteLink)->GetCursor().IsOk(); },
-      [this] {
-        Click(OpenAboutBox()->Control(kSupportLink));
-      });
+      [this] { Click(OpenAboutBox()->Control(kSupportLink)); });
   step(
       "a link opens its address", [this] { return opener_.opened.size() == 3; },
       [this, check] {
