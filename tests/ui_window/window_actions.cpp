@@ -39,6 +39,7 @@
 #include "ui/bpm_text.h"
 #include "ui/dialog_ids.h"
 #include "ui/help_documents.h"
+#include "ui/tap_tempo.h"
 #include "ui/wx/about_dialog.h"
 #include "ui/wx/command_ids.h"
 #include "ui/wx/hyperlink_label.h"
@@ -343,6 +344,15 @@ void ActionsApp::Script() {
         check(frame_->Control(kSetBpmButton)->IsEnabled(), "the set-BPM button is disabled");
         check(timer_.period == 950, "timer armed for " + std::to_string(timer_.period) + " ms");
         SaveScreenshot(frame_, out_ + "/tempyra-tapping.png");
+        // The button has room for its longest text, a proposal of three
+        // digits between asterisks.
+        wxWindow* button = frame_->Control(kSetBpmButton);
+        const wxString shown = button->GetLabel();
+        button->SetLabel(kWidestSetBpmText);
+        const wxSize needed = button->GetBestSize();
+        button->SetLabel(shown);
+        check(button->GetSize().x >= needed.x,
+              "the set-BPM button is too narrow for " + std::string(kWidestSetBpmText));
         // The series' timer runs out.
         timer_.period = 0;
         Dialog().OnTimer();
