@@ -10,6 +10,10 @@
 #   make fuzz    fuzz every target for FUZZ_LONG seconds (default 1800)
 #   make format  apply the code style of .clang-format to every file
 #   make tidy    run the checks of .clang-tidy over the sources (not part of make test)
+#   make install    build and install tempyra, tempyra-cli, the help documents,
+#                   the desktop entry and the icons under PREFIX (default
+#                   /usr/local), staged under DESTDIR when given
+#   make uninstall  remove what `make install` installed (same PREFIX, DESTDIR)
 
 BUILD      ?= build
 BUILD_TYPE ?= Release
@@ -17,9 +21,10 @@ JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 
 # Debian packages the programs need to build, and those the tests, the
 # reference checks and the benchmarks need beside them.
-PACKAGES      := build-essential cmake pkg-config libwxgtk3.2-dev libtag1-dev libcdio-dev
+PACKAGES      := build-essential cmake pkg-config libwxgtk3.2-dev libtag1-dev libcdio-dev \
+                 zlib1g-dev xdg-utils
 TEST_PACKAGES := libgtest-dev libgmock-dev libbenchmark-dev mpg123 lame twolame ffmpeg sox python3 \
-                 clang libclang-rt-14-dev clang-format xvfb xauth xdotool
+                 clang libclang-rt-14-dev clang-format xvfb xauth xdotool desktop-file-utils
 # Only the benchmarks need these: instruction counts, and real music to time.
 BENCH_PACKAGES := valgrind drascula-music
 
@@ -38,7 +43,7 @@ FUZZ_LONG    ?= 1800
 CHECK_OPTIONS := -DTEMPYRA_TESTS=ON -DTEMPYRA_WERROR=ON
 
 .PHONY: all deps test-deps build build-tests test check-format format tidy test-asan test-tsan \
-        test-fuzz fuzz demo bench eval fuzz-build clean
+        test-fuzz fuzz demo bench eval fuzz-build clean install install-files uninstall
 
 all: build
 
@@ -136,6 +141,34 @@ bench: build-tests
 eval: build
 	@$(MAKE) --no-print-directory install-packages WANT="$(EVAL_PACKAGES)"
 	eval/run_eval.sh $(BUILD)
+
+# Installation. The program finds its help documents in
+# $(PREFIX)/share/doc/tempyra beside $(PREFIX)/bin, wherever PREFIX is.
+PREFIX     ?= /usr/local
+DESTDIR    ?=
+ICON_SIZES := 16 22 24 32 48 64 128 256
+INSTALLED  := bin/tempyra bin/tempyra-cli \
+              $(addprefix share/doc/tempyra/,tutorial.html help.html EULA.html \
+                tempyra-window.png tempyra-about.png) \
+              share/applications/tempyra.desktop \
+              $(foreach s,$(ICON_SIZES),share/icons/hicolor/$(s)x$(s)/apps/tempyra.png)
+
+install: build
+	@$(MAKE) --no-print-directory install-files
+
+# The installation of what is built in $(BUILD), without building.
+install-files:
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+	@if [ -z "$(DESTDIR)" ] && command -v update-desktop-database >/dev/null; then \
+	  update-desktop-database -q "$(PREFIX)/share/applications" || true; \
+	fi
+
+uninstall:
+	rm -f $(addprefix "$(DESTDIR)$(PREFIX)"/,$(INSTALLED))
+	@rmdir "$(DESTDIR)$(PREFIX)/share/doc/tempyra" 2>/dev/null || true
+	@if [ -z "$(DESTDIR)" ] && command -v update-desktop-database >/dev/null; then \
+	  update-desktop-database -q "$(PREFIX)/share/applications" || true; \
+	fi
 
 clean:
 	rm -rf $(BUILD) $(BUILD)-asan $(BUILD)-tsan $(BUILD)-fuzz

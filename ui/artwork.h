@@ -1,7 +1,8 @@
 // The window's pictures, drawn by this program and built into it: the four
 // row images of the track list (16 x 16: 0 transparent, 1 a green tick, 2 a
-// red question mark, 3 a yellow raised thumb) and the application icon
-// (32 x 32, a metronome). Each is RGBA pixels with transparency, for any
+// red question mark, 3 a yellow raised thumb) and the application icon (a
+// metronome, 32 x 32 in the window, at every size the desktop's icon theme
+// wants when installed). Each is RGBA pixels with transparency, for any
 // toolkit to turn into its own images.
 #pragma once
 
@@ -18,4 +19,5 @@ struct RgbaPicture {
 };
 
 RgbaPicture RowImagePicture(RowImage image);
-RgbaPicture ApplicationIconPicture();
+// The icon, size x size pixels.
+RgbaPicture ApplicationIconPicture(int size = 32);

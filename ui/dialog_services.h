@@ -5,11 +5,16 @@
 #pragma once
 
 #include "platform/cd_access.h"
+#include "ui/desktop_opener.h"
+#include "ui/dialog_timer.h"
 #include "ui/dialog_window.h"
+#include "ui/file_operations.h"
 #include "ui/folder_chooser.h"
+#include "ui/help_documents.h"
 #include "ui/message_box_service.h"
 #include "ui/save_file_chooser.h"
 #include "ui/tempo_tag_writer.h"
+#include "ui/tick_clock.h"
 #include "ui/track_analysis.h"
 
 struct DialogServices {
@@ -19,5 +24,14 @@ struct DialogServices {
   SaveFileChooser& saveFileChooser;
   TrackAnalysis& analysis;
   CdAccess& cdAccess;
+  // Renaming and copying with the tempo in the name.
+  FileOperations& files;
+  // The tap tempo's tick and its series timer.
+  TickClock& clock;
+  DialogTimer& timer;
+  // The help documents, a row's file and the About box's links.
+  DesktopOpener& opener;
+  const HelpDocuments& helpDocuments;
+  // The tempo into the files' tags.
   TempoTagWriter& tagWriter;
 };

@@ -12,4 +12,6 @@ class DialogWindow {
   // Makes a column of the track list (0 "BPM", 1 "FileName") as wide as the
   // wider of its header and its widest text, measured in the window's font.
   virtual void FitColumnToContents(int column) = 0;
+  // Shows the About box modally; returns when the user has closed it.
+  virtual void ShowAboutBox() = 0;
 };

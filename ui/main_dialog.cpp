@@ -12,6 +12,7 @@
 #include "ui/bpm_text.h"
 #include "ui/folder_scan.h"
 #include "ui/progress_rule.h"
+#include "ui/rename_with_bpm.h"
 #include "ui/run_log.h"
 
 namespace {
@@ -67,7 +68,14 @@ bool IsControl(int id) {
 
 }  // namespace
 
-MainDialog::MainDialog(const DialogServices& services) : services_(services) {}
+MainDialog::MainDialog(const DialogServices& services)
+    : services_(services), tapTempo_(services.clock, services.timer) {
+  tracks_.AddObserver(this);
+}
+
+MainDialog::~MainDialog() {
+  tracks_.RemoveObserver(this);
+}
 
 void MainDialog::OnInitDialog() {
   services_.window.FitColumnToContents(0);
@@ -142,9 +150,28 @@ void MainDialog::OnCommand(int id) {
     case kExitCommand:
       services_.window.EndDialog();
       break;
+    case kRenameFilesCommand:
+      RenameFiles();
+      break;
+    case kTapButton:
+      TapBeat();
+      break;
+    case kSetBpmButton:
+      SetBpmFromTaps();
+      break;
+    case kTutorialCommand:
+      OpenHelpDocument(kTutorialDocument);
+      break;
+    case kHelpCommand:
+      OpenHelpDocument(kHelpDocument);
+      break;
+    case kEulaCommand:
+      OpenHelpDocument(kEulaDocument);
+      break;
+    case kAboutCommand:
+      services_.window.ShowAboutBox();
+      break;
     default:
-      // Renaming, tap tempo, the help documents and the About box are not
-      // part of this window yet.
       break;
   }
 }
@@ -197,6 +224,19 @@ void MainDialog::OnDriveChosen(int entry) {
 void MainDialog::OnRowSelected(int row, bool selected) {
   if (row < 0 || row >= tracks_.RowCount()) return;
   if (tracks_.Row(row).selected != selected) tracks_.SetSelected(row, selected);
+}
+
+void MainDialog::OnTimer() {
+  tapTempo_.SeriesTimedOut(state_.Control(kSetBpmButton));
+}
+
+void MainDialog::OnHelpRequest() {
+  OpenHelpDocument(kHelpDocument);
+}
+
+void MainDialog::OnRowActivated(int row) {
+  if (row < 0 || row >= tracks_.RowCount()) return;
+  services_.opener.Open(tracks_.Row(row).fileName);
 }
 
 void MainDialog::OnAnalysisMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
@@ -401,6 +441,69 @@ void MainDialog::FinishRun() {
 
   SetControlsEnabled(true);
   analysisRunning_ = false;
+}
+
+// ---- Renaming and copying, help documents ----
+
+void MainDialog::RenameFiles() {
+  // A compact disc's tracks cannot be renamed: nothing happens at all.
+  if (sourceKind_ == SourceKind::kAudioCd) return;
+  RenameRequest request;
+  if (state_.Control(kRenameRadio).checked) {
+    request.operation = FileOperation::kRename;
+    request.position = state_.Control(kRenameAtBeginningRadio).checked ? TagPosition::kBeginning
+                                                                       : TagPosition::kEnd;
+  } else {
+    request.operation = FileOperation::kCopy;
+    request.position = state_.Control(kDuplicateAtBeginningRadio).checked ? TagPosition::kBeginning
+                                                                          : TagPosition::kEnd;
+  }
+  request.decimals = state_.UpDown(kDecimalPlacesUpDown).position;
+  RenameFilesWithBpm(tracks_, request, services_.files, services_.messageBox);
+}
+
+void MainDialog::OpenHelpDocument(const char* name) {
+  services_.opener.Open(services_.helpDocuments.Locate(name));
+}
+
+// ---- Tap tempo ----
+
+int MainDialog::OnlySelectedRow() const {
+  if (tracks_.SelectedCount() != 1) return -1;
+  for (int row = 0; row < tracks_.RowCount(); ++row)
+    if (tracks_.Row(row).selected) return row;
+  return -1;
+}
+
+void MainDialog::TapBeat() {
+  std::optional<double> rowBpm;
+  if (const int row = OnlySelectedRow(); row >= 0) rowBpm = ParseBpmText(tracks_.Row(row).bpm);
+  tapTempo_.Tap(rowBpm, state_.Control(kSetBpmButton));
+}
+
+void MainDialog::SetBpmFromTaps() {
+  const int row = OnlySelectedRow();
+  if (row < 0) return;
+  // Always two decimals, whatever the decimal places show. Writing the row
+  // is a change of the list, which ends the series and clears the proposal.
+  TrackRow values = tracks_.Row(row);
+  values.bpm = FormatFixed(tapTempo_.ProposedBpm(), 2);
+  values.image = RowImage::kSetByHand;
+  tracks_.SetRow(row, std::move(values));
+  services_.window.FitColumnToContents(0);
+}
+
+void MainDialog::OnRowChanged(int) {
+  OnTrackListChanged();
+}
+
+void MainDialog::OnRowsReset() {
+  OnTrackListChanged();
+}
+
+void MainDialog::OnTrackListChanged() {
+  tapTempo_.Reset(state_.Control(kSetBpmButton));
+  state_.Control(kTapButton).enabled = tracks_.SelectedCount() == 1;
 }
 
 // ---- Tempo tags ----

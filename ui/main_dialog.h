@@ -20,6 +20,10 @@
 // progress, result and failure steps follow the analysis' messages; when no
 // marked row is left, FinishRun offers the log file and gives the controls
 // back.
+//
+// The dialog watches its own TrackList: every change of a row, whoever made
+// it, ends a tap series (tap_tempo.h) and enables the tap button exactly
+// when one row is selected.
 #pragma once
 
 #include <cstdint>
@@ -29,13 +33,16 @@
 #include "ui/dialog_services.h"
 #include "ui/dialog_state.h"
 #include "ui/source_kind.h"
+#include "ui/tap_tempo.h"
 #include "ui/track_list.h"
+#include "ui/track_list_observer.h"
 
-class MainDialog {
+class MainDialog : private TrackListObserver {
  public:
   explicit MainDialog(const DialogServices& services);
   MainDialog(const MainDialog&) = delete;
   MainDialog& operator=(const MainDialog&) = delete;
+  ~MainDialog() override;
 
   // The dialog's opening: the drive box filled from the CD drives, the
   // radio buttons, check boxes and up-downs at their defaults.
@@ -61,6 +68,13 @@ class MainDialog {
   // A message of the analysis (AnalysisJob::kAnalysisProgress, kAnalysisDone,
   // kAnalysisFailed), delivered on the window thread.
   void OnAnalysisMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
+  // The tap series' timer (DialogServices::timer) fired.
+  void OnTimer();
+  // The user asked for help (F1): the help document opens.
+  void OnHelpRequest();
+  // The user double-clicked row `row` of the list (-1: the empty area
+  // below the rows): the row's file opens with the desktop's program for it.
+  void OnRowActivated(int row);
 
   // Lists a folder as if the user had chosen it with "...": the path shown,
   // the list refilled with the folder's files, selected and sorted.
@@ -70,6 +84,7 @@ class MainDialog {
   // The rows; the window adds itself as an observer and reads them.
   TrackList& Tracks() { return tracks_; }
   const TrackList& Tracks() const { return tracks_; }
+  const TapState& TapSeries() const { return tapTempo_.State(); }
   SourceKind Source() const { return sourceKind_; }
   bool AnalysisRunning() const { return analysisRunning_; }
   int CurrentRow() const { return currentRow_; }
@@ -94,6 +109,16 @@ class MainDialog {
 
   void SetUpUpDown(int upDown, int buddy, int lower, int upper, int position);
 
+  void RenameFiles();
+  void OpenHelpDocument(const char* name);
+  int OnlySelectedRow() const;
+  void TapBeat();
+  void SetBpmFromTaps();
+  // TrackListObserver: any change of the rows.
+  void OnRowChanged(int row) override;
+  void OnRowsReset() override;
+  void OnTrackListChanged();
+
   DialogServices services_;
   DialogState state_;
   TrackList tracks_;
@@ -101,4 +126,5 @@ class MainDialog {
   SourceKind sourceKind_ = SourceKind::kNothing;
   bool analysisRunning_ = false;
   int currentRow_ = -1;
+  TapTempo tapTempo_;
 };

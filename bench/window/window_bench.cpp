@@ -24,6 +24,7 @@
 #include "platform/libcdio_cd_access.h"
 #include "ui/main_dialog.h"
 #include "ui/memory/memory_dialog_host.h"
+#include "ui/memory/memory_file_operations.h"
 #include "ui/wx/main_frame.h"
 #include "ui/wx/track_list_view.h"
 
@@ -121,7 +122,10 @@ class BenchApp : public wxApp {
     NoAnalysis analysis;
     LibcdioCdAccess drives{std::vector<std::string>{}};  // no drive
     FileTempoTagWriter tags;
-    MainDialog dialog(DialogServices{host, host, host, host, analysis, drives, tags});
+    MemoryFileOperations files;
+    HelpDocuments helpDocuments({});
+    MainDialog dialog(DialogServices{host, host, host, host, analysis, drives, files, host, host,
+                                     host, helpDocuments, tags});
     dialog.OnInitDialog();
     const Timing memory = Time(kRuns, [&] { dialog.ListFolder(root); });
     Print("list through the in-memory double", memory, dialog.Tracks().RowCount());

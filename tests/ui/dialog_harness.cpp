@@ -7,8 +7,10 @@
 
 #include "engine/analysis_job.h"
 
-DialogHarness::DialogHarness(bool open)
-    : dialog(DialogServices{host, host, host, host, analysis, drives, tags}) {
+DialogHarness::DialogHarness(bool open, FileOperations* otherFiles)
+    : dialog(DialogServices{host, host, host, host, analysis, drives,
+                            otherFiles != nullptr ? *otherFiles : files, host, host, host,
+                            helpDocuments, tags}) {
   if (open) dialog.OnInitDialog();
 }
 

@@ -11,6 +11,7 @@
 #include "tests/support/fake_cd_access.h"
 #include "ui/main_dialog.h"
 #include "ui/memory/memory_dialog_host.h"
+#include "ui/memory/memory_file_operations.h"
 #include "ui/track_analysis.h"
 
 // An analysis that starts nothing: it records the paths it was given and
@@ -57,8 +58,9 @@ class RecordingTagWriter : public TempoTagWriter {
 
 struct DialogHarness {
   // Opens the dialog (OnInitDialog) unless told not to, e.g. to set up the
-  // drives first.
-  explicit DialogHarness(bool open = true);
+  // drives first. The dialog renames and copies in `files` (in memory)
+  // unless given other file operations (the disk's).
+  explicit DialogHarness(bool open = true, FileOperations* otherFiles = nullptr);
 
   // Delivers the analysis' last message for the row under analysis.
   void Done(double tempo);
@@ -68,6 +70,8 @@ struct DialogHarness {
   ScriptedAnalysis analysis;
   FakeCdAccess drives;  // none until the test adds some
   RecordingTagWriter tags;
+  MemoryFileOperations files;
+  HelpDocuments helpDocuments{{}};
   MainDialog dialog;
 };
 

@@ -43,7 +43,10 @@ struct EngineHarness {
   EngineTrackAnalysis analysis{queue};
   FakeCdAccess drives;  // no drive
   FileTempoTagWriter tags;
-  MainDialog dialog{DialogServices{host, host, host, host, analysis, drives, tags}};
+  MemoryFileOperations files;
+  HelpDocuments helpDocuments{{}};
+  MainDialog dialog{DialogServices{host, host, host, host, analysis, drives, files, host, host,
+                                   host, helpDocuments, tags}};
 
   EngineHarness() { dialog.OnInitDialog(); }
 

@@ -3,8 +3,10 @@
 # on MP3 files made at test time with tempyra-beatgen and lame; Project >
 # Analyze Files from the keyboard; the rows' tempi; the real save dialog
 # answered with a typed name (the default extension is added); the written
-# log checked line by line; screenshots saved; Escape ends the program with
-# status 0. Fails loudly when the window does not come up.
+# log checked line by line; F1 handing the help document to xdg-open (a
+# stand-in that records what it is given); Help > About Tempyra... from the
+# keyboard and Escape closing it; screenshots saved; Escape ends the
+# program with status 0. Fails loudly when the window does not come up.
 #
 #   window_end_to_end.sh TEMPYRA TEMPYRA_BEATGEN SCREEN_GRAB OUT_DIR
 set -uo pipefail
@@ -70,7 +72,12 @@ printf 'not audio at all' >"$music/broken.mp3"
 cp "$work/b120.wav" "$music/click.wav"
 echo "notes" >"$music/notes.txt"
 
-"$tempyra" "$music" 2>"$work/stderr" &
+# The desktop's opener: a stand-in that writes down what it was given.
+mkdir -p "$work/bin"
+printf '#!/bin/sh\nprintf "%%s\\n" "$*" >>"%s/opened"\n' "$work" >"$work/bin/xdg-open"
+chmod +x "$work/bin/xdg-open"
+
+PATH="$work/bin:$PATH" "$tempyra" "$music" 2>"$work/stderr" &
 pid=$!
 win=$(timeout 60 xdotool search --sync --onlyvisible --name '^Tempyra$' | head -1)
 [ -n "$win" ] || die "the window did not come up within 60 s"
@@ -121,6 +128,36 @@ got=$(tr -d '\r' <"$work/bpmlog.txt" | awk '{print $1, $2}')
 [ "$(grep -c $'\r$' "$work/bpmlog.txt")" -eq 4 ] || die "lines do not end in CR LF"
 awk '{ if (length($0) != 81) exit 1 }' "$work/bpmlog.txt" ||
   die "a line is not 80 characters before CR LF: $(cat -A "$work/bpmlog.txt")"
+
+# F1 opens the help document with the desktop's opener: the copy the build
+# put beside the program (nothing in the current folder).
+xdotool windowfocus --sync "$win"
+xdotool key F1
+wait_for 30 test -s "$work/opened" || die "F1 opened nothing"
+help=$(head -1 "$work/opened")
+[ "$(basename "$help")" = help.html ] && [ -s "$help" ] || die "F1 opened '$help'"
+
+# Help > About Tempyra... from the keyboard (Alt+H, then A); Escape closes
+# the box and leaves the window.
+opened=no
+for attempt in 1 2 3; do
+  xdotool windowfocus --sync "$win" || die "cannot focus the window"
+  xdotool key alt+h
+  if wait_for 10 test "$(windows_shown)" -ge 2; then
+    opened=yes
+    break
+  fi
+done
+[ "$opened" = yes ] || die "Alt+H did not open the Help menu"
+xdotool key a
+about=$(timeout 30 xdotool search --sync --onlyvisible --name '^About Tempyra$' | head -1)
+[ -n "$about" ] || die "the About box did not open"
+xdotool windowfocus --sync "$about"
+xdotool key Escape
+wait_for 30 bash -c "! xdotool search --onlyvisible --name '^About Tempyra$' >/dev/null" ||
+  die "Escape did not close the About box"
+kill -0 "$pid" 2>/dev/null || die "closing the About box ended the program"
+[ "$(wc -l <"$work/opened")" -eq 1 ] || die "more was opened: $(cat "$work/opened")"
 
 # Escape ends the program.
 xdotool windowfocus --sync "$win"

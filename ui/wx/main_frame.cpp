@@ -13,7 +13,10 @@
 #include <climits>
 
 #include "engine/analysis_job.h"
+#include "platform/program_folder.h"
 #include "ui/dialog_template.h"
+#include "ui/tap_tempo.h"
+#include "ui/wx/about_dialog.h"
 #include "ui/wx/command_ids.h"
 #include "ui/wx/picture_bitmaps.h"
 #include "ui/wx/track_list_view.h"
@@ -33,13 +36,32 @@ wxString FromUtf8(const std::string& text) {
   return wxString::FromUTF8(text);
 }
 
+// A test's service where it gives one, else the window's own.
+template <typename Service>
+Service& Either(Service* replacement, Service& own) {
+  return replacement != nullptr ? *replacement : own;
+}
+
+std::string CurrentFolder() {
+  const wxString folder = wxGetCwd();
+  return std::string(folder.utf8_str());
+}
+
 }  // namespace
 
-MainFrame::MainFrame(const std::optional<std::string>& folder)
+MainFrame::MainFrame(const std::optional<std::string>& folder,
+                     const FrameServiceOverrides& overrides)
     : wxFrame(nullptr, wxID_ANY, kMainDialogTitle),
       modal_(this, [this] { Render(); }),
       analysis_(*this),
-      dialog_(DialogServices{*this, modal_, modal_, modal_, analysis_, cdAccess_, tagWriter_}) {
+      timer_([this] { OnTapSeriesTimer(); }),
+      helpDocuments_(StandardHelpFolders(CurrentFolder(), ProgramFolder())),
+      opener_(Either<DesktopOpener>(overrides.opener, launcher_)),
+      dialog_(DialogServices{*this, Either<MessageBoxService>(overrides.messageBox, modal_), modal_,
+                             Either<SaveFileChooser>(overrides.saveFileChooser, modal_), analysis_,
+                             cdAccess_, files_, Either<TickClock>(overrides.clock, clock_),
+                             Either<DialogTimer>(overrides.timer, timer_), opener_, helpDocuments_,
+                             tagWriter_}) {
   SetIcons(ApplicationIcons());
   panel_ = new wxPanel(this, wxID_ANY);
   scale_ = DialogScale::FromFont(panel_->GetCharWidth(), panel_->GetCharHeight());
@@ -83,7 +105,13 @@ MainFrame::~MainFrame() {
   // The worker first (it posts here), then the controls, which read the
   // logic's rows and so must go before it.
   analysis_.Stop();
+  timer_.Stop();
   DestroyChildren();
+}
+
+wxWindow* MainFrame::Control(int id) const {
+  const auto found = controls_.find(id);
+  return found == controls_.end() ? nullptr : found->second;
 }
 
 void MainFrame::CreateControls() {
@@ -179,6 +207,16 @@ void MainFrame::MeasureMinimumSizes() {
         break;
     }
   }
+  // The set-BPM button shows longer texts than its first one: room for the
+  // longest (a proposal between asterisks).
+  wxWindow* setBpm = controls_[kSetBpmButton];
+  const wxString first = setBpm->GetLabel();
+  setBpm->SetLabel(kWidestSetBpmText);
+  const wxSize widest = setBpm->GetBestSize();
+  setBpm->SetLabel(first);
+  PixelSize& minimum = minimumSizes_[kSetBpmButton];
+  minimum.width = std::max(minimum.width, widest.x);
+  minimum.height = std::max(minimum.height, widest.y);
 }
 
 void MainFrame::LayOut() {
@@ -306,6 +344,12 @@ void MainFrame::FitColumnToContents(int column) {
   listView_->FitColumn(column);
 }
 
+void MainFrame::ShowAboutBox() {
+  Render();
+  AboutDialog box(this, opener_);
+  box.ShowModal();
+}
+
 void MainFrame::OnCommandEvent(wxCommandEvent& event) {
   if (ended_) return;
   Forward([&] { dialog_.OnCommand(event.GetId()); });
@@ -326,6 +370,10 @@ void MainFrame::OnCharHook(wxKeyEvent& event) {
     return;
   }
   const int key = event.GetKeyCode();
+  if (key == WXK_F1) {
+    Forward([&] { dialog_.OnHelpRequest(); });
+    return;
+  }
   if (key == WXK_ESCAPE) {
     Forward([&] { dialog_.OnCommand(kCancelCommand); });
     return;
@@ -350,4 +398,9 @@ void MainFrame::OnAnalysisEvent(wxThreadEvent& event) {
   if (ended_) return;
   const auto message = event.GetPayload<AnalysisMessage>();
   Forward([&] { dialog_.OnAnalysisMessage(message.message, message.wParam, message.lParam); });
+}
+
+void MainFrame::OnTapSeriesTimer() {
+  if (ended_) return;
+  Forward([&] { dialog_.OnTimer(); });
 }

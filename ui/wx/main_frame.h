@@ -24,16 +24,34 @@
 #include "ui/dialog_layout.h"
 #include "ui/dialog_state.h"
 #include "ui/dialog_window.h"
+#include "ui/disk_file_operations.h"
 #include "ui/engine_track_analysis.h"
+#include "ui/help_documents.h"
 #include "ui/main_dialog.h"
+#include "ui/tick_clock.h"
+#include "ui/wx/desktop_launcher.h"
 #include "ui/wx/modal_services.h"
+#include "ui/wx/tap_series_timer.h"
 
 class TrackListView;
+
+// Services of the window that a test of the real window may put in place
+// of the window's own, to drive it without waiting on a clock and to see
+// what it would open, ask or tell. Null members keep the window's own.
+// Not owned: they must outlive the window.
+struct FrameServiceOverrides {
+  TickClock* clock = nullptr;
+  DialogTimer* timer = nullptr;
+  DesktopOpener* opener = nullptr;
+  MessageBoxService* messageBox = nullptr;
+  SaveFileChooser* saveFileChooser = nullptr;
+};
 
 class MainFrame : public wxFrame, public MessageTarget, public DialogWindow {
  public:
   // Opens the dialog; with a folder, lists it as if chosen with "...".
-  explicit MainFrame(const std::optional<std::string>& folder);
+  explicit MainFrame(const std::optional<std::string>& folder,
+                     const FrameServiceOverrides& overrides = {});
   ~MainFrame() override;
 
   // MessageTarget: called by the analysis worker, from its thread.
@@ -42,12 +60,15 @@ class MainFrame : public wxFrame, public MessageTarget, public DialogWindow {
   // DialogWindow
   void EndDialog() override;
   void FitColumnToContents(int column) override;
+  void ShowAboutBox() override;
 
   // Brings every control up to date with the logic's state.
   void Render();
 
   MainDialog& Dialog() { return dialog_; }
   TrackListView& ListView() { return *listView_; }
+  // The control of a template id (1000-1041).
+  wxWindow* Control(int id) const;
 
  private:
   void CreateControls();
@@ -67,11 +88,18 @@ class MainFrame : public wxFrame, public MessageTarget, public DialogWindow {
   void OnCharHook(wxKeyEvent& event);
   void OnClose(wxCloseEvent& event);
   void OnAnalysisEvent(wxThreadEvent& event);
+  void OnTapSeriesTimer();
 
   ModalServices modal_;
   LibcdioCdAccess cdAccess_;  // the machine's drives
   FileTempoTagWriter tagWriter_;
   EngineTrackAnalysis analysis_;
+  DiskFileOperations files_;
+  SystemTickClock clock_;
+  TapSeriesTimer timer_;
+  DesktopLauncher launcher_;
+  HelpDocuments helpDocuments_;
+  DesktopOpener& opener_;  // launcher_ or the override
   MainDialog dialog_;
 
   wxPanel* panel_ = nullptr;

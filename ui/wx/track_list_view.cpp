@@ -42,6 +42,11 @@ TrackListView::TrackListView(wxWindow* parent, wxWindowID id, MainDialog& dialog
     ScheduleSelectionRead();
     event.Skip();
   });
+  // A double click on a row (never on the empty area below the rows).
+  Bind(wxEVT_LIST_ITEM_ACTIVATED, [this](wxListEvent& event) {
+    dialog_.OnRowActivated(static_cast<int>(event.GetIndex()));
+    if (afterUserChange_) afterUserChange_();
+  });
   // The rows' window is a child of the control; clicks and keys there may
   // change the selection without an event for every row.
   auto read = [this](wxEvent& event) {

@@ -11,7 +11,8 @@
 // the dialog (the control tells a virtual list's range selections only in
 // part, so it is read whole). Column widths come from a ColumnFitter per
 // column, which measures in the list's font only the texts that can be the
-// widest.
+// widest. A double click on a row goes to the dialog, which opens the row's
+// file.
 #pragma once
 
 #include <wx/listctrl.h>
