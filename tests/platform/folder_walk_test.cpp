@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,6 +12,7 @@
 #include <filesystem>
 #include <map>
 
+#include "tests/support/child_process.h"
 #include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
@@ -168,32 +168,16 @@ TEST(FolderWalk, AnUnreadableSubfolderIsReportedAndSkipped) {
   Touch(t.File("z.mp3"));
   chmod(t.File("locked").c_str(), 0);
 
-  int fds[2];
-  ASSERT_EQ(pipe(fds), 0);
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    close(fds[0]);
-    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(3);
+  const ChildResult walked = RunInChild(true, [&](std::string& report) {
     Recorder r;
     WalkFolder(t.Path(), FolderWalkRules(), r);
-    std::string report;
     for (const auto& f : r.files) report += "file " + f + "\n";
     for (const auto& [path, error] : r.errors)
       report += "error " + path + " " + std::to_string(error) + "\n";
-    if (write(fds[1], report.data(), report.size()) != static_cast<ssize_t>(report.size()))
-      _exit(4);
-    _exit(0);
-  }
-  close(fds[1]);
-  std::string report;
-  char buffer[4096];
-  for (ssize_t got; (got = read(fds[0], buffer, sizeof buffer)) > 0;)
-    report.append(buffer, static_cast<size_t>(got));
-  close(fds[0]);
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    return true;
+  });
+  ASSERT_TRUE(walked.ok);
+  const std::string& report = walked.output;
   EXPECT_NE(report.find("file " + t.File("a.mp3") + "\n"), std::string::npos) << report;
   EXPECT_NE(report.find("file " + t.File("z.mp3") + "\n"), std::string::npos) << report;
   EXPECT_EQ(report.find("hidden.mp3"), std::string::npos) << report;

@@ -2,13 +2,13 @@
 // and unreadable subfolders, and the CD half's handlers on fake drives.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 
 #include "platform/cd_track_path.h"
+#include "tests/support/child_process.h"
 #include "tests/support/temp_folder.h"
 #include "tests/ui/dialog_harness.h"
 #include "ui/folder_scan.h"
@@ -119,32 +119,15 @@ TEST(FolderListing, AnUnreadableSubfolderIsSkipped) {
   MakeFile(t.File("z.wav"));
   chmod(t.File("locked").c_str(), 0);
 
-  int fds[2];
-  ASSERT_EQ(pipe(fds), 0);
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    close(fds[0]);
-    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(3);
+  const ChildResult scanned = RunInChild(true, [&](std::string& report) {
     TrackList tracks;
     ScanFolder(t.Path(), tracks);
     tracks.SortByFileName();
-    std::string report;
     for (const std::string& name : FileNames(tracks)) report += name + "\n";
-    if (write(fds[1], report.data(), report.size()) != static_cast<ssize_t>(report.size()))
-      _exit(4);
-    _exit(0);
-  }
-  close(fds[1]);
-  std::string report;
-  char buffer[4096];
-  for (ssize_t got; (got = read(fds[0], buffer, sizeof buffer)) > 0;)
-    report.append(buffer, static_cast<size_t>(got));
-  close(fds[0]);
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-  EXPECT_EQ(report, t.File("a.mp3") + "\n" + t.File("z.wav") + "\n");
+    return true;
+  });
+  ASSERT_TRUE(scanned.ok);
+  EXPECT_EQ(scanned.output, t.File("a.mp3") + "\n" + t.File("z.wav") + "\n");
 }
 
 // Two drives: the first holds a disc whose third track is data, the second

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -16,6 +15,7 @@
 #include <functional>
 #include <iterator>
 
+#include "tests/support/child_process.h"
 #include "tests/support/temp_folder.h"
 #include "tests/ui/dialog_harness.h"
 #include "ui/disk_file_operations.h"
@@ -71,18 +71,9 @@ struct MemoryRename {
   DialogHarness h;
 };
 
-// Runs `body` in a child process and tells whether it returned true; the
-// child first drops root (when it has it) to the unprivileged user 65534,
-// since root is bound by no permissions.
+// Runs `body` in a child process of its own (see RunInChild).
 bool InChild(bool dropRoot, const std::function<bool()>& body) {
-  const pid_t child = fork();
-  if (child == 0) {
-    if (dropRoot && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(3);
-    _exit(body() ? 0 : 1);
-  }
-  int status = 0;
-  if (child < 0 || waitpid(child, &status, 0) != child) return false;
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  return RunInChild(dropRoot, [&](std::string&) { return body(); }).ok;
 }
 
 }  // namespace
