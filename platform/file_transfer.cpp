@@ -10,6 +10,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/write_all.h"
+
 namespace {
 
 bool Fail(std::string* error, int errorNumber) {
@@ -22,19 +24,6 @@ std::string FolderOf(const std::string& path) {
   const size_t slash = path.rfind('/');
   if (slash == std::string::npos) return ".";
   return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-bool WriteAll(int fd, const char* data, size_t length) {
-  while (length > 0) {
-    const ssize_t n = write(fd, data, length);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += n;
-    length -= static_cast<size_t>(n);
-  }
-  return true;
 }
 
 // Copies every byte of `in` to `out`; errno tells why when it fails.

@@ -11,24 +11,12 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/write_all.h"
+
 namespace {
 
 std::string Reason(const char* what, int number) {
   return std::string(what) + ": " + std::strerror(number);
-}
-
-// Writes all of `size` bytes, retrying after interruptions and short writes.
-bool WriteAll(int descriptor, const char* data, size_t size) {
-  while (size > 0) {
-    const ssize_t written = write(descriptor, data, size);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += written;
-    size -= static_cast<size_t>(written);
-  }
-  return true;
 }
 
 }  // namespace
