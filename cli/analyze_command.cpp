@@ -100,7 +100,7 @@ class ProgressLine {
   explicit ProgressLine(bool enabled) : enabled_(enabled) {}
   // `position` is the current file's read position (done << 32 | total),
   // shown as a percentage once known.
-  void Show(size_t done, size_t total, const std::string& current, uint64_t position) {
+  void Show(size_t done, size_t total, const std::string& current, uint64_t position) const {
     if (!enabled_) return;
     std::string name = QuoteName(current);
     if (name.size() > 60) {
@@ -117,7 +117,7 @@ class ProgressLine {
       std::fprintf(stderr, "\r\033[K[%zu/%zu] %s", done, total, name.c_str());
     std::fflush(stderr);
   }
-  void Clear() {
+  void Clear() const {
     if (!enabled_) return;
     std::fputs("\r\033[K", stderr);
     std::fflush(stderr);
