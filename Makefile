@@ -92,7 +92,7 @@ test: check-format build-tests
 # Every test again, built with AddressSanitizer and UndefinedBehaviorSanitizer.
 test-asan: test-deps
 	cmake -S . -B $(BUILD)-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTEMPYRA_SANITIZE=address,undefined \
-	  $(CHECK_OPTIONS)
+	  $(CHECK_OPTIONS) -DTEMPYRA_BENCHES=OFF
 	cmake --build $(BUILD)-asan -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir $(BUILD)-asan --output-on-failure -j $(JOBS)
