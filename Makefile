@@ -111,7 +111,7 @@ test-tsan: test-deps
 	TSAN_OPTIONS=halt_on_error=1 ctest --test-dir $(BUILD)-tsan --output-on-failure -j $(JOBS) \
 	  -R '$(TSAN_TESTS)'
 
-# The libFuzzer targets (clang, ASan + UBSan), FUZZ_SECONDS each.
+# The libFuzzer targets (clang, ASan + UBSan), side by side, FUZZ_SECONDS each.
 fuzz-build: test-deps
 	cmake -S . -B $(BUILD)-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTEMPYRA_FUZZ=ON -DTEMPYRA_WERROR=ON \
 	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++

@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Runs every libFuzzer target of a fuzzing build: first over its saved
 # regressions (each input once), then for SECONDS seconds from its seeds.
+# The targets run side by side, so the whole run takes about SECONDS
+# seconds however many targets there are; each one's summary is printed
+# when all have ended, in the order of the names.
 #
 #   tools/fuzz/run_fuzzers.sh BUILD_DIR SECONDS [NAME...]
 #
@@ -48,12 +51,12 @@ report_failure() {
   done
 }
 
-for name in "${names[@]}"; do
+fuzz_target() {
+  local name=$1
   binary="$build/fuzzers/${name}_fuzzer"
   if [ ! -x "$binary" ]; then
     echo "run_fuzzers: $binary is missing" >&2
-    status=1
-    continue
+    return 1
   fi
   options=()
   if [ -f "$root/fuzz/${name}_fuzzer.options" ]; then
@@ -68,8 +71,7 @@ for name in "${names[@]}"; do
     if ! "$binary" "${options[@]}" -runs=1 \
         -artifact_prefix="$build/fuzz-artifacts/$name-" "$regressions"/* > "$log" 2>&1; then
       report_failure "$name" "$log"
-      status=1
-      continue
+      return 1
     fi
     echo "$name: $(ls "$regressions" | wc -l) regression inputs pass"
   fi
@@ -88,7 +90,17 @@ for name in "${names[@]}"; do
     echo "$name: ${seconds} s, ${runs:-?} inputs, ${cov:-cov: ?}, corpus $(ls "$corpus" | wc -l) files"
   else
     report_failure "$name" "$log"
-    status=1
+    return 1
   fi
+}
+
+pids=()
+for name in "${names[@]}"; do
+  fuzz_target "$name" > "$build/fuzz-logs/$name.summary" 2>&1 &
+  pids+=($!)
+done
+for i in "${!names[@]}"; do
+  wait "${pids[$i]}" || status=1
+  cat "$build/fuzz-logs/${names[$i]}.summary"
 done
 exit $status
