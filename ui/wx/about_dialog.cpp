@@ -2,13 +2,13 @@
 #include "ui/wx/about_dialog.h"
 
 #include <wx/button.h>
+#include <wx/display.h>
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
-#include <algorithm>
-
 #include "ui/about_box.h"
+#include "ui/about_box_layout.h"
 #include "ui/about_picture.h"
 #include "ui/dialog_layout.h"
 #include "ui/wx/hyperlink_label.h"
@@ -67,41 +67,27 @@ void AboutDialog::CreateControls(DesktopOpener& opener) {
 
 void AboutDialog::LayOut() {
   const DialogScale scale = DialogScale::FromFont(GetCharWidth(), GetCharHeight());
-  const PixelRect box =
-      TemplateRectInPixels(DialogRect{0, 0, kAboutBoxWidth, kAboutBoxHeight}, scale);
-  // The template keeps 7 units between the controls and the box's edges.
-  const PixelRect margin = TemplateRectInPixels(DialogRect{0, 0, 7, 7}, scale);
-  int right = box.width;
-  int bottom = box.height;
-  size_t index = 0;
-  for (const AboutControlTemplate& control : AboutBoxControls()) {
-    wxWindow* window = ordered_[index++];
-    const PixelRect rect = TemplateRectInPixels(control.rect, scale);
+  std::vector<PixelSize> contentSizes;
+  for (const wxWindow* window : ordered_) {
     const wxSize best = window->GetBestSize();
-    // Never smaller than the content needs; placed across as the template
-    // aligns it, down in the middle of its place.
-    wxSize size = best;
-    switch (control.kind) {
-      case AboutControlKind::kNoticeEditor:
-        size = wxSize(rect.width, std::max(rect.height, best.y));
-        break;
-      case AboutControlKind::kOkButton:
-        size = wxSize(std::max(rect.width, best.x), std::max(rect.height, best.y));
-        break;
-      case AboutControlKind::kPicture:
-      case AboutControlKind::kLabel:
-      case AboutControlKind::kLink:
-        break;
-    }
-    int x = rect.x;
-    if (control.alignment == Alignment::kCentre) x += (rect.width - size.x) / 2;
-    if (control.alignment == Alignment::kRight) x += rect.width - size.x;
-    const int y = rect.y + (rect.height - size.y) / 2;
-    window->SetSize(x, std::max(y, 0), size.x, size.y);
-    right = std::max(right, x + size.x + margin.width);
-    bottom = std::max(bottom, std::max(y, 0) + size.y + margin.height);
+    contentSizes.push_back({best.x, best.y});
   }
-  SetClientSize(right, bottom);
+  const AboutBoxLayout layout = LayOutAboutBox(scale, contentSizes, TallestClientHeight());
+  for (size_t i = 0; i < ordered_.size(); ++i) {
+    const PixelRect& rect = layout.controls[i];
+    ordered_[i]->SetSize(rect.x, rect.y, rect.width, rect.height);
+  }
+  SetClientSize(layout.client.width, layout.client.height);
+}
+
+int AboutDialog::TallestClientHeight() const {
+  const int index = wxDisplay::GetFromWindow(GetParent() != nullptr ? GetParent() : this);
+  const wxDisplay display(index == wxNOT_FOUND ? 0u : static_cast<unsigned>(index));
+  // The title bar's height, where the window manager has told it already;
+  // otherwise a title bar of the font's size.
+  int decoration = GetSize().y - GetClientSize().y;
+  if (decoration <= 0) decoration = 3 * GetCharHeight();
+  return display.GetClientArea().height - decoration;
 }
 
 void AboutDialog::OnCharHook(wxKeyEvent& event) {
