@@ -6,16 +6,10 @@
 // samples at RATE Hz (22050 at 44100 Hz is 120 beats per minute).
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "tools/beatgen/beat_stream.h"
-
-namespace {
-
-void PutLe(std::FILE* f, uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) std::fputc(static_cast<int>((value >> (8 * i)) & 0xFF), f);
-}
-
-}  // namespace
+#include "wav_file.h"
 
 int main(int argc, char** argv) {
   if (argc < 5) {
@@ -33,25 +27,15 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "tempyra-beatgen: rate, length or channel count out of range\n");
     return 2;
   }
-  std::vector<uint8_t> pcm = ToPcmBytes(MakeBeatStream(shape), channels);
-  std::FILE* f = std::fopen(argv[1], "wb");
-  if (f == nullptr) {
-    std::perror(argv[1]);
+  // The same stream in every channel.
+  tempyra::testsignal::WavAudio audio{
+      static_cast<int>(shape.sampleRate), static_cast<int>(channels), {}};
+  for (int16_t sample : MakeBeatStream(shape))
+    audio.samples.insert(audio.samples.end(), channels, sample);
+  std::string error;
+  if (!tempyra::testsignal::writeWav(argv[1], audio, error)) {
+    std::fprintf(stderr, "tempyra-beatgen: %s\n", error.c_str());
     return 1;
   }
-  const uint32_t dataBytes = static_cast<uint32_t>(pcm.size());
-  std::fwrite("RIFF", 1, 4, f);
-  PutLe(f, 36 + dataBytes, 4);
-  std::fwrite("WAVEfmt ", 1, 8, f);
-  PutLe(f, 16, 4);
-  PutLe(f, 1, 2);  // PCM
-  PutLe(f, channels, 2);
-  PutLe(f, shape.sampleRate, 4);
-  PutLe(f, shape.sampleRate * channels * 2, 4);
-  PutLe(f, channels * 2, 2);
-  PutLe(f, 16, 2);
-  std::fwrite("data", 1, 4, f);
-  PutLe(f, dataBytes, 4);
-  std::fwrite(pcm.data(), 1, pcm.size(), f);
-  return std::fclose(f) == 0 ? 0 : 1;
+  return 0;
 }

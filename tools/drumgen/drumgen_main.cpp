@@ -12,7 +12,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "wav_file.h"
 
 namespace {
 
@@ -64,10 +67,6 @@ void AddBass(std::vector<double>& out, size_t at, size_t length, double rate, do
   }
 }
 
-void WriteLe(std::FILE* f, uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) std::fputc((value >> (8 * i)) & 0xFF, f);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -117,25 +116,10 @@ int main(int argc, char** argv) {
     pcm[2 * i + 1] =
         static_cast<int16_t>(std::lround(std::max(-1.0, std::min(1.0, r * 0.7)) * 32000));
   }
-  std::FILE* f = std::fopen(argv[1], "wb");
-  if (f == nullptr) {
-    std::perror(argv[1]);
+  std::string error;
+  if (!tempyra::testsignal::writeWav(argv[1], {static_cast<int>(rate), 2, std::move(pcm)}, error)) {
+    std::fprintf(stderr, "tempyra-drumgen: %s\n", error.c_str());
     return 1;
   }
-  const uint32_t dataBytes = static_cast<uint32_t>(pcm.size() * 2);
-  const uint32_t r = static_cast<uint32_t>(rate);
-  std::fwrite("RIFF", 1, 4, f);
-  WriteLe(f, 36 + dataBytes, 4);
-  std::fwrite("WAVEfmt ", 1, 8, f);
-  WriteLe(f, 16, 4);
-  WriteLe(f, 1, 2);
-  WriteLe(f, 2, 2);
-  WriteLe(f, r, 4);
-  WriteLe(f, r * 4, 4);
-  WriteLe(f, 4, 2);
-  WriteLe(f, 16, 2);
-  std::fwrite("data", 1, 4, f);
-  WriteLe(f, dataBytes, 4);
-  for (int16_t s : pcm) WriteLe(f, static_cast<uint16_t>(s), 2);
-  return std::fclose(f) == 0 ? 0 : 1;
+  return 0;
 }

@@ -38,6 +38,8 @@
 #include <string>
 #include <vector>
 
+#include "wav_file.h"
+
 namespace {
 
 constexpr double kTwoPi = 6.283185307179586;
@@ -135,10 +137,6 @@ void Tone(Track& t, double at, double seconds, double hz, double gain, double de
 
 double NoteHz(int semitonesFromA) {
   return 440.0 * std::exp2(semitonesFromA / 12.0);
-}
-
-void WriteLe(std::FILE* f, uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) std::fputc(static_cast<int>((value >> (8 * i)) & 0xFF), f);
 }
 
 }  // namespace
@@ -274,28 +272,16 @@ int main(int argc, char** argv) {
   for (size_t i = 0; i < total; ++i)
     peak = std::max({peak, std::fabs(t.left[i]), std::fabs(t.right[i])});
   const double gain = 0.9 * 32767.0 / peak;
-  std::FILE* f = std::fopen(argv[1], "wb");
-  if (f == nullptr) {
-    std::perror(argv[1]);
+  tempyra::testsignal::WavAudio audio{static_cast<int>(rate), 2, {}};
+  audio.samples.reserve(total * 2);
+  for (size_t i = 0; i < total; ++i) {
+    audio.samples.push_back(static_cast<int16_t>(std::lround(t.left[i] * gain)));
+    audio.samples.push_back(static_cast<int16_t>(std::lround(t.right[i] * gain)));
+  }
+  std::string error;
+  if (!tempyra::testsignal::writeWav(argv[1], audio, error)) {
+    std::fprintf(stderr, "tempyra-patterngen: %s\n", error.c_str());
     return 1;
   }
-  const auto dataBytes = static_cast<uint32_t>(total * 4);
-  const auto r = static_cast<uint32_t>(rate);
-  std::fwrite("RIFF", 1, 4, f);
-  WriteLe(f, 36 + dataBytes, 4);
-  std::fwrite("WAVEfmt ", 1, 8, f);
-  WriteLe(f, 16, 4);
-  WriteLe(f, 1, 2);
-  WriteLe(f, 2, 2);
-  WriteLe(f, r, 4);
-  WriteLe(f, r * 4, 4);
-  WriteLe(f, 4, 2);
-  WriteLe(f, 16, 2);
-  std::fwrite("data", 1, 4, f);
-  WriteLe(f, dataBytes, 4);
-  for (size_t i = 0; i < total; ++i) {
-    WriteLe(f, static_cast<uint16_t>(static_cast<int16_t>(std::lround(t.left[i] * gain))), 2);
-    WriteLe(f, static_cast<uint16_t>(static_cast<int16_t>(std::lround(t.right[i] * gain))), 2);
-  }
-  return std::fclose(f) == 0 ? 0 : 1;
+  return 0;
 }

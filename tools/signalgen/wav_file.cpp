@@ -56,6 +56,7 @@ bool writeWav(const std::string& path, const WavAudio& audio, std::string& error
     return false;
   }
   file.write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size()));
+  file.close();  // a full disk may show only when the last bytes are flushed
   if (!file) {
     error = "cannot write " + path;
     return false;
