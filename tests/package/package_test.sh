@@ -92,15 +92,20 @@ cat "$work/lintian"
 
 # Install and purge in a throw-away root whose package database is a copy
 # of this machine's, so that Depends is checked against what is installed
-# here. Without root rights, dpkg runs under fakeroot.
+# here. Without root rights, dpkg runs under fakeroot; it wants the system
+# folders (ldconfig) on its PATH.
 root=$work/root
 mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates" "$root/var/lib/dpkg/triggers"
 cp /var/lib/dpkg/status "$root/var/lib/dpkg/status"
 touch "$root/var/lib/dpkg/available"
+# Those packages' files are not in the throw-away root: empty file lists.
+(cd /var/lib/dpkg/info && find . -maxdepth 1 -name '*.list' -printf '%f\0') |
+  (cd "$root/var/lib/dpkg/info" && xargs -0 -r touch)
 as_root=()
 [ "$(id -u)" -eq 0 ] || as_root=(fakeroot)
-run_dpkg() { "${as_root[@]}" dpkg --root="$root" --log=/dev/null "$@"; }
+run_dpkg() { PATH=/usr/sbin:/sbin:$PATH "${as_root[@]}" dpkg --root="$root" --log=/dev/null "$@"; }
 run_dpkg --install "$deb" >"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log"; die "dpkg --install"; }
+! grep -i 'warning' "$work/dpkg.log" || die "dpkg --install warns"
 [ "$(dpkg-query --admindir="$root/var/lib/dpkg" -W -f='${Status}' tempyra)" = \
   "install ok installed" ] || die "the package is not installed after dpkg --install"
 while read -r path; do
@@ -111,6 +116,7 @@ run_dpkg --verify tempyra >"$work/verify" 2>&1 && [ ! -s "$work/verify" ] ||
 "$root/usr/bin/tempyra-cli" --version >/dev/null || die "the installed tempyra-cli does not run"
 
 run_dpkg --purge tempyra >"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log"; die "dpkg --purge"; }
+! grep -i 'warning' "$work/dpkg.log" || die "dpkg --purge warns"
 status=$(dpkg-query --admindir="$root/var/lib/dpkg" -W -f='${Status}' tempyra 2>/dev/null)
 [ -z "$status" ] || [ "$status" = "unknown ok not-installed" ] ||
   die "after the purge the package is '$status'"
