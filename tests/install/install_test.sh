@@ -16,14 +16,9 @@ set -uo pipefail
 src=$1
 build=$2
 
-die() {
-  echo "FAIL: $*"
-  exit 1
-}
-
-stage=$(mktemp -d)
-log=$(mktemp)
-trap 'rm -rf "$stage" "$log"' EXIT
+source "$src/tests/support/script_support.sh"
+stage=$work/stage
+log=$work/log
 
 # Width and height of a PNG file from its header.
 png_size() {

@@ -23,13 +23,7 @@ check=$1
 src=$2
 build=$3
 
-die() {
-  echo "FAIL: $*"
-  exit 1
-}
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$src/tests/support/script_support.sh"
 stage=$work/stage
 make -s -C "$src" --no-print-directory install-files BUILD="$build" DESTDIR="$stage" PREFIX=/usr \
   >"$work/install.log" 2>&1 || { cat "$work/install.log"; die "make install"; }

@@ -13,13 +13,7 @@ set -uo pipefail
 src=$1
 build=$2
 
-die() {
-  echo "FAIL: $*"
-  exit 1
-}
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$src/tests/support/script_support.sh"
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 arch=$(dpkg --print-architecture)
 [ -n "$version" ] || die "no project version in $build/CMakeCache.txt"
