@@ -39,16 +39,29 @@ depended=$(sed 's/ ([^)]*)//g; s/, /\n/g' <<<"$depends")
 for package in $depended; do
   dpkg-query -W -f='${Depends}\n' "$package" 2>/dev/null | sed 's/ ([^)]*)//g; s/, /\n/g'
 done >"$work/indirect"
+needed=()
+paths=()
 for program in "$build/tempyra" "$build/cli/tempyra-cli"; do
   for library in $(objdump -p "$program" | awk '$1 == "NEEDED" { print $2 }'); do
     path=$(ldd "$program" | awk -v l="$library" '$1 == l { print $3 }')
     [ -n "$path" ] || die "$library of $program is not found"
-    owner=$(dpkg -S "$path" 2>/dev/null || dpkg -S "$(realpath "$path")" 2>/dev/null ||
-      dpkg -S "${path#/usr}" 2>/dev/null) || die "no package holds $path"
-    owner=${owner%%:*}
-    grep -qx "$owner" <<<"$depended" || grep -qx "$owner" "$work/indirect" ||
-      die "Depends does not bring $owner, which holds $library of $(basename "$program")"
+    needed+=("$library")
+    # dpkg knows a library by the path its package ships, with or
+    # without /usr in front (merged /usr).
+    case $path in
+      /usr/*) paths+=("$path" "${path#/usr}") ;;
+      *) paths+=("$path" "/usr$path") ;;
+    esac
   done
+done
+# One query for all of them: each query reads dpkg's whole file database.
+dpkg -S "${paths[@]}" >"$work/owners" 2>/dev/null
+for library in $(printf '%s\n' "${needed[@]}" | sort -u); do
+  owner=$(awk -v l="/$library" 'substr($0, length($0) - length(l) + 1) == l { print; exit }' \
+    "$work/owners" | cut -d: -f1)
+  [ -n "$owner" ] || die "no package holds $library"
+  grep -qx "$owner" <<<"$depended" || grep -qx "$owner" "$work/indirect" ||
+    die "Depends does not bring $owner, which holds $library"
 done
 
 # The contents against `make install` with PREFIX=/usr: the same files and
