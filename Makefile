@@ -14,6 +14,8 @@
 #                   the desktop entry and the icons under PREFIX (default
 #                   /usr/local), staged under DESTDIR when given
 #   make uninstall  remove what `make install` installed (same PREFIX, DESTDIR)
+#   make package    build the Debian package $(BUILD)/package/tempyra_<version>_<arch>.deb
+#                   of what `make install` installs, under /usr
 
 BUILD      ?= build
 BUILD_TYPE ?= Release
@@ -23,8 +25,12 @@ JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 # reference checks and the benchmarks need beside them.
 PACKAGES      := build-essential cmake pkg-config libwxgtk3.2-dev libtag1-dev libcdio-dev \
                  zlib1g-dev xdg-utils
+# What `make package` needs beside the build: dpkg-shlibdeps for the
+# package's dependencies, binutils' strip.
+PACKAGE_PACKAGES := dpkg-dev binutils
 TEST_PACKAGES := libgtest-dev libgmock-dev libbenchmark-dev mpg123 lame twolame ffmpeg sox python3 \
-                 clang libclang-rt-14-dev clang-format xvfb xauth xdotool desktop-file-utils
+                 clang libclang-rt-14-dev clang-format xvfb xauth xdotool desktop-file-utils \
+                 $(PACKAGE_PACKAGES) lintian appstream bash-completion man-db groff-base fakeroot
 # Only the benchmarks need these: instruction counts, and real music to time.
 BENCH_PACKAGES := valgrind drascula-music
 
@@ -43,7 +49,7 @@ FUZZ_LONG    ?= 1800
 CHECK_OPTIONS := -DTEMPYRA_TESTS=ON -DTEMPYRA_WERROR=ON
 
 .PHONY: all deps test-deps build build-tests test check-format format tidy test-asan test-tsan \
-        test-fuzz fuzz demo bench eval fuzz-build clean install install-files uninstall
+        test-fuzz fuzz demo bench eval fuzz-build clean install install-files uninstall package
 
 all: build
 
@@ -149,9 +155,12 @@ DESTDIR    ?=
 ICON_SIZES := 16 22 24 32 48 64 128 256
 INSTALLED  := bin/tempyra bin/tempyra-cli \
               $(addprefix share/doc/tempyra/,tutorial.html help.html EULA.html \
-                tempyra-window.png tempyra-about.png) \
+                tempyra-window.png tempyra-about.png copyright changelog.gz) \
               share/applications/tempyra.desktop \
-              $(foreach s,$(ICON_SIZES),share/icons/hicolor/$(s)x$(s)/apps/tempyra.png)
+              $(foreach s,$(ICON_SIZES),share/icons/hicolor/$(s)x$(s)/apps/tempyra.png) \
+              share/man/man1/tempyra.1.gz share/man/man1/tempyra-cli.1.gz \
+              share/bash-completion/completions/tempyra-cli \
+              share/metainfo/io.tempyra.Tempyra.metainfo.xml
 
 install: build
 	@$(MAKE) --no-print-directory install-files
@@ -169,6 +178,16 @@ uninstall:
 	@if [ -z "$(DESTDIR)" ] && command -v update-desktop-database >/dev/null; then \
 	  update-desktop-database -q "$(PREFIX)/share/applications" || true; \
 	fi
+
+# The Debian package, made by CPack from the Release build's install rules
+# (see assets/package.cmake). To install it:
+#   sudo apt install ./$(BUILD)/package/tempyra_<version>_<arch>.deb
+package: build
+	@$(MAKE) --no-print-directory install-packages WANT="$(PACKAGE_PACKAGES)"
+	rm -f $(BUILD)/package/tempyra_*.deb
+	cpack --config $(BUILD)/CPackConfig.cmake -B $(BUILD)/package
+	@rm -rf $(BUILD)/package/_CPack_Packages
+	@ls -l $(BUILD)/package/tempyra_*.deb
 
 clean:
 	rm -rf $(BUILD) $(BUILD)-asan $(BUILD)-tsan $(BUILD)-fuzz

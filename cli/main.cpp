@@ -10,6 +10,7 @@
 #include "cli/info_command.h"
 #include "cli/output_stream.h"
 #include "cli/text_encoding.h"
+#include "tempyra_version.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ const Subcommand kSubcommands[] = {
 };
 
 std::string UsageText() {
-  std::string text = "usage: tempyra-cli COMMAND [--help] ...\n";
+  std::string text = "usage: tempyra-cli COMMAND [--help] ...\n       tempyra-cli --version\n";
   for (const Subcommand& command : kSubcommands)
     text += std::string("  tempyra-cli ") + command.usage + "\n";
   text +=
@@ -43,6 +44,8 @@ int main(int argc, char** argv) {
                     std::strcmp(argv[1], "help") == 0)) {
     return PrintHelp(UsageText());
   }
+  if (argc >= 2 && std::strcmp(argv[1], "--version") == 0)
+    return PrintHelp(std::string("tempyra-cli ") + kTempyraVersion + "\n");
   if (argc >= 2) {
     for (const Subcommand& command : kSubcommands) {
       if (std::strcmp(argv[1], command.name) == 0)

@@ -13,6 +13,7 @@
 #include <span>
 #include <string>
 
+#include "tempyra_version.h"
 #include "ui/dialog_template.h"
 
 enum AboutBoxId : int {
@@ -54,7 +55,7 @@ inline constexpr const char* kAboutBoxTitle = "About Tempyra";
 inline constexpr int kAboutBoxWidth = 297;
 inline constexpr int kAboutBoxHeight = 382;
 // What the version label shows, whatever its template text says.
-inline constexpr const char* kVersionText = "1.02";
+inline constexpr const char* kVersionText = kTempyraVersion;
 
 // Every control of the box in template order (also the tab order).
 std::span<const AboutControlTemplate> AboutBoxControls();

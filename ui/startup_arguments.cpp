@@ -12,6 +12,10 @@ StartupArguments ParseStartupArguments(int argc, const char* const* argv) {
     return arguments;
   }
   const std::string given = argv[1];
+  if (given == "--version") {
+    arguments.showVersion = true;
+    return arguments;
+  }
   std::error_code error;
   if (given.empty() || !std::filesystem::is_directory(given, error)) {
     arguments.error = "tempyra: " + given + ": not a folder (usage: tempyra [FOLDER])";

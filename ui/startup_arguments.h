@@ -1,7 +1,8 @@
 // The command line of the window program: `tempyra` opens the window empty,
 // `tempyra FOLDER` opens it with that folder listed, as if chosen with "...".
-// Anything else (a second argument, an argument that is not a folder) is an
-// error, reported in one line before any window opens.
+// `tempyra --version` prints the version and opens no window. Anything else
+// (a second argument, an argument that is not a folder) is an error,
+// reported in one line before any window opens.
 #pragma once
 
 #include <optional>
@@ -10,6 +11,7 @@
 struct StartupArguments {
   std::optional<std::string> folder;  // absolute, without a trailing '/'
   std::string error;                  // non-empty: the one-line error
+  bool showVersion = false;           // --version: print the version, no window
 };
 
 StartupArguments ParseStartupArguments(int argc, const char* const* argv);

@@ -4,22 +4,21 @@
 # file where the desktop and the program look for it (the program finds its
 # help documents in <prefix>/share/doc/tempyra beside <prefix>/bin), the
 # desktop entry valid and starting `tempyra %f`, every icon a PNG of its
-# size, the documents' pictures installed with them, the installed programs
-# working; then `make uninstall` leaves nothing behind.
+# size, the documents' pictures installed with them, the man pages, the
+# bash completion, the AppStream metainfo, the copyright file (the licence
+# agreement's text) and the changelog where man, bash-completion, software
+# centres and Debian look for them, the installed programs working; then
+# `make uninstall` leaves nothing behind. (tests/package/ checks the man
+# pages, the completion and the metainfo themselves.)
 #
 #   install_test.sh SOURCE_DIR BUILD_DIR
 set -uo pipefail
 src=$1
 build=$2
 
-die() {
-  echo "FAIL: $*"
-  exit 1
-}
-
-stage=$(mktemp -d)
-log=$(mktemp)
-trap 'rm -rf "$stage" "$log"' EXIT
+source "$src/tests/support/script_support.sh"
+stage=$work/stage
+log=$work/log
 
 # Width and height of a PNG file from its header.
 png_size() {
@@ -56,6 +55,19 @@ check_installation() {
     f="$root/share/icons/hicolor/${size}x${size}/apps/tempyra.png"
     [ "$(png_size "$f")" = "${size}x${size}" ] || die "$f is not a ${size}x${size} PNG"
   done
+
+  for f in share/man/man1/tempyra.1.gz share/man/man1/tempyra-cli.1.gz \
+    share/doc/tempyra/changelog.gz; do
+    gzip -t "$root/$f" 2>/dev/null || die "$prefix/$f is not a gzip file"
+  done
+  zcat "$root/share/man/man1/tempyra-cli.1.gz" | grep -q '^\.TH TEMPYRA-CLI 1 ' ||
+    die "tempyra-cli.1.gz is not the man page of tempyra-cli"
+  grep -q '^ *complete -F _tempyra_cli tempyra-cli' \
+    "$root/share/bash-completion/completions/tempyra-cli" || die "no completion of tempyra-cli"
+  grep -q '<launchable type="desktop-id">tempyra.desktop</launchable>' \
+    "$root/share/metainfo/io.tempyra.Tempyra.metainfo.xml" || die "no metainfo of tempyra.desktop"
+  grep -q 'the rest stays in force' "$root/share/doc/tempyra/copyright" ||
+    die "the copyright file does not hold the licence agreement's text"
 
   # The installed programs run: the analyser on a demo track, the window
   # refusing a wrong command line before it needs a display.

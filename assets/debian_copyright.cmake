@@ -1,0 +1,39 @@
+# Writes the Debian copyright file (machine-readable format) of the
+# package, with the end-user licence agreement of docs/EULA.html as the
+# licence's text, so that the agreement is written in one place only.
+#
+#   cmake -DEULA=docs/EULA.html -DOUTPUT=copyright -DYEAR=2026 -P debian_copyright.cmake
+file(READ "${EULA}" html)
+string(REGEX REPLACE ".*<body>" "" html "${html}")
+string(REGEX REPLACE "</body>.*" "" html "${html}")
+# A heading or a paragraph starts a paragraph of the text.
+string(REGEX REPLACE "<(h[1-6]|p)>" "\n\n" html "${html}")
+string(REGEX REPLACE "<[^>]*>" "" html "${html}")
+string(REPLACE "&quot;" "\"" html "${html}")
+string(REPLACE "&lt;" "<" html "${html}")
+string(REPLACE "&gt;" ">" html "${html}")
+string(REPLACE "&amp;" "&" html "${html}")
+
+# Each line of the licence's text indented by one space, an empty line as
+# " ." (the copyright format's empty line), no empty line at either end.
+# (Plain text replacements: the text may hold semicolons, CMake's list
+# separator.)
+string(REGEX REPLACE "[ \t]*\n[ \t]*" "\n" html "${html}")
+string(REGEX REPLACE "\n\n+" "\n\n" html "${html}")
+string(STRIP "${html}" html)
+string(REPLACE "\n\n" "\n.\n" html "${html}")
+string(REPLACE "\n" "\n " text " ${html}\n")
+string(REGEX REPLACE " $" "" text "${text}")
+
+file(WRITE "${OUTPUT}"
+"Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/
+Upstream-Name: Tempyra
+Upstream-Contact: The Tempyra developers <developers@tempyra.example>
+Source: https://www.tempyra.example
+
+Files: *
+Copyright: ${YEAR} The Tempyra developers
+License: Tempyra-EULA
+
+License: Tempyra-EULA
+${text}")
