@@ -3,7 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <complex>
+#include <iterator>
 #include <limits>
 
 namespace {
@@ -16,6 +16,8 @@ constexpr double kFilterSeconds = 2.6;   // length of the low-pass filter
 constexpr double kCurveRateAim = 21.0;   // curve values per second, at least
 constexpr double kHighestBeatHz = 10.0;  // highest frequency read from the curve
 constexpr double kLowestBeatHz = 0.3;
+// The multiples of the beat frequency whose power tells the value.
+constexpr double kMultiples[] = {0.5, 1.0, 2.0, 3.0, 4.0, 5.0, 6.0};
 constexpr uint32_t kStepsPerOctave = 300;
 constexpr double kOwnPeriodWeight = 2.0;    // the beat period itself, against each multiple
 constexpr double kPreferredTempo = 140.0;   // centre of the level preference
@@ -209,17 +211,16 @@ double PreciseTempoEstimator::LevelScore(const std::vector<double>& r, double bp
   return weights == 0 ? 0.0 : sum / weights;
 }
 
-double PreciseTempoEstimator::CurvePower(double hz) const {
+void PreciseTempoEstimator::FillCurveSpectrum() {
   // The curve is weighted by a Tukey window: flat, with cosine tapers over
   // its first and last 15 %, so that its ends (and the mirror image at -hz)
   // leak next to nothing into the peak while the peak stays nearly as
-  // narrow as the whole track allows. The power comes from Goertzel's
-  // recurrence: two multiplications per value.
-  const double coefficient = 2.0 * std::cos(kTwoPi * hz / curveRate_);
+  // narrow as the whole track allows.
   const uint64_t total = chunks_.size() * kChunkValues + pendingCount_;
   const double taperLength = kTaperShare * static_cast<double>(total);
   const double toStep = taperLength > 0 ? (kTaperSteps - 1) / taperLength : 0.0;
-  double s1 = 0, s2 = 0;
+  std::vector<double>& out = spectrum_.Values();
+  out.resize(total);
   uint64_t index = 0;
   auto add = [&](const float* values, const int8_t* q, float scale, uint32_t n) {
     for (uint32_t i = 0; i < n; ++i, ++index) {
@@ -227,39 +228,58 @@ double PreciseTempoEstimator::CurvePower(double hz) const {
       const double position = static_cast<double>(index) + 0.5;
       const double edge = std::min(position, static_cast<double>(total) - position);
       if (edge < taperLength) v *= taper_[static_cast<uint32_t>(edge * toStep)];
-      const double s0 = v + coefficient * s1 - s2;
-      s2 = s1;
-      s1 = s0;
+      out[index] = v;
     }
   };
   for (const CurveChunk& c : chunks_) add(nullptr, c.q, c.scale, kChunkValues);
   add(pending_, nullptr, 0.0f, pendingCount_);
-  return s1 * s1 + s2 * s2 - coefficient * s1 * s2;
+  spectrum_.SetRate(curveRate_);
+}
+
+bool PreciseTempoEstimator::Counts(double h, double beatHz, double highestMultiple) {
+  const double hz = h * beatHz;
+  return h <= highestMultiple && hz >= kLowestBeatHz && hz <= kHighestBeatHz;
 }
 
 double PreciseTempoEstimator::HarmonicPower(double beatHz, double highestMultiple) const {
-  double power = 0;
-  for (double h : {0.5, 1.0, 2.0, 3.0, 4.0, 5.0, 6.0}) {
-    const double hz = h * beatHz;
-    // Weighted by h squared: a multiple h of the beat drifts h times as far
-    // for the same error in the tempo, so the higher ones tell the value
-    // more sharply.
-    if (h <= highestMultiple && hz >= kLowestBeatHz && hz <= kHighestBeatHz)
-      power += h * h * CurvePower(hz);
-  }
-  return power;
+  // All the multiples' powers in one pass over the curve.
+  double hz[std::size(kMultiples)], power[std::size(kMultiples)];
+  size_t count = 0;
+  for (double h : kMultiples)
+    if (Counts(h, beatHz, highestMultiple)) hz[count++] = h * beatHz;
+  spectrum_.DirectPowers(hz, count, power);
+  // Weighted by h squared: a multiple h of the beat drifts h times as far
+  // for the same error in the tempo, so the higher ones tell the value
+  // more sharply.
+  double sum = 0;
+  size_t at = 0;
+  for (double h : kMultiples)
+    if (Counts(h, beatHz, highestMultiple)) sum += h * h * power[at++];
+  return sum;
 }
 
 double PreciseTempoEstimator::BestOnGrid(double low, double high, double spacing,
-                                         double highestMultiple) const {
+                                         double highestMultiple) {
   const auto points = static_cast<uint32_t>(std::min(4000.0, (high - low) / spacing)) + 1;
+  gridHz_.resize(points + 1);
+  for (uint32_t i = 0; i <= points; ++i) gridHz_[i] = low + (high - low) * i / points;
+  // Each multiple's frequencies form an evenly spaced grid of their own, so
+  // the spectrum gives all of a multiple's powers at once.
+  gridPower_.assign(points + 1, 0.0);
+  multipleHz_.resize(points + 1);
+  multiplePower_.resize(points + 1);
+  for (double h : kMultiples) {
+    if (h > highestMultiple) continue;
+    for (uint32_t i = 0; i <= points; ++i) multipleHz_[i] = h * gridHz_[i];
+    spectrum_.EvenPowers(multipleHz_.data(), points + 1, multiplePower_.data());
+    for (uint32_t i = 0; i <= points; ++i)
+      if (Counts(h, gridHz_[i], highestMultiple)) gridPower_[i] += h * h * multiplePower_[i];
+  }
   double best = low, bestPower = -1;
   for (uint32_t i = 0; i <= points; ++i) {
-    const double hz = low + (high - low) * i / points;
-    const double power = HarmonicPower(hz, highestMultiple);
-    if (power > bestPower) {
-      bestPower = power;
-      best = hz;
+    if (gridPower_[i] > bestPower) {
+      bestPower = gridPower_[i];
+      best = gridHz_[i];
     }
   }
   return best;
@@ -278,8 +298,21 @@ TempoEstimate PreciseTempoEstimator::Estimate() {
   std::vector<double> r(maxLag_ + 1);
   for (uint32_t l = 0; l <= maxLag_; ++l) r[l] = (Correlated(l) / (n - l) - mean * mean) / variance;
 
-  // Level.
-  double bestBpm = 0, bestWeighted = -std::numeric_limits<double>::infinity(), bestScore = 0;
+  const Level level = ChooseLevel(r);
+  if (!(level.score > 0)) return none;
+  const double confidence = std::clamp(level.score, 0.0, 1.0);
+  const double bpm = FindValue(level.bpm);
+  // The value search's work memory grows with the track: handed back, so
+  // that an estimator kept for the next file holds only its curve.
+  spectrum_ = CurveSpectrum();
+  gridHz_ = gridPower_ = multipleHz_ = multiplePower_ = std::vector<double>();
+  return {bpm, confidence};
+}
+
+PreciseTempoEstimator::Level PreciseTempoEstimator::ChooseLevel(
+    const std::vector<double>& r) const {
+  Level best{0, 0};
+  double bestWeighted = -std::numeric_limits<double>::infinity();
   for (uint32_t i = 0; i <= 3 * kStepsPerOctave; ++i) {
     const double bpm = kMinTempo * std::exp2(static_cast<double>(i) / kStepsPerOctave);
     if (bpm > kMaxTempo) break;
@@ -288,21 +321,21 @@ TempoEstimate PreciseTempoEstimator::Estimate() {
     const double weighted = score * std::exp(-0.5 * octaves * octaves);
     if (weighted > bestWeighted) {
       bestWeighted = weighted;
-      bestBpm = bpm;
-      bestScore = score;
+      best = {bpm, score};
     }
   }
-  if (!(bestScore > 0)) return none;
-  const double confidence = std::clamp(bestScore, 0.0, 1.0);
+  return best;
+}
 
-  // Value: the strongest beat frequency near the level, over the whole
-  // curve. The peak of harmonic h is about 1 / (h x seconds) wide: a grid
-  // over the fundamental and its half finds the right peak, finer grids
-  // with the second and then all multiples narrow it down, and a
-  // golden-section search ends it.
-  const double seconds = std::max(
-      1.0, static_cast<double>(chunks_.size() * kChunkValues + pendingCount_) / curveRate_);
-  const double centreHz = bestBpm / 60.0;
+double PreciseTempoEstimator::FindValue(double levelBpm) {
+  // The strongest beat frequency near the level, over the whole curve. The
+  // peak of harmonic h is about 1 / (h x seconds) wide: a grid over the
+  // fundamental and its half finds the right peak, finer grids with the
+  // second and then all multiples narrow it down, and a golden-section
+  // search ends it.
+  FillCurveSpectrum();
+  const double seconds = std::max(1.0, static_cast<double>(spectrum_.Values().size()) / curveRate_);
+  const double centreHz = levelBpm / 60.0;
   double hz = BestOnGrid(centreHz * (1 - kValueSearch), centreHz * (1 + kValueSearch),
                          1.0 / (4.0 * seconds), 1.0);
   hz = BestOnGrid(hz - 1.0 / seconds, hz + 1.0 / seconds, 1.0 / (8.0 * seconds), 2.0);
@@ -327,5 +360,5 @@ TempoEstimate PreciseTempoEstimator::Estimate() {
       pd = HarmonicPower(d, 6.0);
     }
   }
-  return {60.0 * 0.5 * (a + b), confidence};
+  return 60.0 * 0.5 * (a + b);
 }

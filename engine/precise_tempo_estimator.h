@@ -40,6 +40,7 @@
 #include <deque>
 #include <vector>
 
+#include "engine/curve_spectrum.h"
 #include "engine/onset_envelope.h"
 #include "engine/tempo_estimator.h"
 
@@ -80,14 +81,24 @@ class PreciseTempoEstimator final : public TempoEstimator {
   // Normalised autocorrelation at a fractional lag (cubic interpolation).
   double Correlation(const std::vector<double>& r, double lag) const;
   double LevelScore(const std::vector<double>& r, double bpm) const;
-  // Power of the tapered curve at frequency hz (cycles per second of audio).
-  double CurvePower(double hz) const;
-  // The sum of CurvePower at the beat frequency's multiples up to
+  // Step 4: the tempo's level, and its score before the preference.
+  struct Level {
+    double bpm;
+    double score;
+  };
+  Level ChooseLevel(const std::vector<double>& r) const;
+  // Step 5: the exact value near the level's tempo, in BPM.
+  double FindValue(double levelBpm);
+  // Puts the tapered curve into spectrum_.
+  void FillCurveSpectrum();
+  // Whether multiple h of beatHz counts towards the harmonic power.
+  static bool Counts(double h, double beatHz, double highestMultiple);
+  // The sum of the curve's power at the beat frequency's multiples up to
   // highestMultiple (of 1/2, 1, 2 ... 6) that lie below 10 Hz.
   double HarmonicPower(double beatHz, double highestMultiple) const;
   // The beat frequency in [low, high] of the most harmonic power, on a grid
-  // of `spacing`; returns it and leaves its power in *power.
-  double BestOnGrid(double low, double high, double spacing, double highestMultiple) const;
+  // of `spacing` (at most 4001 points).
+  double BestOnGrid(double low, double high, double spacing, double highestMultiple);
 
   OnsetEnvelope envelope_;
   uint32_t sampleRate_ = 0;  // of the stream; 0 before the first block
@@ -127,4 +138,9 @@ class PreciseTempoEstimator final : public TempoEstimator {
   static constexpr uint32_t kTaperSteps = 1024;
   std::vector<float> taper_;
   uint32_t pendingCount_ = 0;  // values not yet stored in a chunk
+
+  // Estimate()'s work memory, kept for the next file: the tapered curve
+  // and its spectrum, and the grids of BestOnGrid.
+  CurveSpectrum spectrum_;
+  std::vector<double> gridHz_, gridPower_, multipleHz_, multiplePower_;
 };

@@ -1,0 +1,37 @@
+// Chirp z-transform: the discrete-time Fourier transform of a block of real
+// values at evenly spaced frequencies of any spacing, all at once.
+//
+// For x[0 .. N-1] it gives, for k = 0 .. count-1,
+//     X[k] = sum over n of x[n] e^(-i (first + k step) n)
+// (angles in radians per value), as Bluestein's algorithm does: with
+// n k = (n^2 + k^2 - (k - n)^2) / 2 the sum becomes a convolution with the
+// chirp e^(i step j^2 / 2), done by three complex transforms of a length
+// L >= N + count - 1 whose only factors are 2, 3 and 5. That costs about
+// L log L operations against N x count for evaluating every frequency on
+// its own, so a fine grid over a long block is cheap: the zoom of a DFT
+// onto a narrow band.
+//
+// The transform keeps its work arrays between calls (they grow to the
+// largest length used). One object is used by one thread at a time.
+#pragma once
+
+#include <complex>
+#include <cstddef>
+#include <vector>
+
+class ChirpZ {
+ public:
+  // The length of the transforms used for `values` inputs and `count`
+  // outputs: the smallest 2^a 3^b 5^c that holds the convolution and that
+  // the mixed-radix transform takes (it splits a length into at most 11
+  // factors).
+  static size_t TransformLength(size_t values, size_t count);
+
+  // Writes X[0 .. count-1] into *out (resized). False when the transform
+  // failed (no memory for its work); *out is then empty.
+  bool Transform(const double* x, size_t n, double first, double step, size_t count,
+                 std::vector<std::complex<double>>* out);
+
+ private:
+  std::vector<double> aRe_, aIm_, bRe_, bIm_;
+};
