@@ -1,5 +1,5 @@
 // `tempyra-cli analyze`: worker threads take the files in turn, each with a
-// detector of its own; the main thread prints each result as soon as it and
+// tempo estimator of its own; the main thread prints each result as soon as it and
 // every result before it are known, so the output keeps the input order
 // whatever the number of jobs.
 #include "cli/analyze_command.h"
@@ -12,6 +12,7 @@
 #include <cmath>
 #include <condition_variable>
 #include <cstdio>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -21,8 +22,7 @@
 #include "cli/result_format.h"
 #include "cli/text_encoding.h"
 #include "engine/file_analysis.h"
-#include "engine/precise_tempo_estimator.h"
-#include "engine/tempo_estimation.h"
+#include "engine/tempo_estimator_factory.h"
 #include "engine/tempo_folding.h"
 #include "tags/tempo_tag.h"
 
@@ -35,9 +35,9 @@ void StorePosition(void* context, uint32_t, uint32_t, ReadPosition position) {
       uint64_t{position.done} << 32 | position.total, std::memory_order_relaxed);
 }
 
-TrackResult AnalyseOne(const CollectedFile& file, TempoDetector& detector,
-                       PreciseTempoEstimator* precise, const AnalyzeOptions& options,
-                       const std::atomic<bool>* stop, std::atomic<uint64_t>* position) {
+TrackResult AnalyseOne(const CollectedFile& file, TempoEstimator& estimator,
+                       const AnalyzeOptions& options, const std::atomic<bool>* stop,
+                       std::atomic<uint64_t>* position) {
   TrackResult r;
   r.path = file.path;
   if (!file.error.empty()) {
@@ -52,7 +52,7 @@ TrackResult AnalyseOne(const CollectedFile& file, TempoDetector& detector,
       return r;
     }
   }
-  FileAnalysis a = AnalyseFile(file.path, detector, stop, StorePosition, position, precise);
+  FileAnalysis a = AnalyseFile(file.path, estimator, stop, StorePosition, position);
   r.sampleRate = a.sampleRate;
   if (a.sampleRate != 0) r.durationSeconds = static_cast<double>(a.sampleFrames) / a.sampleRate;
   switch (a.status) {
@@ -69,15 +69,11 @@ TrackResult AnalyseOne(const CollectedFile& file, TempoDetector& detector,
     case FileAnalysis::Status::kComplete:
       break;
   }
-  double tempo =
-      EstimateTempo(detector.PeriodicitySpectrum(), a.sampleRate, kSearchMinTempo, kSearchMaxTempo);
-  if (precise != nullptr) {
-    const TempoEstimate estimate = precise->Estimate();
-    tempo = estimate.bpm;
-    r.confidence = estimate.confidence;
-  }
+  const TempoEstimate estimate = estimator.Estimate();
+  const double tempo = estimate.bpm;
+  if (options.precise) r.confidence = estimate.confidence;
   if (!std::isfinite(tempo)) {
-    r.reason = precise != nullptr
+    r.reason = options.precise
                    ? "no steady beat to measure (silent, or under a few seconds of audio)"
                    : "too short to measure a tempo (under about 30 seconds of audio)";
     return r;
@@ -166,11 +162,9 @@ int RunAnalyzeCommand(const std::vector<std::string>& args) {
   std::vector<std::thread> workers;
   for (unsigned j = 0; j < jobs; ++j) {
     workers.emplace_back([&] {
-      TempoDetector detector;
-      PreciseTempoEstimator precise;
+      const std::unique_ptr<TempoEstimator> estimator = MakeTempoEstimator(options.precise);
       for (size_t i = next++; i < n && !stop.load(); i = next++) {
-        TrackResult r = AnalyseOne(files[i], detector, options.precise ? &precise : nullptr,
-                                   options, &stop, &positions[i]);
+        TrackResult r = AnalyseOne(files[i], *estimator, options, &stop, &positions[i]);
         std::lock_guard<std::mutex> lock(mutex);
         results[i] = std::move(r);
         ready[i] = true;

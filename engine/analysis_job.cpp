@@ -3,7 +3,7 @@
 
 #include "engine/audio_source.h"
 #include "engine/file_analysis.h"
-#include "engine/tempo_estimation.h"
+#include "engine/tempo_estimator_factory.h"
 #include "platform/idle_priority.h"
 
 AnalysisJob::~AnalysisJob() {
@@ -15,7 +15,12 @@ bool AnalysisJob::Start(MessageTarget* target, const std::string& path) {
   target_ = target;
   path_ = path;
   preciseRun_ = preciseRequested_;
-  if (preciseRun_ && precise_ == nullptr) precise_ = std::make_unique<PreciseTempoEstimator>();
+  if (estimator_ == nullptr || estimatorIsPrecise_ != preciseRun_) {
+    estimator_ = MakeTempoEstimator(preciseRun_);
+    estimatorIsPrecise_ = preciseRun_;
+  }
+  preciseEstimate_ = {std::numeric_limits<double>::quiet_NaN(),
+                      std::numeric_limits<double>::quiet_NaN()};
   stopRequested_.store(false);
   progress_.store(0);
   try {
@@ -38,12 +43,11 @@ void AnalysisJob::Stop() {
 double AnalysisJob::EstimateTempo() {
   confidence_ = std::numeric_limits<double>::quiet_NaN();
   if (preciseRun_) {
-    const TempoEstimate estimate = precise_->Estimate();
-    confidence_ = estimate.confidence;
-    return estimate.bpm;
+    confidence_ = preciseEstimate_.confidence;
+    return preciseEstimate_.bpm;
   }
-  return ::EstimateTempo(detector_.PeriodicitySpectrum(), sampleRate_, kSearchMinTempo,
-                         kSearchMaxTempo);
+  if (estimator_ == nullptr) return std::numeric_limits<double>::quiet_NaN();
+  return estimator_->Estimate().bpm;
 }
 
 ReadPosition AnalysisJob::Progress() const {
@@ -60,20 +64,21 @@ void AnalysisJob::AnalysisWorker(AnalysisJob* job) {
   source.SetCancelFlag(&job->stopRequested_);
   LowerThreadToIdlePriority();
   source.Open(job->path_);  // a failed open yields no block below
-  job->detector_.Reset();
-  TempoEstimator* precise = job->preciseRun_ ? job->precise_.get() : nullptr;
-  if (precise != nullptr) precise->Reset();
+  TempoEstimator& estimator = *job->estimator_;
+  estimator.Reset();
   auto progress = [](void* context, uint32_t index, uint32_t total, ReadPosition position) {
     auto* self = static_cast<AnalysisJob*>(context);
     self->progress_.store(uint64_t{position.done} << 32 | position.total,
                           std::memory_order_release);
     self->Post(kAnalysisProgress, index, static_cast<intptr_t>(total));
   };
-  FileAnalysis result =
-      ReadMpegBlocks(source, job->detector_, &job->stopRequested_, progress, job, precise);
+  FileAnalysis result = ReadMpegBlocks(source, estimator, &job->stopRequested_, progress, job);
   source.Close();
   if (result.status == FileAnalysis::Status::kStopped) return;
   job->sampleRate_ = result.sampleRate;
-  job->Post(result.status == FileAnalysis::Status::kComplete ? kAnalysisDone : kAnalysisFailed, 0,
-            0);
+  const bool complete = result.status == FileAnalysis::Status::kComplete;
+  // The precise estimate takes time that grows with the track: it is made
+  // here, so that the owner's thread only reads it.
+  if (complete && job->preciseRun_) job->preciseEstimate_ = estimator.Estimate();
+  job->Post(complete ? kAnalysisDone : kAnalysisFailed, 0, 0);
 }

@@ -5,19 +5,23 @@
 //   1. Start(target, path)  stops any running worker, then starts a new one
 //                           on the file; false when no thread could be made
 //                           (nothing is posted then);
-//   2. the worker opens the file through an AudioSource, resets the
-//      detector, feeds it every decoded block and posts
+//   2. the worker opens the file through an AudioSource, resets the run's
+//      tempo estimator (the standard one, or with SetPreciseTempo(true)
+//      before Start the precise one: only that one is fed), feeds it every
+//      decoded block and posts
 //        kAnalysisProgress (blockIndex, estimated total) for blocks 0, 40, 80...
 //      then exactly one of
 //        kAnalysisDone      the file was read to its end (under 5 % unread)
 //        kAnalysisFailed    no block at all, or too much left unread;
+//      in a precise run the worker makes the estimate itself before it
+//      posts kAnalysisDone (it takes a moment on a long track);
 //   3. after kAnalysisDone, EstimateTempo() once gives the tempo (a
-//      non-finite value is a failed analysis); with SetPreciseTempo(true)
-//      before Start it is the precise estimator's value, and
+//      non-finite value is a failed analysis): the standard estimate is
+//      made then, on the owner's thread; a precise run's is only read, and
 //      TempoConfidence() then tells how far to trust it;
 //   4. Stop() (also done by the destructor and by the next Start) makes the
-//      worker end within one block and waits for it; a stopped run posts
-//      nothing more.
+//      worker end within one block, or once a precise estimate it has begun
+//      is made, and waits for it; a stopped run posts nothing more.
 // Beside the messages, Progress() tells how far the worker has read the
 // current file in bytes: a position that neither wraps nor goes back, for a
 // progress bar. It is updated before each progress message is posted.
@@ -25,7 +29,8 @@
 //
 // Threads: Start, Stop, EstimateTempo and the destructor run on the owner's
 // thread. While the worker runs, the only value both threads touch is the
-// stop flag; the detector state belongs to the worker until its last post.
+// stop flag; the estimator and the precise estimate belong to the worker
+// until its last post.
 #pragma once
 
 #include <atomic>
@@ -36,8 +41,7 @@
 #include <thread>
 
 #include "engine/file_analysis.h"
-#include "engine/precise_tempo_estimator.h"
-#include "engine/tempo_detector.h"
+#include "engine/tempo_estimator.h"
 #include "platform/message_target.h"
 
 class AnalysisJob {
@@ -60,11 +64,10 @@ class AnalysisJob {
   // while the worker runs.
   ReadPosition Progress() const;
 
-  // Off from construction on. While on, the runs that Start begins feed
-  // the precise estimator (PreciseTempoEstimator) beside the standard
-  // detector, and EstimateTempo() returns its value instead of the
-  // standard one; the window's "Precise Tempo" menu item sets it before
-  // each Start. Changing it while a worker runs affects the next run only.
+  // Off from construction on. While on, the runs that Start begins use the
+  // precise estimator (PreciseTempoEstimator) instead of the standard one;
+  // the window's "Precise Tempo" menu item sets it before each Start.
+  // Changing it while a worker runs affects the next run only.
   void SetPreciseTempo(bool on) { preciseRequested_ = on; }
   bool PreciseTempo() const { return preciseRequested_; }
   // The precise estimate's confidence (0 to 1) from the last EstimateTempo()
@@ -86,12 +89,16 @@ class AnalysisJob {
   // never sees the two halves of different updates.
   std::atomic<uint64_t> progress_{0};
   std::thread thread_;
-  TempoDetector detector_;
   std::string path_;
-  // The precise estimator, made on the first precise run; preciseRun_ is
-  // whether the current run feeds it (fixed by Start for the worker).
+  // The run's estimator, made by MakeTempoEstimator when a run needs the
+  // other kind (kept from run to run otherwise); preciseRun_ is whether the
+  // current run is precise (fixed by Start for the worker).
   bool preciseRequested_ = false;
   bool preciseRun_ = false;
-  std::unique_ptr<PreciseTempoEstimator> precise_;
+  std::unique_ptr<TempoEstimator> estimator_;
+  bool estimatorIsPrecise_ = false;
+  // A precise run's estimate, made by the worker before kAnalysisDone.
+  TempoEstimate preciseEstimate_{std::numeric_limits<double>::quiet_NaN(),
+                                 std::numeric_limits<double>::quiet_NaN()};
   double confidence_ = std::numeric_limits<double>::quiet_NaN();
 };

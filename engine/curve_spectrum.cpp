@@ -52,9 +52,9 @@ bool CurveSpectrum::ChirpIsCheaper(size_t count) const {
   const size_t length = ChirpZ::TransformLength(values_.size(), count);
   const double direct = kGoertzelStepCost * static_cast<double>(values_.size()) *
                         static_cast<double>((count + kLanes - 1) / kLanes * kLanes);
-  const double chirp = static_cast<double>(length) *
-                       (kChirpPointCost * 3.0 * std::log2(static_cast<double>(length)) +
-                        kChirpSetupCost);
+  const double chirp =
+      static_cast<double>(length) *
+      (kChirpPointCost * 3.0 * std::log2(static_cast<double>(length)) + kChirpSetupCost);
   return chirp < direct;
 }
 
@@ -62,8 +62,8 @@ void CurveSpectrum::EvenPowers(const double* hz, size_t count, double* power) {
   if (ChirpIsCheaper(count)) {
     const double toRadians = kTwoPi / rate_;
     const double step = (hz[count - 1] - hz[0]) / static_cast<double>(count - 1);
-    if (chirp_.Transform(values_.data(), values_.size(), hz[0] * toRadians, step * toRadians,
-                         count, &transformed_)) {
+    if (chirp_.Transform(values_.data(), values_.size(), hz[0] * toRadians, step * toRadians, count,
+                         &transformed_)) {
       for (size_t k = 0; k < count; ++k) power[k] = std::norm(transformed_[k]);
       return;
     }

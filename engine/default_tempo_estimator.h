@@ -20,6 +20,7 @@ class DefaultTempoEstimator final : public TempoEstimator {
   TempoEstimate Estimate() override;
 
   TempoDetector& Detector() { return detector_; }
+  const TempoDetector& Detector() const { return detector_; }
 
  private:
   TempoDetector detector_;

@@ -19,9 +19,8 @@ bool Stopped(const std::atomic<bool>* stop) {
 
 }  // namespace
 
-FileAnalysis FeedPcmWave(const MappedFile& file, const PcmWave& wave, TempoDetector& detector,
-                         const std::atomic<bool>* stop, ProgressFunction progress, void* context,
-                         TempoEstimator* second) {
+FileAnalysis FeedPcmWave(const MappedFile& file, const PcmWave& wave, TempoEstimator& estimator,
+                         const std::atomic<bool>* stop, ProgressFunction progress, void* context) {
   FileAnalysis result;
   result.sampleRate = wave.sampleRate;
   result.channels = wave.channels;
@@ -53,8 +52,7 @@ FileAnalysis FeedPcmWave(const MappedFile& file, const PcmWave& wave, TempoDetec
       result.error = "the file changed while it was read";
       return result;
     }
-    detector.FeedBlock(block, n, wave.sampleRate, frameBytes, wave.channels);
-    if (second != nullptr) second->FeedBlock(block, n, wave.sampleRate, frameBytes, wave.channels);
+    estimator.FeedBlock(block, n, wave.sampleRate, frameBytes, wave.channels);
     result.sampleFrames += n / frameBytes;
     if (progress != nullptr && blockIndex % kProgressEvery == 0) {
       const auto blocks = static_cast<uint32_t>((wave.dataBytes + blockBytes - 1) / blockBytes);
@@ -66,9 +64,9 @@ FileAnalysis FeedPcmWave(const MappedFile& file, const PcmWave& wave, TempoDetec
   return result;
 }
 
-FileAnalysis ReadMpegBlocks(AudioSource& source, TempoDetector& detector,
-                            const std::atomic<bool>* stop, ProgressFunction progress, void* context,
-                            TempoEstimator* second) {
+FileAnalysis ReadMpegBlocks(AudioSource& source, TempoEstimator& estimator,
+                            const std::atomic<bool>* stop, ProgressFunction progress,
+                            void* context) {
   FileAnalysis result;
   const PcmBlock* block = source.NextBlock();
   if (block == nullptr) {
@@ -83,10 +81,7 @@ FileAnalysis ReadMpegBlocks(AudioSource& source, TempoDetector& detector,
   while (!Stopped(stop)) {
     const uint32_t channels = static_cast<uint32_t>(block->info.outChannels);
     const uint32_t frameBytes = channels * static_cast<uint32_t>(block->info.outBits) / 8;
-    detector.FeedBlock(block->pcm, block->pcmBytes,
-                       static_cast<uint32_t>(block->info.outSampleRate), frameBytes, channels);
-    if (second != nullptr)
-      second->FeedBlock(block->pcm, block->pcmBytes,
+    estimator.FeedBlock(block->pcm, block->pcmBytes,
                         static_cast<uint32_t>(block->info.outSampleRate), frameBytes, channels);
     if (frameBytes != 0) result.sampleFrames += block->pcmBytes / frameBytes;
     const uint32_t total = static_cast<uint32_t>(block->info.totalFrames);
@@ -120,11 +115,9 @@ FileAnalysis ReadMpegBlocks(AudioSource& source, TempoDetector& detector,
   return result;
 }
 
-FileAnalysis AnalyseFile(const std::string& path, TempoDetector& detector,
-                         const std::atomic<bool>* stop, ProgressFunction progress, void* context,
-                         TempoEstimator* second) {
-  detector.Reset();
-  if (second != nullptr) second->Reset();
+FileAnalysis AnalyseFile(const std::string& path, TempoEstimator& estimator,
+                         const std::atomic<bool>* stop, ProgressFunction progress, void* context) {
+  estimator.Reset();
   FileAnalysis result;
   {
     MappedFile file;
@@ -141,7 +134,7 @@ FileAnalysis AnalyseFile(const std::string& path, TempoDetector& detector,
       result.error = "the file changed while it was read";
       return result;
     }
-    if (isWave) return FeedPcmWave(file, wave, detector, stop, progress, context, second);
+    if (isWave) return FeedPcmWave(file, wave, estimator, stop, progress, context);
   }
   AudioSource source;
   source.SetCancelFlag(stop);
@@ -151,6 +144,6 @@ FileAnalysis AnalyseFile(const std::string& path, TempoDetector& detector,
     result.error = source.LastError();
     return result;
   }
-  result = ReadMpegBlocks(source, detector, stop, progress, context, second);
+  result = ReadMpegBlocks(source, estimator, stop, progress, context);
   return result;
 }

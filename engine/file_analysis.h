@@ -1,7 +1,7 @@
-// Reading a whole file into a TempoDetector, shared by the analysis job's
+// Reading a whole file into a tempo estimator, shared by the analysis job's
 // worker and the command line.
 //
-// ReadMpegBlocks feeds every block of an opened AudioSource to the detector
+// ReadMpegBlocks feeds every block of an opened AudioSource to the estimator
 // and judges, from the source's running estimate of the frame count,
 // whether the file was read to its end: fewer than 5 % of the estimated
 // frames left undecoded counts as complete. The blocks are counted in full
@@ -10,7 +10,7 @@
 // mostly do not follow one another is not an MPEG stream at all, whatever
 // stray headers its data held. AnalyseFile does the whole
 // analysis of one path: RIFF WAVE files of plain 8- or 16-bit PCM go
-// straight into the detector, everything else through an AudioSource.
+// straight into the estimator, everything else through an AudioSource.
 #pragma once
 
 #include <atomic>
@@ -19,7 +19,6 @@
 
 #include "engine/audio_source.h"
 #include "engine/pcm_wave.h"
-#include "engine/tempo_detector.h"
 #include "engine/tempo_estimator.h"
 #include "platform/mapped_file.h"
 
@@ -34,7 +33,7 @@ struct FileAnalysis {
   Status status = Status::kNotOpened;
   uint32_t sampleRate = 0;    // of the first block
   uint32_t channels = 0;      // of the first block
-  uint64_t sampleFrames = 0;  // PCM sample frames fed to the detector
+  uint64_t sampleFrames = 0;  // PCM sample frames fed to the estimator
   std::string error;          // why the file did not open
 };
 
@@ -52,26 +51,25 @@ struct ReadPosition {
 using ProgressFunction = void (*)(void* context, uint32_t blockIndex, uint32_t totalBlocks,
                                   ReadPosition position);
 
-// The detector must have been reset; `stop` (may be null) is polled once
-// per block. Every function here also feeds each block to `second` when it
-// is given (a second estimator, such as the precise one, run on the same
-// audio); AnalyseFile resets it with the detector.
-FileAnalysis ReadMpegBlocks(AudioSource& source, TempoDetector& detector,
-                            const std::atomic<bool>* stop, ProgressFunction progress, void* context,
-                            TempoEstimator* second = nullptr);
+// The estimator must have been reset; `stop` (may be null) is polled once
+// per block.
+FileAnalysis ReadMpegBlocks(AudioSource& source, TempoEstimator& estimator,
+                            const std::atomic<bool>* stop, ProgressFunction progress,
+                            void* context);
 
-// Feeds the samples of a PCM wave found in a mapped file to the detector,
+// Feeds the samples of a PCM wave found in a mapped file to the estimator,
 // 1152 sample frames at a time. Each block is copied out of the mapping
 // under the fault guard and fed outside it, so that a file that shrinks
 // under the mapping fails its analysis (kIncomplete, with a reason) without
-// leaving the detector half-updated.
+// leaving the estimator half-updated.
 // `progress` (may be null) is called as for ReadMpegBlocks, every 40 blocks
 // of 1152 sample frames.
-FileAnalysis FeedPcmWave(const MappedFile& file, const PcmWave& wave, TempoDetector& detector,
+FileAnalysis FeedPcmWave(const MappedFile& file, const PcmWave& wave, TempoEstimator& estimator,
                          const std::atomic<bool>* stop, ProgressFunction progress = nullptr,
-                         void* context = nullptr, TempoEstimator* second = nullptr);
+                         void* context = nullptr);
 
-// Resets the detector, then analyses the file at path.
-FileAnalysis AnalyseFile(const std::string& path, TempoDetector& detector,
+// Resets the estimator, then feeds it the file at path. After kComplete the
+// caller asks it for its Estimate().
+FileAnalysis AnalyseFile(const std::string& path, TempoEstimator& estimator,
                          const std::atomic<bool>* stop, ProgressFunction progress = nullptr,
-                         void* context = nullptr, TempoEstimator* second = nullptr);
+                         void* context = nullptr);

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <random>
 
+#include "engine/default_tempo_estimator.h"
 #include "engine/file_analysis.h"
 #include "tests/analysis/test_files.h"
 
@@ -54,7 +55,7 @@ bool SameSpectrum(const TempoDetector& a, const TempoDetector& b) {
 
 TEST(FileAnalysis, PcmWaveGoesStraightToTheDetector) {
   const std::string path = WriteTempFile("clicks.wav", ClickWave(22050, 35));
-  TempoDetector detector;
+  DefaultTempoEstimator detector;
   FileAnalysis a = AnalyseFile(path, detector, nullptr);
   ASSERT_EQ(a.status, FileAnalysis::Status::kComplete);
   EXPECT_EQ(a.sampleRate, 22050u);
@@ -62,7 +63,7 @@ TEST(FileAnalysis, PcmWaveGoesStraightToTheDetector) {
   EXPECT_EQ(a.sampleFrames, 22050u * 35);
   double peak = 0;
   for (uint32_t i = 0; i < TempoDetector::kPeriodicityBins; ++i)
-    peak = std::max(peak, detector.PeriodicitySpectrum()[i]);
+    peak = std::max(peak, detector.Detector().PeriodicitySpectrum()[i]);
   EXPECT_GT(peak, 0.0);
 }
 
@@ -74,7 +75,7 @@ TEST(FileAnalysis, WaveShrinkingUnderTheMappingFailsAndLeavesTheDetectorSound) {
   PcmWave found;
   ASSERT_TRUE(FindPcmWave(file.Data(), file.Size(), &found));
   ASSERT_EQ(truncate(path.c_str(), 64 * 1024), 0);  // pages past 64 KiB are gone
-  TempoDetector detector;
+  DefaultTempoEstimator detector;
   FileAnalysis cut = FeedPcmWave(file, found, detector, nullptr);
   EXPECT_EQ(cut.status, FileAnalysis::Status::kIncomplete);
   EXPECT_FALSE(cut.error.empty());
@@ -84,10 +85,10 @@ TEST(FileAnalysis, WaveShrinkingUnderTheMappingFailsAndLeavesTheDetectorSound) {
 
   // The same detector, reset, analyses a whole file exactly as a fresh one.
   const std::string whole = WriteTempFile("whole.wav", wave);
-  TempoDetector fresh;
+  DefaultTempoEstimator fresh;
   ASSERT_EQ(AnalyseFile(whole, detector, nullptr).status, FileAnalysis::Status::kComplete);
   ASSERT_EQ(AnalyseFile(whole, fresh, nullptr).status, FileAnalysis::Status::kComplete);
-  EXPECT_TRUE(SameSpectrum(detector, fresh));
+  EXPECT_TRUE(SameSpectrum(detector.Detector(), fresh.Detector()));
 }
 
 TEST(FileAnalysis, WaveWithAnAbsurdSamplingRateIsNotFedAsPcm) {
@@ -96,7 +97,7 @@ TEST(FileAnalysis, WaveWithAnAbsurdSamplingRateIsNotFedAsPcm) {
   Bytes wave = ClickWave(8000, 1);
   const uint32_t absurd = 4000000000u;
   std::memcpy(wave.data() + 24, &absurd, 4);
-  TempoDetector detector;
+  DefaultTempoEstimator detector;
   FileAnalysis a = AnalyseFile(WriteTempFile("absurd.wav", wave), detector, nullptr);
   EXPECT_EQ(a.status, FileAnalysis::Status::kNotOpened);
   EXPECT_EQ(a.sampleFrames, 0u);
@@ -105,7 +106,7 @@ TEST(FileAnalysis, WaveWithAnAbsurdSamplingRateIsNotFedAsPcm) {
 TEST(FileAnalysis, NamedPipeIsRefusedWithoutWaitingForAWriter) {
   const std::string path = TempPath("pipe.mp3");
   ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
-  TempoDetector detector;
+  DefaultTempoEstimator detector;
   FileAnalysis a = AnalyseFile(path, detector, nullptr);  // would block in open()
   EXPECT_EQ(a.status, FileAnalysis::Status::kNotOpened);
   EXPECT_NE(a.error.find("cannot open"), std::string::npos) << a.error;
@@ -120,7 +121,7 @@ TEST(FileAnalysis, CompletenessCountsTheBlocksInFullWidth) {
   // frames are the shortest (72 bytes).
   const FrameShape tiny{3, 1, 2, 0, 3};
   for (uint32_t frames : {65537u, 65536u + 41u}) {
-    TempoDetector detector;
+    DefaultTempoEstimator detector;
     const FileAnalysis a =
         AnalyseFile(WriteTempFile("wide.mp3", SilentStream(tiny, frames)), detector, nullptr);
     EXPECT_EQ(a.status, FileAnalysis::Status::kComplete) << frames << " frames";
@@ -155,7 +156,7 @@ TEST(FileAnalysis, ZeroPaddingAfterTheLastFrameIsNotMissingAudio) {
       {"zero_filled.mp3", zeroFilled, FileAnalysis::Status::kIncomplete},
   };
   for (const Case& c : cases) {
-    TempoDetector detector;
+    DefaultTempoEstimator detector;
     const FileAnalysis a = AnalyseFile(WriteTempFile(c.name, c.bytes), detector, nullptr);
     EXPECT_EQ(a.status, c.status) << c.name;
   }
@@ -168,7 +169,7 @@ TEST(FileAnalysis, ScatteredFrameHeadersAreNotAStream) {
   std::mt19937 random(7);
   Bytes noise(1 << 20);
   for (uint8_t& b : noise) b = static_cast<uint8_t>(random());
-  TempoDetector detector;
+  DefaultTempoEstimator detector;
   const FileAnalysis a =
       AnalyseFile(WriteTempFile("scattered.mp3", Concat({SilentStream(FrameShape{}, 2), noise})),
                   detector, nullptr);

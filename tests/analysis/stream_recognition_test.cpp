@@ -10,6 +10,7 @@
 #include <string>
 
 #include "engine/audio_source.h"
+#include "engine/default_tempo_estimator.h"
 #include "engine/file_analysis.h"
 #include "tests/analysis/test_files.h"
 
@@ -186,7 +187,7 @@ TEST(StreamRecognition, OtherFormatsFailAtOnceWithTheirName) {
     EXPECT_EQ(r.result, AudioSource::kCannotOpen) << c.name;
     EXPECT_EQ(r.error, expected);
     // The whole analysis says the same, never that the file broke off.
-    TempoDetector detector;
+    DefaultTempoEstimator detector;
     const FileAnalysis a = AnalyseFile(path, detector, nullptr);
     EXPECT_EQ(a.status, FileAnalysis::Status::kNotOpened) << c.name;
     EXPECT_EQ(a.error, expected);
@@ -263,7 +264,7 @@ TEST(StreamRecognition, FreeFormatStreamsFailWithTheirReason) {
     const Read r = ReadAll(path);
     EXPECT_EQ(r.result, AudioSource::kCannotOpen);
     EXPECT_EQ(r.error, "free-format MPEG audio is not supported");
-    TempoDetector detector;
+    DefaultTempoEstimator detector;
     EXPECT_EQ(AnalyseFile(path, detector, nullptr).error,
               "free-format MPEG audio is not supported");
   }

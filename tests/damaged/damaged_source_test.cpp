@@ -28,6 +28,7 @@
 
 #include "engine/analysis_job.h"
 #include "engine/audio_source.h"
+#include "engine/default_tempo_estimator.h"
 #include "engine/file_analysis.h"
 #include "tests/analysis/test_files.h"
 
@@ -349,7 +350,7 @@ TEST(DamagedSource, BrokenId3v2Sizes) {
   const Decoded hidden = DecodeBytes("id3past.mp3", past);
   EXPECT_EQ(hidden.openResult, AudioSource::kCannotOpen);
   EXPECT_EQ(hidden.work.headerReads, 0u);
-  TempoDetector detector;
+  DefaultTempoEstimator detector;
   EXPECT_EQ(AnalyseFile(WriteTempFile("id3past2.mp3", past), detector, nullptr).status,
             FileAnalysis::Status::kNotOpened);
 
@@ -418,7 +419,7 @@ TEST(DamagedSource, TinyEmptyAndOddFilesFailCleanly) {
       {TempPath("nothing_here.mp3"), FileAnalysis::Status::kNotOpened},
   };
   for (const Case& c : cases) {
-    TempoDetector detector;
+    DefaultTempoEstimator detector;
     FileAnalysis a = AnalyseFile(c.path, detector, nullptr);
     EXPECT_EQ(static_cast<int>(a.status), static_cast<int>(c.status)) << c.path;
     EXPECT_EQ(a.sampleFrames, 0u) << c.path;
@@ -464,7 +465,7 @@ TEST(DamagedSource, ZeroFilledTailFailsTheCompletenessRule) {
   for (size_t percent : {size_t{3}, size_t{30}}) {
     Bytes damaged = in.bytes;
     std::fill(damaged.end() - static_cast<long>(size * percent / 100), damaged.end(), 0);
-    TempoDetector detector;
+    DefaultTempoEstimator detector;
     FileAnalysis a = AnalyseFile(WriteTempFile("zerotail.mp3", damaged), detector, nullptr);
     EXPECT_EQ(static_cast<int>(a.status),
               static_cast<int>(percent < 5 ? FileAnalysis::Status::kComplete
@@ -496,7 +497,7 @@ TEST(DamagedSource, RandomBytesCostOneHeaderCheckPerByte) {
   for (const BlockRecord& b : d.blocks) covered += b.end - b.offset;
   EXPECT_EQ(covered + d.work.bytesSkipped, start.size() + noise.size() - d.blocks.front().offset);
   EXPECT_LE(d.work.headerReads, 2 * (start.size() + noise.size()));
-  TempoDetector detector;
+  DefaultTempoEstimator detector;
   const FileAnalysis a =
       AnalyseFile(WriteTempFile("noise_behind2.mp3", Concat({start, noise})), detector, nullptr);
   EXPECT_EQ(a.status, FileAnalysis::Status::kNotOpened);

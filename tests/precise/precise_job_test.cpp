@@ -12,9 +12,11 @@
 #include <string>
 
 #include "engine/analysis_job.h"
+#include "engine/default_tempo_estimator.h"
 #include "engine/file_analysis.h"
 #include "engine/precise_tempo_estimator.h"
 #include "engine/tempo_estimation.h"
+#include "engine/tempo_estimator_factory.h"
 
 namespace {
 
@@ -58,9 +60,10 @@ bool SameBits(double a, double b) {
 
 TEST(PreciseJob, OffByDefaultOnWhenAskedForAndOffAgain) {
   const std::string house = kDemo + "/house-128bpm.mp3";
-  TempoDetector detector;
-  ASSERT_EQ(AnalyseFile(house, detector, nullptr).status, FileAnalysis::Status::kComplete);
-  const double standard = EstimateTempo(detector.PeriodicitySpectrum(), 44100, 30.0, 240.0);
+  DefaultTempoEstimator estimator;
+  ASSERT_EQ(AnalyseFile(house, estimator, nullptr).status, FileAnalysis::Status::kComplete);
+  const double standard =
+      EstimateTempo(estimator.Detector().PeriodicitySpectrum(), 44100, 30.0, 240.0);
 
   AnalysisJob job;
   EXPECT_FALSE(job.PreciseTempo());
@@ -78,21 +81,43 @@ TEST(PreciseJob, OffByDefaultOnWhenAskedForAndOffAgain) {
 }
 
 TEST(PreciseJob, DemoTracksAtTheirTempo) {
-  // Fed beside the standard detector, which must not notice it.
+  // The factory's precise estimator through whole-file analysis, and the
+  // job, whose worker makes the same estimate before it posts that the
+  // file is done.
+  AnalysisJob job;
+  job.SetPreciseTempo(true);
   for (const auto& [name, bpm] : {std::pair<const char*, double>{"house-128bpm.mp3", 128.0},
                                   {"steady-140bpm.mp3", 140.0},
                                   {"breaks-174bpm.mp3", 174.0}}) {
     const std::string path = kDemo + "/" + name;
-    TempoDetector alone, beside;
-    PreciseTempoEstimator precise;
-    const FileAnalysis a = AnalyseFile(path, alone, nullptr);
-    const FileAnalysis b = AnalyseFile(path, beside, nullptr, nullptr, nullptr, &precise);
-    ASSERT_EQ(b.status, FileAnalysis::Status::kComplete) << name;
-    EXPECT_EQ(std::memcmp(alone.PeriodicitySpectrum(), beside.PeriodicitySpectrum(),
-                          sizeof(double) * TempoDetector::kPeriodicityBins),
-              0)
-        << name;
-    EXPECT_EQ(a.sampleFrames, b.sampleFrames);
-    EXPECT_NEAR(precise.Estimate().bpm, bpm, 0.015) << name;
+    const std::unique_ptr<TempoEstimator> precise = MakeTempoEstimator(true);
+    ASSERT_EQ(AnalyseFile(path, *precise, nullptr).status, FileAnalysis::Status::kComplete) << name;
+    const TempoEstimate estimate = precise->Estimate();
+    EXPECT_NEAR(estimate.bpm, bpm, 0.015) << name;
+    EXPECT_TRUE(SameBits(RunJob(job, path), estimate.bpm)) << name;
+    EXPECT_TRUE(SameBits(job.TempoConfidence(), estimate.confidence)) << name;
   }
+}
+
+TEST(PreciseJob, FactoryChoosesOneEstimator) {
+  // Standard: the detector and EstimateTempo alone, bit for bit; precise:
+  // the precise estimator, fed alone.
+  const std::string house = kDemo + "/house-128bpm.mp3";
+  const std::unique_ptr<TempoEstimator> standard = MakeTempoEstimator(false);
+  const std::unique_ptr<TempoEstimator> precise = MakeTempoEstimator(true);
+  ASSERT_NE(dynamic_cast<DefaultTempoEstimator*>(standard.get()), nullptr);
+  ASSERT_NE(dynamic_cast<PreciseTempoEstimator*>(precise.get()), nullptr);
+  ASSERT_EQ(AnalyseFile(house, *standard, nullptr).status, FileAnalysis::Status::kComplete);
+  DefaultTempoEstimator reference;
+  ASSERT_EQ(AnalyseFile(house, reference, nullptr).status, FileAnalysis::Status::kComplete);
+  const double alone =
+      EstimateTempo(reference.Detector().PeriodicitySpectrum(), 44100, 30.0, 240.0);
+  const TempoEstimate estimate = standard->Estimate();
+  EXPECT_TRUE(SameBits(estimate.bpm, alone));
+  EXPECT_NEAR(alone, 127.76, 0.005);
+  EXPECT_TRUE(std::isnan(estimate.confidence));
+  const FileAnalysis a = AnalyseFile(house, *precise, nullptr);
+  ASSERT_EQ(a.status, FileAnalysis::Status::kComplete);
+  EXPECT_NEAR(static_cast<PreciseTempoEstimator&>(*precise).SecondsFed(),
+              static_cast<double>(a.sampleFrames) / a.sampleRate, 1e-9);
 }
