@@ -11,8 +11,8 @@ constexpr size_t kLanes = 8;  // frequencies per pass of Goertzel's recurrence
 
 // Relative costs, measured on this code: one step of the recurrence (per
 // value and frequency) against one point of a transform pass of the chirp
-// z-transform (three transforms of L points, log2 L passes each, plus the
-// chirp set-up per point).
+// z-transform (transforms of L points, log2 L passes each) and the set-up
+// per point of each transform (the chirp's sines and cosines).
 constexpr double kGoertzelStepCost = 1.0;
 constexpr double kChirpPointCost = 1.0;
 constexpr double kChirpSetupCost = 150.0;
@@ -49,12 +49,16 @@ double CurveSpectrum::Power(double hz) const {
 
 bool CurveSpectrum::ChirpIsCheaper(size_t count) const {
   if (count < 2 || values_.empty()) return false;
-  const size_t length = ChirpZ::TransformLength(values_.size(), count);
-  const double direct = kGoertzelStepCost * static_cast<double>(values_.size()) *
+  const size_t n = values_.size();
+  const size_t segment = ChirpZ::SegmentLength(n);
+  const auto segments = static_cast<double>((n + segment - 1) / segment);
+  const auto length = static_cast<double>(ChirpZ::TransformLength(segment, count));
+  const double passes = std::log2(length);
+  const double direct = kGoertzelStepCost * static_cast<double>(n) *
                         static_cast<double>((count + kLanes - 1) / kLanes * kLanes);
-  const double chirp =
-      static_cast<double>(length) *
-      (kChirpPointCost * 3.0 * std::log2(static_cast<double>(length)) + kChirpSetupCost);
+  // The chirp's transform once, two transforms and the set-up per segment.
+  const double chirp = length * (kChirpPointCost * passes + kChirpSetupCost) +
+                       segments * length * (kChirpPointCost * 2.0 * passes + kChirpSetupCost);
   return chirp < direct;
 }
 

@@ -50,14 +50,16 @@ bool OnlyFactors235(size_t n) {
 
 TEST(ChirpZ, MatchesTheDirectSumOnAnyGrid) {
   // Lengths prime, even and odd; one output and many; grids narrow (a zoom
-  // onto a band) and wide, starting anywhere, more outputs than inputs.
+  // onto a band) and wide, starting anywhere, more outputs than inputs;
+  // blocks taken in two and in four segments, the last one short.
   struct Case {
     size_t n, count;
     double first, step;
   };
-  for (const Case& c : {Case{1, 1, 0.3, 0.0}, Case{7, 5, 0.0, 0.9}, Case{997, 1, 0.61, 0.001},
-                        Case{1000, 301, 0.55, 1e-4}, Case{4099, 64, 2.0, -0.003},
-                        Case{20000, 40, 0.6, 2e-6}, Case{300, 2000, 0.0, 0.0031}}) {
+  for (const Case& c :
+       {Case{1, 1, 0.3, 0.0}, Case{7, 5, 0.0, 0.9}, Case{997, 1, 0.61, 0.001},
+        Case{1000, 301, 0.55, 1e-4}, Case{4099, 64, 2.0, -0.003}, Case{20000, 40, 0.6, 2e-6},
+        Case{300, 2000, 0.0, 0.0031}, Case{3 * ChirpZ::kSegmentValues + 5, 24, 1.1, 3e-6}}) {
     const std::vector<double> x = Block(c.n, static_cast<uint32_t>(c.n));
     ChirpZ z;
     std::vector<std::complex<double>> out;
