@@ -111,10 +111,11 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "result_handler_bench: the analysis went silent\n");
       return 1;
     }
-    std::printf("window handlers, %-9s %d messages: longest progress %6.2f ms, result %6.2f ms"
-                " (tempo %s)\n",
-                precise ? "precise:" : "standard:", t.messages, t.longestProgressMs,
-                t.longestResultMs, dialog.Tracks().Row(0).bpm.c_str());
+    std::printf(
+        "window handlers, %-9s %d messages: longest progress %6.2f ms, result %6.2f ms"
+        " (tempo %s)\n",
+        precise ? "precise:" : "standard:", t.messages, t.longestProgressMs, t.longestResultMs,
+        dialog.Tracks().Row(0).bpm.c_str());
     fast = fast && t.longestProgressMs < kHandlerLimitMs && t.longestResultMs < kHandlerLimitMs;
   }
   std::printf("every handler under %.0f ms: %s\n", kHandlerLimitMs, fast ? "yes" : "NO");
