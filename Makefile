@@ -106,10 +106,11 @@ test-asan: test-deps
 # Everything that runs more than one thread, under ThreadSanitizer in a build
 # of its own: the analysis job, a file cut while the worker maps it, and
 # tempyra-cli analysing a folder of good and damaged files with two jobs; and
-# the job with the precise estimator switched on and off.
+# the job with the precise estimator switched on and off (its worker makes
+# the precise estimate), and tempyra-cli --precise with a worker per core.
 TSAN_TARGETS := analysis_tests damaged_tests tempyra-cli tempyra-drumgen tempyra-layer1enc \
-                precise_job_tests
-TSAN_TESTS   := ^analysis\.AnalysisJob\.|^damaged\.(make_inputs|DamagedSource\.FileTruncatedWhile|cli_load)|^precise\.PreciseJob\.
+                precise_job_tests tempyra-patterngen
+TSAN_TESTS   := ^analysis\.AnalysisJob\.|^damaged\.(make_inputs|DamagedSource\.FileTruncatedWhile|cli_load)|^precise\.(PreciseJob\.|cli_end_to_end$$)
 test-tsan: test-deps
 	cmake -S . -B $(BUILD)-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTEMPYRA_SANITIZE=thread \
 	  $(CHECK_OPTIONS)
