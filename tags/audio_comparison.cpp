@@ -1,28 +1,26 @@
 // Comparison of a file and its rewritten copy. See audio_comparison.h.
 #include "tags/audio_comparison.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <optional>
 #include <vector>
 
+#include "platform/file_descriptor.h"
+
 namespace {
 
 std::optional<uint64_t> SizeOf(int descriptor) {
-  struct stat status {};
-  if (fstat(descriptor, &status) != 0 || status.st_size < 0) return std::nullopt;
-  return static_cast<uint64_t>(status.st_size);
+  const std::optional<DescriptorStatus> status = StatusOfDescriptor(descriptor);
+  if (!status) return std::nullopt;
+  return status->size;
 }
 
 bool ReadExactly(int descriptor, void* data, size_t size, uint64_t offset) {
   auto* bytes = static_cast<char*>(data);
   while (size > 0) {
-    const ssize_t got = pread(descriptor, bytes, size, static_cast<off_t>(offset));
-    if (got < 0 && errno == EINTR) continue;
+    const long long got = ReadAt(descriptor, bytes, size, offset);
     if (got <= 0) return false;
     bytes += got;
     size -= static_cast<size_t>(got);
