@@ -16,8 +16,8 @@
 enum class FileAccess { kRead, kReadWrite };
 
 struct DescriptorStatus {
-  bool regular = false;    // a regular file (not a folder, pipe or device)
-  bool writable = false;   // not marked read-only (any write bit; no read-only attribute)
+  bool regular = false;   // a regular file (not a folder, pipe or device)
+  bool writable = false;  // not marked read-only (any write bit; no read-only attribute)
   uint64_t size = 0;
 };
 

@@ -5,8 +5,8 @@
 // the inode 0 for every file, so stat cannot tell files apart there).
 #pragma once
 
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <string>
 

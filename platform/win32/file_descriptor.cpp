@@ -28,12 +28,10 @@ bool FailWith(DWORD code) {
 }  // namespace
 
 int OpenDescriptor(const std::string& path, FileAccess access) {
-  const DWORD wanted =
-      access == FileAccess::kRead ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
-  const HANDLE handle =
-      CreateFileW(WidePath(path).c_str(), wanted,
-                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                  FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  const DWORD wanted = access == FileAccess::kRead ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
+  const HANDLE handle = CreateFileW(WidePath(path).c_str(), wanted,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     FailWith(GetLastError());
     return -1;
@@ -154,9 +152,9 @@ std::optional<DescriptorStatus> StatusOfDescriptor(int descriptor) {
 }
 
 std::optional<std::string> ResolvedPath(const std::string& path) {
-  const HANDLE handle = CreateFileW(WidePath(path).c_str(), 0,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  const HANDLE handle =
+      CreateFileW(WidePath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     FailWith(GetLastError());
     return std::nullopt;

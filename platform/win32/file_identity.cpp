@@ -23,10 +23,9 @@ std::optional<FileIdentity> IdentityOfHandle(HANDLE handle) {
 std::optional<FileIdentity> IdentityOfPath(const std::string& path) {
   // No access asked for: this opens even a file another program holds
   // open for writing.
-  const UniqueHandle handle(CreateFileW(WidePath(path).c_str(), 0,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                                        nullptr));
+  const UniqueHandle handle(
+      CreateFileW(WidePath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!handle.Valid()) return std::nullopt;
   return IdentityOfHandle(handle.Get());
 }

@@ -47,10 +47,9 @@ bool MoveFileNoReplace(const std::string& from, const std::string& to, std::stri
 }
 
 bool CopyFileReplacing(const std::string& from, const std::string& to, std::string* error) {
-  UniqueHandle in(CreateFileW(WidePath(from).c_str(), GENERIC_READ,
-                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_SEQUENTIAL_SCAN,
-                        nullptr));
+  UniqueHandle in(CreateFileW(
+      WidePath(from).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!in.Valid()) return Fail(error, GetLastError());
   BY_HANDLE_FILE_INFORMATION source;
   if (!GetFileInformationByHandle(in.Get(), &source)) return Fail(error, GetLastError());
@@ -83,9 +82,10 @@ bool CopyFileReplacing(const std::string& from, const std::string& to, std::stri
     return failCopy(GetLastError());
   in.Close();
   if (!out.Close()) return failCopy(GetLastError());
-  const DWORD kept = source.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
-                                                FILE_ATTRIBUTE_ARCHIVE);
-  if (kept != 0 && !SetFileAttributesW(wideTemporary.c_str(), kept)) return failCopy(GetLastError());
+  const DWORD kept = source.dwFileAttributes &
+                     (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE);
+  if (kept != 0 && !SetFileAttributesW(wideTemporary.c_str(), kept))
+    return failCopy(GetLastError());
   if (!MoveFileExW(wideTemporary.c_str(), WidePath(to).c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     const DWORD code = GetLastError();

@@ -75,10 +75,9 @@ class Walker {
   // The identity of the folder, opened as a folder (links followed); false
   // with the visitor told when it cannot be opened.
   bool FolderIdentity(const std::string& folder, std::pair<DWORD, uint64_t>* identity) {
-    const HANDLE handle =
-        CreateFileW(WidePath(folder).c_str(), FILE_READ_ATTRIBUTES,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                    FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE handle = CreateFileW(WidePath(folder).c_str(), FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
       ReportError(folder, GetLastError());
       return false;
@@ -107,8 +106,9 @@ class Walker {
     if (!entered_.insert(identity).second) return true;
     WIN32_FIND_DATAW data;
     const std::wstring pattern = WidePath(JoinPath(folder, "*"));
-    const HANDLE search = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data,
-                                           FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    const HANDLE search =
+        FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+                         FIND_FIRST_EX_LARGE_FETCH);
     if (search == INVALID_HANDLE_VALUE) {
       const DWORD code = GetLastError();
       if (code == ERROR_FILE_NOT_FOUND || code == ERROR_NO_MORE_FILES) return true;  // empty

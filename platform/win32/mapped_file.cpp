@@ -19,10 +19,9 @@ bool MappedFile::Open(const std::string& path, std::string* error) {
   };
   // Backup semantics let a folder open too, so that it is told apart from
   // a file that cannot be read.
-  const HANDLE file = CreateFileW(WidePath(path).c_str(), GENERIC_READ,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING,
-                                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  const HANDLE file = CreateFileW(
+      WidePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (file == INVALID_HANDLE_VALUE) return fail(WindowsErrorText(GetLastError()));
   BY_HANDLE_FILE_INFORMATION information;
   if (GetFileType(file) != FILE_TYPE_DISK) {
@@ -56,9 +55,8 @@ bool MappedFile::Open(const std::string& path, std::string* error) {
   const DWORD viewError = GetLastError();
   CloseHandle(mapping);
   if (view == nullptr) {
-    return fail(viewError == ERROR_NOT_ENOUGH_MEMORY
-                    ? "not enough address space to map the file"
-                    : WindowsErrorText(viewError));
+    return fail(viewError == ERROR_NOT_ENOUGH_MEMORY ? "not enough address space to map the file"
+                                                     : WindowsErrorText(viewError));
   }
   data_ = static_cast<const uint8_t*>(view);
   mappedLength_ = static_cast<size_t>(length);

@@ -15,6 +15,6 @@ std::string ProgramFolder() {
     if (n == 0) return {};
     if (n < buffer.size()) return FolderOf(Utf8FromWide(std::wstring_view(buffer.data(), n)));
     if (buffer.size() >= 32768) return {};  // longer than any Windows path
-    buffer.resize(buffer.size() * 2);        // the path was cut: try a larger buffer
+    buffer.resize(buffer.size() * 2);       // the path was cut: try a larger buffer
   }
 }

@@ -41,8 +41,8 @@ std::string WindowsErrorText(DWORD code) {
   std::string text;
   if (length > 0 && buffer != nullptr) text = Utf8FromWide(std::wstring_view(buffer, length));
   if (buffer != nullptr) LocalFree(buffer);
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' ||
-                           text.back() == '.'))
+  while (!text.empty() &&
+         (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' || text.back() == '.'))
     text.pop_back();
   if (text.empty()) text = "Windows error " + std::to_string(code);
   return text;
