@@ -6,9 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/fault_guard.h"
@@ -19,6 +21,7 @@
 #include "platform/mapped_file.h"
 #include "platform/path.h"
 #include "platform/program_folder.h"
+#include "platform/thread_object.h"
 #include "platform/utf8_path.h"
 #include "tests/support/temp_folder.h"
 
@@ -178,8 +181,8 @@ TEST(PlatformServices, ACopyReplacesItsTargetWholeAndLeavesNothingBehind) {
   EXPECT_EQ(Read(from), content);
   const auto copied = fs::last_write_time(Utf8Path(to));
   EXPECT_LT(std::chrono::abs(copied - past), std::chrono::seconds(2));
-  EXPECT_EQ(Names(folder.Path()), (std::vector<std::string>{"(128) " + kCafe + ".mp3",
-                                                            kCafe + ".mp3"}));
+  EXPECT_EQ(Names(folder.Path()),
+            (std::vector<std::string>{"(128) " + kCafe + ".mp3", kCafe + ".mp3"}));
 
   // A source that is gone, or is a folder, leaves the target as it was.
   EXPECT_FALSE(CopyFileReplacing(JoinPath(folder.Path(), "gone.mp3"), to, &error));
@@ -257,6 +260,37 @@ TEST(PlatformServices, TheProgramFolderHoldsTheRunningProgram) {
   for (const auto& entry : fs::directory_iterator(Utf8Path(folder), error))
     found = found || PathText(entry.path().filename()).starts_with("platform");
   EXPECT_TRUE(found) << "no test program in " << folder;
+}
+
+namespace {
+
+// Counts its objects' lives in a buffer it owns, so that a destructor run
+// on freed memory would show as a wrong count or a crash.
+struct CountedScratch {
+  static inline std::atomic<int> made{0}, destroyed{0};
+  std::vector<int> buffer = std::vector<int>(1000, 7);
+  CountedScratch() { ++made; }
+  ~CountedScratch() {
+    if (buffer.size() == 1000 && buffer[999] == 7) ++destroyed;
+  }
+};
+
+}  // namespace
+
+TEST(PlatformServices, EachThreadHasItsOwnObjectAndItGoesWithTheThread) {
+  std::vector<std::thread> threads;
+  std::atomic<int> distinct{0};
+  for (int i = 0; i < 16; ++i) {
+    threads.emplace_back([&distinct] {
+      CountedScratch& first = ThreadObject<CountedScratch>();
+      if (&first == &ThreadObject<CountedScratch>()) ++distinct;
+      first.buffer[0] = 1;
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(distinct.load(), 16);
+  EXPECT_EQ(CountedScratch::made.load(), 16);
+  EXPECT_EQ(CountedScratch::destroyed.load(), 16);
 }
 
 #if defined(_WIN32)

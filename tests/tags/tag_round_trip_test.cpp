@@ -74,11 +74,10 @@ TEST(TagRoundTrip, ADemoTrackTakesATempoTagAndKeepsItsAudio) {
 TEST(TagRoundTrip, AFileMarkedReadOnlyIsRefusedAndUnchanged) {
   TempFolder folder;
   const std::string path = JoinPath(folder.Path(), "read-only.mp3");
-  fs::copy_file(Utf8Path(std::string(TEMPYRA_DEMO_FOLDER) + "/steady-140bpm.mp3"),
-                Utf8Path(path));
+  fs::copy_file(Utf8Path(std::string(TEMPYRA_DEMO_FOLDER) + "/steady-140bpm.mp3"), Utf8Path(path));
   const std::string before = Read(path);
-  fs::permissions(Utf8Path(path), fs::perms::owner_write | fs::perms::group_write |
-                                      fs::perms::others_write,
+  fs::permissions(Utf8Path(path),
+                  fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                   fs::perm_options::remove);
   const TempoTagWriting writing = WriteTempoTag(path, 140.0, 0);
   EXPECT_FALSE(writing.ok);
