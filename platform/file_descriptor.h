@@ -30,6 +30,19 @@ bool SeekDescriptor(int descriptor, uint64_t offset);
 // Reads up to `size` bytes at `offset` without moving the file position:
 // the count read (0 at the end), or -1 with errno set.
 long long ReadAt(int descriptor, void* data, size_t size, uint64_t offset);
+// Reads exactly `size` bytes at `offset`; false at the end of the file or
+// on an error (errno set).
+inline bool ReadExactlyAt(int descriptor, void* data, size_t size, uint64_t offset) {
+  auto* bytes = static_cast<char*>(data);
+  while (size > 0) {
+    const long long got = ReadAt(descriptor, bytes, size, offset);
+    if (got <= 0) return false;
+    bytes += got;
+    size -= static_cast<size_t>(got);
+    offset += static_cast<uint64_t>(got);
+  }
+  return true;
+}
 // Writes all `size` bytes at `offset` without moving the file position;
 // false with errno set when not all could be written.
 bool WriteAt(int descriptor, const void* data, size_t size, uint64_t offset);

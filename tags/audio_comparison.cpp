@@ -17,26 +17,15 @@ std::optional<uint64_t> SizeOf(int descriptor) {
   return status->size;
 }
 
-bool ReadExactly(int descriptor, void* data, size_t size, uint64_t offset) {
-  auto* bytes = static_cast<char*>(data);
-  while (size > 0) {
-    const long long got = ReadAt(descriptor, bytes, size, offset);
-    if (got <= 0) return false;
-    bytes += got;
-    size -= static_cast<size_t>(got);
-    offset += static_cast<uint64_t>(got);
-  }
-  return true;
-}
-
 bool SameRange(int first, uint64_t firstOffset, int second, uint64_t secondOffset,
                uint64_t length) {
   constexpr size_t kBlock = 1 << 16;
   std::vector<char> a(kBlock), b(kBlock);
   while (length > 0) {
     const size_t n = length < kBlock ? static_cast<size_t>(length) : kBlock;
-    if (!ReadExactly(first, a.data(), n, firstOffset) ||
-        !ReadExactly(second, b.data(), n, secondOffset) || std::memcmp(a.data(), b.data(), n) != 0)
+    if (!ReadExactlyAt(first, a.data(), n, firstOffset) ||
+        !ReadExactlyAt(second, b.data(), n, secondOffset) ||
+        std::memcmp(a.data(), b.data(), n) != 0)
       return false;
     firstOffset += n;
     secondOffset += n;
@@ -56,7 +45,7 @@ struct Chunk {
 std::optional<std::vector<Chunk>> WaveChunks(int descriptor) {
   const std::optional<uint64_t> fileSize = SizeOf(descriptor);
   unsigned char header[12];
-  if (!fileSize || !ReadExactly(descriptor, header, sizeof header, 0) ||
+  if (!fileSize || !ReadExactlyAt(descriptor, header, sizeof header, 0) ||
       std::memcmp(header, "RIFF", 4) != 0 || std::memcmp(header + 8, "WAVE", 4) != 0)
     return std::nullopt;
   const uint64_t riffEnd = std::min<uint64_t>(
@@ -65,7 +54,7 @@ std::optional<std::vector<Chunk>> WaveChunks(int descriptor) {
   uint64_t offset = 12;
   while (offset + 8 <= riffEnd) {
     unsigned char chunkHeader[8];
-    if (!ReadExactly(descriptor, chunkHeader, sizeof chunkHeader, offset)) return std::nullopt;
+    if (!ReadExactlyAt(descriptor, chunkHeader, sizeof chunkHeader, offset)) return std::nullopt;
     const uint64_t dataSize = chunkHeader[4] | chunkHeader[5] << 8 | chunkHeader[6] << 16 |
                               uint64_t{chunkHeader[7]} << 24;
     Chunk chunk{};

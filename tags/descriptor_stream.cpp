@@ -16,17 +16,6 @@ TagLib::FileName DescriptorStream::name() const {
   return "";
 }
 
-bool DescriptorStream::ReadExactly(char* data, size_t size, uint64_t offset) {
-  while (size > 0) {
-    const long long got = ReadAt(descriptor_, data, size, offset);
-    if (got <= 0) return false;
-    data += got;
-    size -= static_cast<size_t>(got);
-    offset += static_cast<uint64_t>(got);
-  }
-  return true;
-}
-
 long DescriptorStream::length() {
   const std::optional<DescriptorStatus> status = StatusOfDescriptor(descriptor_);
   if (!status) {
@@ -73,14 +62,14 @@ bool DescriptorStream::MoveTail(uint64_t from, uint64_t to) {
     while (end > from) {
       const size_t n = static_cast<size_t>(std::min<uint64_t>(kMoveBlock, end - from));
       end -= n;
-      if (!ReadExactly(block.data(), n, end) ||
+      if (!ReadExactlyAt(descriptor_, block.data(), n, end) ||
           !WriteAt(descriptor_, block.data(), n, end + (to - from)))
         return false;
     }
   } else {
     for (uint64_t at = from; at < size;) {
       const size_t n = static_cast<size_t>(std::min<uint64_t>(kMoveBlock, size - at));
-      if (!ReadExactly(block.data(), n, at) ||
+      if (!ReadExactlyAt(descriptor_, block.data(), n, at) ||
           !WriteAt(descriptor_, block.data(), n, at - (from - to)))
         return false;
       at += n;

@@ -37,7 +37,6 @@ class DescriptorStream : public TagLib::IOStream {
   bool Failed() const { return failed_; }
 
  private:
-  bool ReadExactly(char* data, size_t size, uint64_t offset);
   // Moves the bytes [from, end of file) to start at `to`.
   bool MoveTail(uint64_t from, uint64_t to);
 

@@ -7,10 +7,10 @@
 #include "platform/path.h"
 #include "platform/utf8_path.h"
 
-StartupArguments ParseStartupArguments(int argc, const char* const* argv) {
+StartupArguments ParseStartupArguments(const std::vector<std::string>& argv) {
   StartupArguments arguments;
-  if (argc <= 1) return arguments;
-  if (argc > 2) {
+  if (argv.size() <= 1) return arguments;
+  if (argv.size() > 2) {
     arguments.error = "tempyra: too many arguments (usage: tempyra [FOLDER])";
     return arguments;
   }

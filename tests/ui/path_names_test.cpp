@@ -6,11 +6,16 @@
 // Windows suite under wine.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
+#include "platform/path.h"
+#include "platform/utf8_path.h"
+#include "tests/support/temp_folder.h"
 #include "ui/rename_with_bpm.h"
 #include "ui/run_log.h"
 #include "ui/save_file_chooser.h"
+#include "ui/startup_arguments.h"
 
 TEST(PathNames, TheTempoGoesIntoTheFileNameOfANativePath) {
 #if defined(_WIN32)
@@ -51,4 +56,16 @@ TEST(PathNames, TheDefaultExtensionGoesOntoTheName) {
   EXPECT_EQ(AddDefaultExtension("/logs.2024/run", "log"), "/logs.2024/run.log");
   EXPECT_EQ(AddDefaultExtension("/logs/a.b\\run", "log"), "/logs/a.b\\run");
 #endif
+}
+
+TEST(PathNames, AStartupFolderWithANonAsciiNameIsListedAsTheSystemWritesIt) {
+  TempFolder t;
+  const std::string name = "Caf\xC3\xA9 \xCE\xA9mega";
+  const std::string folder = JoinPath(t.Path(), name);
+  std::filesystem::create_directory(Utf8Path(folder));
+  const StartupArguments arguments =
+      ParseStartupArguments({"tempyra", t.Path() + "/./" + name + "/"});
+  EXPECT_EQ(arguments.error, "");
+  ASSERT_TRUE(arguments.folder.has_value());
+  EXPECT_EQ(*arguments.folder, folder);
 }
