@@ -4,8 +4,6 @@
 // whatever the number of jobs.
 #include "cli/analyze_command.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -24,6 +22,7 @@
 #include "engine/file_analysis.h"
 #include "engine/tempo_estimator_factory.h"
 #include "engine/tempo_folding.h"
+#include "platform/console.h"
 #include "tags/tempo_tag.h"
 
 namespace {
@@ -90,10 +89,14 @@ TrackResult AnalyseOne(const CollectedFile& file, TempoEstimator& estimator,
   return r;
 }
 
-// The one-line progress display on a terminal's standard error.
+// The one-line progress display on a terminal's standard error. Each
+// showing starts at the line's beginning and wipes what was there: with
+// the erase escape, or where the terminal takes no escapes (an old Windows
+// console) by padding the line with spaces to kPlainWidth.
 class ProgressLine {
  public:
-  explicit ProgressLine(bool enabled) : enabled_(enabled) {}
+  explicit ProgressLine(bool enabled)
+      : enabled_(enabled), escapes_(enabled && TerminalTakesEscapes(stderr)) {}
   // `position` is the current file's read position (done << 32 | total),
   // shown as a percentage once known.
   void Show(size_t done, size_t total, const std::string& current, uint64_t position) const {
@@ -106,21 +109,29 @@ class ProgressLine {
     }
     const auto bytesDone = static_cast<uint32_t>(position >> 32);
     const auto bytesTotal = static_cast<uint32_t>(position);
+    char count[64];
     if (bytesTotal != 0)
-      std::fprintf(stderr, "\r\033[K[%zu/%zu] %3u%% %s", done, total,
-                   static_cast<unsigned>(uint64_t{bytesDone} * 100 / bytesTotal), name.c_str());
+      std::snprintf(count, sizeof count, "[%zu/%zu] %3u%% ", done, total,
+                    static_cast<unsigned>(uint64_t{bytesDone} * 100 / bytesTotal));
     else
-      std::fprintf(stderr, "\r\033[K[%zu/%zu] %s", done, total, name.c_str());
+      std::snprintf(count, sizeof count, "[%zu/%zu] ", done, total);
+    std::string line = count + name;
+    if (!escapes_ && line.size() < kPlainWidth) line.append(kPlainWidth - line.size(), ' ');
+    std::fputs(escapes_ ? "\r\033[K" : "\r", stderr);
+    std::fputs(line.c_str(), stderr);
     std::fflush(stderr);
   }
   void Clear() const {
     if (!enabled_) return;
-    std::fputs("\r\033[K", stderr);
+    std::fputs(escapes_ ? "\r\033[K" : ("\r" + std::string(kPlainWidth, ' ') + "\r").c_str(),
+               stderr);
     std::fflush(stderr);
   }
 
  private:
+  static constexpr size_t kPlainWidth = 79;
   bool enabled_;
+  bool escapes_;
 };
 
 }  // namespace
@@ -173,7 +184,7 @@ int RunAnalyzeCommand(const std::vector<std::string>& args) {
     });
   }
 
-  ProgressLine progress(!options.quiet && isatty(STDERR_FILENO));
+  ProgressLine progress(!options.quiet && IsTerminal(stderr));
   OutputStream out(stdout, "standard output");
   const std::string header = FormatHeader(options.format);
   if (!header.empty()) out.WriteLine(header);

@@ -2,14 +2,14 @@
 // delivers, in order, exactly as the analysis sees it.
 #include "cli/decode_command.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdio>
 
 #include "cli/output_stream.h"
 #include "cli/text_encoding.h"
 #include "engine/audio_source.h"
+#include "platform/console.h"
+#include "platform/file_identity.h"
+#include "platform/utf8_path.h"
 
 namespace {
 
@@ -22,10 +22,6 @@ const char kDecodeUsage[] =
     "  -o OUT.raw   the file to write (never the input itself)\n"
     "  --help       this text\n"
     "  --           every argument after it is the file, even one that begins with a dash\n";
-
-bool SameFile(const struct stat& a, const struct stat& b) {
-  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
 
 int UsageError(const char* what) {
   std::fprintf(stderr, "tempyra-cli decode: %s\n%s", what, kDecodeUsage);
@@ -60,11 +56,10 @@ int RunDecodeCommand(const std::vector<std::string>& args) {
 
   // Writing over the input (also through a link) would destroy it before it
   // is read: refuse before anything is opened for writing.
-  struct stat in, out;
-  if (stat(input.c_str(), &in) == 0) {
-    const bool toItself = haveOutput ? stat(outputPath.c_str(), &out) == 0 && SameFile(in, out)
-                                     : fstat(STDOUT_FILENO, &out) == 0 && SameFile(in, out);
-    if (toItself) {
+  if (const std::optional<FileIdentity> in = IdentityOfPath(input)) {
+    const std::optional<FileIdentity> out =
+        haveOutput ? IdentityOfPath(outputPath) : IdentityOfStream(stdout);
+    if (out == in) {
       std::fprintf(stderr, "tempyra-cli: %s: the output is the input file itself; not written\n",
                    shownInput.c_str());
       return 1;
@@ -78,11 +73,16 @@ int RunDecodeCommand(const std::vector<std::string>& args) {
   }
   std::FILE* stream = stdout;
   if (haveOutput) {
-    stream = std::fopen(outputPath.c_str(), "wb");
+    stream = OpenStdioFile(outputPath, "wb");
     if (stream == nullptr) {
       std::perror(("tempyra-cli: cannot write " + QuoteName(outputPath)).c_str());
       return 1;
     }
+  }
+  // PCM is bytes: standard output must not turn 0x0A into 0x0D 0x0A.
+  if (!haveOutput && !UseBinaryOutput(stdout)) {
+    std::fprintf(stderr, "tempyra-cli: cannot switch standard output to binary\n");
+    return 1;
   }
   OutputStream output(stream, haveOutput ? QuoteName(outputPath) : "standard output");
   const mpeg::StreamInfo& first = source.FirstInfo();

@@ -1,14 +1,15 @@
 // Command-line path expansion. See file_collector.h.
 #include "cli/file_collector.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <string_view>
+#include <system_error>
 
 #include "platform/folder_walk.h"
+#include "platform/utf8_path.h"
 
 namespace {
 
@@ -47,15 +48,15 @@ Collection CollectFiles(const std::vector<std::string>& paths) {
   rules.followFolderLinks = false;
   rules.regularFilesOnly = true;
   for (const std::string& given : paths) {
-    struct stat st;
-    if (stat(given.c_str(), &st) != 0) {
-      const int error = errno;
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(Utf8Path(given), error);
+    if (error || !std::filesystem::exists(status)) {
+      const bool missing = !error || error == std::errc::no_such_file_or_directory;
       collection.files.push_back(
-          {given,
-           "cannot open: " + std::string(error == ENOENT ? "no such file" : std::strerror(error))});
+          {given, "cannot open: " + (missing ? std::string("no such file") : error.message())});
       continue;
     }
-    if (!S_ISDIR(st.st_mode)) {
+    if (!std::filesystem::is_directory(status)) {
       collection.files.push_back({given, ""});
       continue;
     }

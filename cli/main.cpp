@@ -1,7 +1,6 @@
 // tempyra-cli: the decoder and the analysis without a window. Each
 // subcommand lives in its own file; this only picks one.
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -10,6 +9,8 @@
 #include "cli/info_command.h"
 #include "cli/output_stream.h"
 #include "cli/text_encoding.h"
+#include "platform/console.h"
+#include "platform/program_arguments.h"
 #include "tempyra_version.h"
 
 namespace {
@@ -40,18 +41,19 @@ std::string UsageText() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0 ||
-                    std::strcmp(argv[1], "help") == 0)) {
+  PrepareConsole();
+  const std::vector<std::string> arguments = ProgramArguments(argc, argv);
+  const std::string first = arguments.size() >= 2 ? arguments[1] : std::string();
+  if (arguments.size() >= 2 && (first == "--help" || first == "-h" || first == "help"))
     return PrintHelp(UsageText());
-  }
-  if (argc >= 2 && std::strcmp(argv[1], "--version") == 0)
+  if (arguments.size() >= 2 && first == "--version")
     return PrintHelp(std::string("tempyra-cli ") + kTempyraVersion + "\n");
-  if (argc >= 2) {
+  if (arguments.size() >= 2) {
     for (const Subcommand& command : kSubcommands) {
-      if (std::strcmp(argv[1], command.name) == 0)
-        return command.run(std::vector<std::string>(argv + 2, argv + argc));
+      if (first == command.name)
+        return command.run(std::vector<std::string>(arguments.begin() + 2, arguments.end()));
     }
-    std::fprintf(stderr, "tempyra-cli: unknown command %s\n", QuoteName(argv[1]).c_str());
+    std::fprintf(stderr, "tempyra-cli: unknown command %s\n", QuoteName(first).c_str());
   }
   std::fputs(UsageText().c_str(), stderr);
   return 2;

@@ -14,6 +14,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/thread_object.h"
+
 namespace {
 
 constexpr int kMaxFactors = 11;
@@ -62,7 +64,10 @@ struct FftScratch {
   ~FftScratch() { release(); }
 };
 
-thread_local FftScratch tScratch;
+// The calling thread's scratch memory (see platform/thread_object.h).
+FftScratch& threadScratch() {
+  return ThreadObject<FftScratch>();
+}
 
 int fail(const char* message) {
   std::fputs(message, stderr);
@@ -475,7 +480,7 @@ void transformSequence(const Seq& x, size_t n, int count, const Direction& d, Ff
 }  // namespace
 
 void fft_release_scratch() {
-  tScratch.release();
+  threadScratch().release();
 }
 
 int fft_factorise(size_t n, int factors[kMaxFactors]) {
@@ -521,7 +526,7 @@ int fftn(int ndim, const int dims[], double re[], double im[], int iSign, double
 int fftradix(double re[], double im[], size_t nTotal, size_t n, size_t nSpan, int iSign,
              int maxFactors, int maxPerm) {
   if (n < 2) return 0;
-  FftScratch& s = tScratch;
+  FftScratch& s = threadScratch();
 
   // The factors first: a length with too many of them fails before any
   // memory is taken for it.

@@ -247,7 +247,7 @@ void synthesizeFourAtATime(SynthesisState& state, int channel, const float* subb
   synthesizeGroups<FourBlocks, 4>(state, channel, subbandSamples, blockCount, output, outputStride);
 }
 
-#if defined(__x86_64__) || defined(__i386__)
+#if defined(__SSE2__)
 // -from[7], -from[6], ..., -from[0].
 __attribute__((target("avx2"))) inline __m256 negatedReverse(const float* from) {
   const __m256i reverse = _mm256_setr_epi32(7, 6, 5, 4, 3, 2, 1, 0);
@@ -318,7 +318,7 @@ using ChannelRoutine = void (*)(SynthesisState& state, int channel, const float*
 // cannot run it.
 ChannelRoutine channelRoutineForLanes(int lanes) {
   if (lanes == 4) return &synthesizeFourAtATime;
-#if defined(__x86_64__) || defined(__i386__)
+#if defined(__SSE2__)
   if (lanes == 8 && __builtin_cpu_supports("avx2")) return &synthesizeEightAtATime;
 #endif
   return nullptr;

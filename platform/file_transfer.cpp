@@ -10,6 +10,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/path.h"
 #include "platform/write_all.h"
 
 namespace {
@@ -17,13 +18,6 @@ namespace {
 bool Fail(std::string* error, int errorNumber) {
   if (error != nullptr) *error = std::strerror(errorNumber);
   return false;
-}
-
-// The folder part of a path: up to its last '/', or "." for a bare name.
-std::string FolderOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 // Copies every byte of `in` to `out`; errno tells why when it fails.
@@ -113,7 +107,7 @@ bool CopyFileReplacing(const std::string& from, const std::string& to, std::stri
     return false;
   }
   const std::string folder = FolderOf(to);
-  const std::string name = folder + "/.tempyra-copy-XXXXXX";
+  const std::string name = JoinPath(folder, ".tempyra-copy-XXXXXX");
   std::vector<char> pattern(name.begin(), name.end());
   pattern.push_back('\0');
   const int out = mkostemp(pattern.data(), O_CLOEXEC);

@@ -141,13 +141,6 @@ class Walker {
 
 }  // namespace
 
-std::string JoinPath(const std::string& folder, std::string_view name) {
-  std::string path = folder;
-  if (!path.empty() && path.back() != '/') path += '/';
-  path += name;
-  return path;
-}
-
 bool WalkFolder(const std::string& folder, const FolderWalkRules& rules,
                 FolderWalkVisitor& visitor) {
   // The folder the user named may itself be a link to a folder.

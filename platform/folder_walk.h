@@ -13,12 +13,15 @@
 // twice. A folder that cannot be opened or read (no permission, removed
 // meanwhile) is reported to the visitor and skipped; the walk goes on.
 //
-// Paths are built as the folder's path, a '/' unless that path already ends
-// in one, and the entry's name: the root "/" gives "/a.mp3".
+// Paths are built with JoinPath (platform/path.h): the folder's path, a
+// separator unless that path already ends in one, and the entry's name: the
+// root "/" gives "/a.mp3".
 #pragma once
 
 #include <string>
 #include <string_view>
+
+#include "platform/path.h"
 
 struct FolderWalkRules {
   // Which file names to take; null takes every file.
@@ -47,6 +50,3 @@ class FolderWalkVisitor {
 // itself could not be opened (OnFolderError has been called for it).
 bool WalkFolder(const std::string& folder, const FolderWalkRules& rules,
                 FolderWalkVisitor& visitor);
-
-// The path of `name` inside `folder`, with exactly one separator between.
-std::string JoinPath(const std::string& folder, std::string_view name);

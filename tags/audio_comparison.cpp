@@ -1,34 +1,20 @@
 // Comparison of a file and its rewritten copy. See audio_comparison.h.
 #include "tags/audio_comparison.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <optional>
 #include <vector>
 
+#include "platform/file_descriptor.h"
+
 namespace {
 
 std::optional<uint64_t> SizeOf(int descriptor) {
-  struct stat status {};
-  if (fstat(descriptor, &status) != 0 || status.st_size < 0) return std::nullopt;
-  return static_cast<uint64_t>(status.st_size);
-}
-
-bool ReadExactly(int descriptor, void* data, size_t size, uint64_t offset) {
-  auto* bytes = static_cast<char*>(data);
-  while (size > 0) {
-    const ssize_t got = pread(descriptor, bytes, size, static_cast<off_t>(offset));
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) return false;
-    bytes += got;
-    size -= static_cast<size_t>(got);
-    offset += static_cast<uint64_t>(got);
-  }
-  return true;
+  const std::optional<DescriptorStatus> status = StatusOfDescriptor(descriptor);
+  if (!status) return std::nullopt;
+  return status->size;
 }
 
 bool SameRange(int first, uint64_t firstOffset, int second, uint64_t secondOffset,
@@ -37,8 +23,9 @@ bool SameRange(int first, uint64_t firstOffset, int second, uint64_t secondOffse
   std::vector<char> a(kBlock), b(kBlock);
   while (length > 0) {
     const size_t n = length < kBlock ? static_cast<size_t>(length) : kBlock;
-    if (!ReadExactly(first, a.data(), n, firstOffset) ||
-        !ReadExactly(second, b.data(), n, secondOffset) || std::memcmp(a.data(), b.data(), n) != 0)
+    if (!ReadExactlyAt(first, a.data(), n, firstOffset) ||
+        !ReadExactlyAt(second, b.data(), n, secondOffset) ||
+        std::memcmp(a.data(), b.data(), n) != 0)
       return false;
     firstOffset += n;
     secondOffset += n;
@@ -58,7 +45,7 @@ struct Chunk {
 std::optional<std::vector<Chunk>> WaveChunks(int descriptor) {
   const std::optional<uint64_t> fileSize = SizeOf(descriptor);
   unsigned char header[12];
-  if (!fileSize || !ReadExactly(descriptor, header, sizeof header, 0) ||
+  if (!fileSize || !ReadExactlyAt(descriptor, header, sizeof header, 0) ||
       std::memcmp(header, "RIFF", 4) != 0 || std::memcmp(header + 8, "WAVE", 4) != 0)
     return std::nullopt;
   const uint64_t riffEnd = std::min<uint64_t>(
@@ -67,7 +54,7 @@ std::optional<std::vector<Chunk>> WaveChunks(int descriptor) {
   uint64_t offset = 12;
   while (offset + 8 <= riffEnd) {
     unsigned char chunkHeader[8];
-    if (!ReadExactly(descriptor, chunkHeader, sizeof chunkHeader, offset)) return std::nullopt;
+    if (!ReadExactlyAt(descriptor, chunkHeader, sizeof chunkHeader, offset)) return std::nullopt;
     const uint64_t dataSize = chunkHeader[4] | chunkHeader[5] << 8 | chunkHeader[6] << 16 |
                               uint64_t{chunkHeader[7]} << 24;
     Chunk chunk{};

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/path.h"
 #include "platform/write_all.h"
 
 namespace {
@@ -48,13 +49,13 @@ bool ReplacementFile::Create(const std::string& originalPath, int original, std:
   owner_ = status.st_uid;
   group_ = status.st_gid;
 
-  const size_t slash = originalPath.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : originalPath.substr(0, slash);
-  const std::string name =
-      slash == std::string::npos ? originalPath : originalPath.substr(slash + 1);
+  const std::string folder = FolderOf(originalPath);
+  const std::string_view name = FileNameOf(originalPath);
   // Names are at most 255 bytes: a long name gets a short temporary one.
-  std::string pattern =
-      folder + "/." + (name.size() <= 200 ? name + "." : std::string()) + "tempyra-XXXXXX";
+  std::string temporaryName = ".";
+  if (name.size() <= 200) temporaryName.append(name).append(".");
+  temporaryName.append("tempyra-XXXXXX");
+  const std::string pattern = JoinPath(folder, temporaryName);
   std::vector<char> buffer(pattern.begin(), pattern.end());
   buffer.push_back('\0');
   descriptor_ = mkostemp(buffer.data(), O_CLOEXEC);
@@ -90,19 +91,21 @@ bool ReplacementFile::Commit(std::string* error) {
     *error = "no copy to put in place";
     return false;
   }
+  const auto owner = static_cast<uid_t>(owner_);
+  const auto group = static_cast<gid_t>(group_);
   // Owner and group first: changing them may clear set-id bits.
-  if (fchown(descriptor_, owner_, group_) != 0 && errno != EPERM) {
+  if (fchown(descriptor_, owner, group) != 0 && errno != EPERM) {
     *error = Reason("cannot set the owner of the new file", errno);
     Discard();
     return false;
   }
   struct stat status {};
-  if (fstat(descriptor_, &status) != 0 || status.st_uid != owner_ || status.st_gid != group_) {
+  if (fstat(descriptor_, &status) != 0 || status.st_uid != owner || status.st_gid != group) {
     *error = "the file's owner and group cannot be kept in a rewritten file";
     Discard();
     return false;
   }
-  if (fchmod(descriptor_, mode_) != 0) {
+  if (fchmod(descriptor_, static_cast<mode_t>(mode_)) != 0) {
     *error = Reason("cannot set the permissions of the new file", errno);
     Discard();
     return false;
@@ -123,8 +126,7 @@ bool ReplacementFile::Commit(std::string* error) {
   close(descriptor_);
   descriptor_ = -1;
   // Make the rename itself lasting; the file is already in place if this fails.
-  const size_t slash = originalPath_.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : originalPath_.substr(0, slash);
+  const std::string folder = FolderOf(originalPath_);
   const int folderDescriptor = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (folderDescriptor >= 0) {
     fsync(folderDescriptor);

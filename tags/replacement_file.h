@@ -13,10 +13,15 @@
 // Renaming gives the file a new inode: other hard links keep the old
 // contents, and extended attributes are not copied. The modification time is
 // that of the change, as for any write.
+//
+// On Windows the copy keeps the original's file attributes (hidden,
+// archive) in place of permission bits, owner and group, and is moved over
+// the original with MoveFileExW (replace, write through); a file other
+// programs hold open without delete sharing cannot be replaced, and the
+// write then fails with the original untouched.
 #pragma once
 
-#include <sys/types.h>
-
+#include <cstdint>
 #include <string>
 
 class ReplacementFile {
@@ -45,7 +50,7 @@ class ReplacementFile {
   std::string originalPath_;
   std::string path_;
   int descriptor_ = -1;
-  mode_t mode_ = 0;
-  uid_t owner_ = 0;
-  gid_t group_ = 0;
+  uint32_t mode_ = 0;  // permission bits; on Windows the file attributes
+  uint32_t owner_ = 0;
+  uint32_t group_ = 0;
 };

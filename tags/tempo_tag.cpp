@@ -1,28 +1,26 @@
 // TBPM frames through TagLib. See tempo_tag.h.
 //
-// Every file is opened here, once, and TagLib works on duplicates of that
-// descriptor: the file checked (regular, writable) is the file TagLib reads
-// and writes. TagLib's stdio streams do not report failed writes, so a write
-// is judged by what can be read back from the disk afterwards.
+// Every file is opened here, once, and TagLib works on that descriptor
+// through a DescriptorStream: the file checked (regular, writable) is the
+// file TagLib reads and writes. A write is judged by the stream's own record
+// of failed writes and by what can be read back from the disk afterwards.
 #include "tags/tempo_tag.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2header.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
 #include <taglib/textidentificationframe.h>
-#include <taglib/tfilestream.h>
 #include <taglib/wavfile.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
 
+#include "platform/file_descriptor.h"
 #include "tags/audio_comparison.h"
+#include "tags/descriptor_stream.h"
 #include "tags/frame_keeping_factory.h"
 #include "tags/replacement_file.h"
 #include "tags/tempo_text.h"
@@ -35,10 +33,12 @@ class Descriptor {
   explicit Descriptor(int descriptor) : descriptor_(descriptor) {}
   Descriptor(const Descriptor&) = delete;
   Descriptor& operator=(const Descriptor&) = delete;
-  ~Descriptor() {
-    if (descriptor_ >= 0) close(descriptor_);
-  }
+  ~Descriptor() { Close(); }
   int Get() const { return descriptor_; }
+  void Close() {
+    CloseDescriptor(descriptor_);
+    descriptor_ = -1;
+  }
 
  private:
   int descriptor_;
@@ -50,8 +50,8 @@ enum class FileKind { kMpeg, kWave, kOtherRiff };
 // RIFF wrapper, which TagLib cannot tag), or MPEG audio.
 FileKind KindOf(int descriptor) {
   char head[12] = {};
-  const ssize_t got = pread(descriptor, head, sizeof head, 0);
-  if (got == static_cast<ssize_t>(sizeof head)) {
+  const long long got = ReadAt(descriptor, head, sizeof head, 0);
+  if (got == static_cast<long long>(sizeof head)) {
     const bool riff = std::memcmp(head, "RIFF", 4) == 0 || std::memcmp(head, "RIFX", 4) == 0 ||
                       std::memcmp(head, "RF64", 4) == 0;
     if (std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "WAVE", 4) == 0)
@@ -59,18 +59,6 @@ FileKind KindOf(int descriptor) {
     if (riff) return FileKind::kOtherRiff;
   }
   return FileKind::kMpeg;
-}
-
-// A duplicate of the descriptor for TagLib's stream to own, at the file's
-// start: the duplicate shares the file position, and TagLib reads some
-// headers from wherever the stream stands when it opens.
-int DuplicateAtStart(int descriptor) {
-  const int duplicate = dup(descriptor);
-  if (duplicate >= 0 && lseek(duplicate, 0, SEEK_SET) != 0) {
-    close(duplicate);
-    return -1;
-  }
-  return duplicate;
 }
 
 std::string Reason(const std::string& what, int number) {
@@ -110,8 +98,7 @@ void SetTbpm(TagLib::ID3v2::Tag& tag, const std::string& text) {
 
 // The TBPM text of the file open as `descriptor`; nothing without one.
 std::optional<std::string> ReadTbpm(int descriptor, FileKind kind) {
-  TagLib::FileStream stream(DuplicateAtStart(descriptor), true);
-  if (!stream.isOpen()) return std::nullopt;
+  DescriptorStream stream(descriptor, true);
   if (kind == FileKind::kWave) {
     TagLib::RIFF::WAV::File file(&stream, false);
     if (!file.isValid() || !file.hasID3v2Tag()) return std::nullopt;
@@ -132,11 +119,7 @@ enum class SaveOutcome { kSaved, kWouldMoveAudio, kFailed };
 // nothing. *audioStart: where the first audio frame begins.
 SaveOutcome SaveMpegTag(int descriptor, const std::string& text, bool inPlaceOnly, long* audioStart,
                         std::string* error) {
-  TagLib::FileStream stream(DuplicateAtStart(descriptor), false);
-  if (!stream.isOpen() || stream.readOnly()) {
-    *error = "cannot open the file for writing";
-    return SaveOutcome::kFailed;
-  }
+  DescriptorStream stream(descriptor, false);
   FrameKeepingFactory factory;  // outlives the file, which reads its tag with it
   TagLib::MPEG::File file(&stream, &factory, false);
   *audioStart = file.isValid() ? file.firstFrameOffset() : -1;
@@ -155,8 +138,10 @@ SaveOutcome SaveMpegTag(int descriptor, const std::string& text, bool inPlaceOnl
   if (inPlaceOnly && (!hadTag || tag.render(version).size() != oldSize))
     return SaveOutcome::kWouldMoveAudio;
   if (!file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone, version,
-                 TagLib::File::DoNotDuplicate)) {
-    *error = "TagLib could not save the tag";
+                 TagLib::File::DoNotDuplicate) ||
+      stream.Failed()) {
+    *error = stream.Failed() ? "the file could not be written in full (is the disk full?)"
+                             : "TagLib could not save the tag";
     return SaveOutcome::kFailed;
   }
   return SaveOutcome::kSaved;
@@ -165,11 +150,7 @@ SaveOutcome SaveMpegTag(int descriptor, const std::string& text, bool inPlaceOnl
 // Sets TBPM in the WAVE file open as `descriptor` and saves its ID3v2 chunk,
 // keeping its other chunks (a RIFF INFO list among them).
 bool SaveWaveTag(int descriptor, const std::string& text, std::string* error) {
-  TagLib::FileStream stream(DuplicateAtStart(descriptor), false);
-  if (!stream.isOpen() || stream.readOnly()) {
-    *error = "cannot open the file for writing";
-    return false;
-  }
+  DescriptorStream stream(descriptor, false);
   TagLib::RIFF::WAV::File file(&stream, false);
   if (!file.isValid()) {
     *error = "not a WAV file TagLib can tag";
@@ -179,31 +160,35 @@ bool SaveWaveTag(int descriptor, const std::string& text, std::string* error) {
   TagLib::ID3v2::Tag& tag = *file.ID3v2Tag();
   const TagLib::ID3v2::Version version = VersionToWrite(hadTag, tag);
   SetTbpm(tag, text);
-  if (!file.save(TagLib::RIFF::WAV::File::ID3v2, TagLib::File::StripNone, version)) {
-    *error = "TagLib could not save the tag";
+  if (!file.save(TagLib::RIFF::WAV::File::ID3v2, TagLib::File::StripNone, version) ||
+      stream.Failed()) {
+    *error = stream.Failed() ? "the file could not be written in full (is the disk full?)"
+                             : "TagLib could not save the tag";
     return false;
   }
   return true;
 }
 
 uint64_t SizeOf(int descriptor) {
-  struct stat status {};
-  return fstat(descriptor, &status) == 0 ? static_cast<uint64_t>(status.st_size) : 0;
+  const std::optional<DescriptorStatus> status = StatusOfDescriptor(descriptor);
+  return status ? status->size : 0;
 }
 
 // Writes the tag into a checked copy beside the file and renames the copy
 // over it.
-TempoTagWriting RewriteWithTag(const std::string& path, int original, FileKind kind,
+// The original is closed before the copy takes its place: Windows does not
+// replace a file that is open.
+TempoTagWriting RewriteWithTag(const std::string& path, Descriptor& originalFile, FileKind kind,
                                const std::string& text) {
+  const int original = originalFile.Get();
   TempoTagWriting result;
   // The copy goes beside the file itself, not beside a link to it.
-  char* resolved = realpath(path.c_str(), nullptr);
-  if (resolved == nullptr) {
+  const std::optional<std::string> resolved = ResolvedPath(path);
+  if (!resolved) {
     result.error = Reason("cannot resolve the file's path", errno);
     return result;
   }
-  const std::string resolvedPath = resolved;
-  std::free(resolved);
+  const std::string& resolvedPath = *resolved;
 
   ReplacementFile copy;
   if (!copy.Create(resolvedPath, original, &result.error)) return result;
@@ -228,6 +213,7 @@ TempoTagWriting RewriteWithTag(const std::string& path, int original, FileKind k
     result.error = "the rewritten file could not be written in full (is the disk full?)";
     return result;
   }
+  originalFile.Close();
   if (!copy.Commit(&result.error)) return result;
   result.ok = true;
   result.text = text;
@@ -238,14 +224,15 @@ TempoTagWriting RewriteWithTag(const std::string& path, int original, FileKind k
 
 TempoTagReading ReadTempoTag(const std::string& path) {
   TempoTagReading result;
-  const Descriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  struct stat status {};
-  if (file.Get() < 0 || fstat(file.Get(), &status) != 0) {
+  const Descriptor file(OpenDescriptor(path, FileAccess::kRead));
+  const std::optional<DescriptorStatus> status =
+      file.Get() < 0 ? std::nullopt : StatusOfDescriptor(file.Get());
+  if (!status) {
     result.status = TempoTagReading::Status::kError;
     result.error = Reason("cannot open the file", errno);
     return result;
   }
-  if (!S_ISREG(status.st_mode)) {
+  if (!status->regular) {
     result.status = TempoTagReading::Status::kError;
     result.error = "not a regular file";
     return result;
@@ -271,7 +258,7 @@ TempoTagWriting WriteTempoTag(const std::string& path, double bpm, int decimals)
     result.error = "not a tempo a tag can hold (1 to 500 BPM)";
     return result;
   }
-  const Descriptor file(open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK));
+  Descriptor file(OpenDescriptor(path, FileAccess::kReadWrite));
   if (file.Get() < 0) {
     const int number = errno;
     result.error = number == EACCES || number == EPERM || number == EROFS
@@ -279,17 +266,17 @@ TempoTagWriting WriteTempoTag(const std::string& path, double bpm, int decimals)
                        : Reason("cannot open the file", number);
     return result;
   }
-  struct stat status {};
-  if (fstat(file.Get(), &status) != 0) {
+  const std::optional<DescriptorStatus> status = StatusOfDescriptor(file.Get());
+  if (!status) {
     result.error = Reason("cannot read the file's status", errno);
     return result;
   }
-  if (!S_ISREG(status.st_mode)) {
+  if (!status->regular) {
     result.error = "not a regular file";
     return result;
   }
   // Marked read-only by its permissions: not written, even where we could.
-  if ((status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+  if (!status->writable) {
     result.error = "the file is read-only";
     return result;
   }
@@ -303,12 +290,11 @@ TempoTagWriting WriteTempoTag(const std::string& path, double bpm, int decimals)
     const SaveOutcome outcome = SaveMpegTag(file.Get(), *text, true, &audioStart, &result.error);
     if (outcome == SaveOutcome::kFailed) return result;
     if (outcome == SaveOutcome::kSaved) {
-      if (fsync(file.Get()) != 0) {
+      if (!FlushToDisk(file.Get())) {
         result.error = Reason("cannot write the file to the disk", errno);
         return result;
       }
-      if (SizeOf(file.Get()) != static_cast<uint64_t>(status.st_size) ||
-          ReadTbpm(file.Get(), kind) != *text) {
+      if (SizeOf(file.Get()) != status->size || ReadTbpm(file.Get(), kind) != *text) {
         result.error = "the tag did not read back as written";
         return result;
       }
@@ -319,5 +305,5 @@ TempoTagWriting WriteTempoTag(const std::string& path, double bpm, int decimals)
     }
   }
   // A WAV file's ID3 chunk may sit before its audio: always a checked copy.
-  return RewriteWithTag(path, file.Get(), kind, *text);
+  return RewriteWithTag(path, file, kind, *text);
 }

@@ -1,21 +1,18 @@
 // Where the help documents are found. See help_documents.h.
 #include "ui/help_documents.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <filesystem>
+#include <system_error>
+
+#include "platform/path.h"
+#include "platform/utf8_path.h"
 
 namespace {
 
-std::string Join(const std::string& folder, const std::string& name) {
-  if (!folder.empty() && folder.back() == '/') return folder + name;
-  return folder + "/" + name;
-}
-
 bool IsFile(const std::string& path) {
-  struct stat st;
-  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  std::error_code error;
+  return std::filesystem::is_regular_file(Utf8Path(path), error);
 }
 
 }  // namespace
@@ -26,10 +23,10 @@ HelpDocuments::HelpDocuments(std::vector<std::string> folders) : folders_(std::m
 
 std::string HelpDocuments::Locate(const std::string& name) const {
   for (const std::string& folder : folders_) {
-    const std::string path = Join(folder, name);
+    const std::string path = JoinPath(folder, name);
     if (IsFile(path)) return path;
   }
-  return folders_.empty() ? name : Join(folders_.front(), name);
+  return folders_.empty() ? name : JoinPath(folders_.front(), name);
 }
 
 std::vector<std::string> StandardHelpFolders(const std::string& currentFolder,
@@ -37,8 +34,8 @@ std::vector<std::string> StandardHelpFolders(const std::string& currentFolder,
   std::vector<std::string> folders{currentFolder};
   if (!programFolder.empty()) {
     // <prefix>/bin/tempyra has its documents in <prefix>/share/doc/tempyra.
-    const std::filesystem::path prefix = std::filesystem::path(programFolder).parent_path();
-    folders.push_back((prefix / "share/doc/tempyra").string());
+    const std::string prefix = FolderOf(WithoutTrailingSeparators(programFolder));
+    folders.push_back(JoinPath(JoinPath(JoinPath(prefix, "share"), "doc"), "tempyra"));
     folders.push_back(programFolder);
   }
   return folders;

@@ -2,13 +2,13 @@
 // rename_with_bpm.h.
 #include "ui/rename_with_bpm.h"
 
+#include "platform/path.h"
 #include "ui/bpm_text.h"
 
 std::string PathWithBpm(const std::string& path, double bpm, int decimals, TagPosition position) {
   std::string tag = "(";
   tag.append(FormatFixed(bpm, decimals)).append(")");
-  const size_t slash = path.rfind('/');
-  const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  const size_t nameStart = FileNameStart(path);
   std::string result;
   if (position == TagPosition::kBeginning) {
     result.append(path, 0, nameStart).append(tag).append(" ").append(path, nameStart);

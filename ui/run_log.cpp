@@ -3,6 +3,8 @@
 
 #include <cstdio>
 
+#include "platform/path.h"
+#include "platform/utf8_path.h"
 #include "ui/bpm_text.h"
 #include "ui/track_list.h"
 
@@ -13,9 +15,7 @@ constexpr long kLineWidth = 80;
 }  // namespace
 
 std::string FormatLogLine(std::string_view fileName, std::string_view bpm, int decimals) {
-  const size_t slash = fileName.rfind('/');
-  const std::string_view name =
-      slash == std::string_view::npos ? fileName : fileName.substr(slash + 1);
+  const std::string_view name = FileNameOf(fileName);
   const std::string number = FormatFixed(ParseBpmText(bpm), decimals);
   const long width = kLineWidth - static_cast<long>(name.size());
   const size_t field = static_cast<size_t>(width < 0 ? -width : width);
@@ -30,7 +30,7 @@ std::string FormatLogLine(std::string_view fileName, std::string_view bpm, int d
 }
 
 LogWriteResult WriteRunLog(const std::string& path, const TrackList& tracks, int decimals) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
+  std::FILE* file = OpenStdioFile(path, "wb");
   if (file == nullptr) return LogWriteResult::kCannotOpen;
   bool complete = true;
   for (int row = 0; row < tracks.RowCount() && complete; ++row) {

@@ -4,10 +4,13 @@
 #include <filesystem>
 #include <system_error>
 
-StartupArguments ParseStartupArguments(int argc, const char* const* argv) {
+#include "platform/path.h"
+#include "platform/utf8_path.h"
+
+StartupArguments ParseStartupArguments(const std::vector<std::string>& argv) {
   StartupArguments arguments;
-  if (argc <= 1) return arguments;
-  if (argc > 2) {
+  if (argv.size() <= 1) return arguments;
+  if (argv.size() > 2) {
     arguments.error = "tempyra: too many arguments (usage: tempyra [FOLDER])";
     return arguments;
   }
@@ -17,15 +20,13 @@ StartupArguments ParseStartupArguments(int argc, const char* const* argv) {
     return arguments;
   }
   std::error_code error;
-  if (given.empty() || !std::filesystem::is_directory(given, error)) {
+  if (given.empty() || !std::filesystem::is_directory(Utf8Path(given), error)) {
     arguments.error = "tempyra: " + given + ": not a folder (usage: tempyra [FOLDER])";
     return arguments;
   }
   // The path as a folder browser gives it: absolute, without "." or ".."
   // parts, without a trailing separator (except the root itself).
-  std::filesystem::path path = std::filesystem::absolute(given, error).lexically_normal();
-  std::string text = path.string();
-  while (text.size() > 1 && text.back() == '/') text.pop_back();
-  arguments.folder = text;
+  std::filesystem::path path = std::filesystem::absolute(Utf8Path(given), error).lexically_normal();
+  arguments.folder = WithoutTrailingSeparators(PathText(path));
   return arguments;
 }

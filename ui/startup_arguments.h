@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 struct StartupArguments {
   std::optional<std::string> folder;  // absolute, without a trailing '/'
@@ -14,4 +15,6 @@ struct StartupArguments {
   bool showVersion = false;           // --version: print the version, no window
 };
 
-StartupArguments ParseStartupArguments(int argc, const char* const* argv);
+// `arguments` as ProgramArguments gives them (UTF-8, the program's name
+// first).
+StartupArguments ParseStartupArguments(const std::vector<std::string>& arguments);

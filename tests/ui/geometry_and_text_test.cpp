@@ -131,24 +131,21 @@ TEST(SaveFileChooser, TheDefaultExtensionIsAddedOnlyToANameWithoutOne) {
 
 TEST(StartupArguments, AFolderOrNothingElseAnErrorLine) {
   TempFolder t;
-  const char* none[] = {"tempyra"};
-  StartupArguments empty = ParseStartupArguments(1, none);
+  StartupArguments empty = ParseStartupArguments({"tempyra"});
   EXPECT_FALSE(empty.folder);
   EXPECT_EQ(empty.error, "");
 
   const std::string withSlash = t.Path() + "/./";
-  const char* folder[] = {"tempyra", withSlash.c_str()};
-  StartupArguments listed = ParseStartupArguments(2, folder);
+  StartupArguments listed = ParseStartupArguments({"tempyra", withSlash});
   EXPECT_EQ(listed.folder, t.Path());
   EXPECT_EQ(listed.error, "");
 
-  const char* two[] = {"tempyra", t.Path().c_str(), t.Path().c_str()};
-  EXPECT_NE(ParseStartupArguments(3, two).error, "");
-  EXPECT_FALSE(ParseStartupArguments(3, two).folder);
+  const std::vector<std::string> two = {"tempyra", t.Path(), t.Path()};
+  EXPECT_NE(ParseStartupArguments(two).error, "");
+  EXPECT_FALSE(ParseStartupArguments(two).folder);
 
   const std::string missing = t.File("missing");
-  const char* notAFolder[] = {"tempyra", missing.c_str()};
-  const StartupArguments bad = ParseStartupArguments(2, notAFolder);
+  const StartupArguments bad = ParseStartupArguments({"tempyra", missing});
   EXPECT_FALSE(bad.folder);
   EXPECT_NE(bad.error.find(missing), std::string::npos);
   EXPECT_EQ(bad.error.find('\n'), std::string::npos);  // one line

@@ -11,12 +11,13 @@
 
 #include <cstdio>
 
+#include "platform/program_arguments.h"
 #include "tempyra_version.h"
 #include "ui/startup_arguments.h"
 #include "ui/wx/tempyra_app.h"
 
 int main(int argc, char** argv) {
-  const StartupArguments arguments = ParseStartupArguments(argc, argv);
+  const StartupArguments arguments = ParseStartupArguments(ProgramArguments(argc, argv));
   if (!arguments.error.empty()) {
     std::fprintf(stderr, "%s\n", arguments.error.c_str());
     return 2;
