@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 
 #include "tests/support/temp_folder.h"
 #include "ui/artwork.h"
@@ -152,6 +153,46 @@ TEST(StartupArguments, AFolderOrNothingElseAnErrorLine) {
   EXPECT_FALSE(bad.folder);
   EXPECT_NE(bad.error.find(missing), std::string::npos);
   EXPECT_EQ(bad.error.find('\n'), std::string::npos);  // one line
+}
+
+TEST(StartupArguments, DoubleDashEndsTheOptions) {
+  TempFolder t;
+  const std::string dashed = t.File("-Sets");
+  const std::string versionNamed = t.File("--version");
+  std::filesystem::create_directory(dashed);
+  std::filesystem::create_directory(versionNamed);
+
+  const char* plain[] = {"tempyra", "--", t.Path().c_str()};
+  const StartupArguments listed = ParseStartupArguments(3, plain);
+  EXPECT_EQ(listed.error, "");
+  EXPECT_EQ(listed.folder, t.Path());
+
+  // After "--" a name that looks like an option is a folder.
+  const char* dash[] = {"tempyra", "--", dashed.c_str()};
+  EXPECT_EQ(ParseStartupArguments(3, dash).folder, dashed);
+  const char* version[] = {"tempyra", "--", versionNamed.c_str()};
+  const StartupArguments notVersion = ParseStartupArguments(3, version);
+  EXPECT_FALSE(notVersion.showVersion);
+  EXPECT_EQ(notVersion.folder, versionNamed);
+
+  // "--" alone opens the window empty; a second "--" is a folder name.
+  const char* alone[] = {"tempyra", "--"};
+  const StartupArguments empty = ParseStartupArguments(2, alone);
+  EXPECT_EQ(empty.error, "");
+  EXPECT_FALSE(empty.folder);
+  const char* twice[] = {"tempyra", "--", "--"};
+  EXPECT_NE(ParseStartupArguments(3, twice).error.find("--: not a folder"), std::string::npos);
+
+  // Without "--", a dash starts an option, and only --version is one.
+  const char* unknown[] = {"tempyra", "-Sets"};
+  const StartupArguments refused = ParseStartupArguments(2, unknown);
+  EXPECT_FALSE(refused.folder);
+  EXPECT_NE(refused.error.find("-Sets: unknown option"), std::string::npos);
+  const char* versionAndFolder[] = {"tempyra", "--version", t.Path().c_str()};
+  EXPECT_FALSE(ParseStartupArguments(3, versionAndFolder).showVersion);
+  EXPECT_NE(ParseStartupArguments(3, versionAndFolder).error, "");
+  const char* twoFolders[] = {"tempyra", "--", t.Path().c_str(), "x"};
+  EXPECT_NE(ParseStartupArguments(4, twoFolders).error.find("too many"), std::string::npos);
 }
 
 TEST(Artwork, PicturesHaveTheirSizesAndShapes) {

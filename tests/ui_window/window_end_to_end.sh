@@ -77,7 +77,8 @@ mkdir -p "$work/bin"
 printf '#!/bin/sh\nprintf "%%s\\n" "$*" >>"%s/opened"\n' "$work" >"$work/bin/xdg-open"
 chmod +x "$work/bin/xdg-open"
 
-PATH="$work/bin:$PATH" "$tempyra" "$music" 2>"$work/stderr" &
+# "--" ends the options, as a script that guards its folder names would start it.
+PATH="$work/bin:$PATH" "$tempyra" -- "$music" 2>"$work/stderr" &
 pid=$!
 win=$(timeout 60 xdotool search --sync --onlyvisible --name '^Tempyra$' | head -1)
 [ -n "$win" ] || die "the window did not come up within 60 s"
