@@ -15,6 +15,7 @@
 #include "engine/analysis_job.h"
 #include "platform/program_folder.h"
 #include "ui/dialog_template.h"
+#include "ui/display_text.h"
 #include "ui/tap_tempo.h"
 #include "ui/wx/about_dialog.h"
 #include "ui/wx/command_ids.h"
@@ -32,8 +33,10 @@ struct AnalysisMessage {
   intptr_t lParam;
 };
 
+// Every text the window shows, paths included: bytes that are not UTF-8
+// show as replacement characters instead of an empty text.
 wxString FromUtf8(const std::string& text) {
-  return wxString::FromUTF8(text);
+  return wxString::FromUTF8(DisplayText(text));
 }
 
 // A test's service where it gives one, else the window's own.

@@ -5,10 +5,13 @@
 #include <wx/filedlg.h>
 #include <wx/msgdlg.h>
 
+#include "ui/display_text.h"
+
 void ModalServices::ShowMessage(const std::string& text, const std::string& caption) {
   render_();
-  wxMessageDialog box(owner_, wxString::FromUTF8(text), wxString::FromUTF8(caption),
-                      wxOK | wxICON_NONE);
+  // Paths in the text may not be UTF-8: shown with replacement characters.
+  wxMessageDialog box(owner_, wxString::FromUTF8(DisplayText(text)),
+                      wxString::FromUTF8(DisplayText(caption)), wxOK | wxICON_NONE);
   box.ShowModal();
 }
 
@@ -17,7 +20,8 @@ std::optional<std::string> ModalServices::ChooseFolder(const std::string& title)
   wxDirDialog chooser(owner_, wxString::FromUTF8(title), wxEmptyString,
                       wxDD_DEFAULT_STYLE | wxDD_DIR_MUST_EXIST);
   if (chooser.ShowModal() != wxID_OK) return std::nullopt;
-  return std::string(chooser.GetPath().utf8_str());
+  // The path in the file system's own bytes, which need not be UTF-8.
+  return std::string(chooser.GetPath().fn_str());
 }
 
 std::optional<std::string> ModalServices::ChooseSaveFile(const SaveFileRequest& request) {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "ui/display_text.h"
 #include "ui/main_dialog.h"
 #include "ui/wx/picture_bitmaps.h"
 
@@ -119,10 +120,7 @@ wxString TrackListView::OnGetItemText(long item, long column) const {
   if (item < 0 || item >= tracks_.RowCount()) return {};
   const TrackRow& values = tracks_.Row(static_cast<int>(item));
   const std::string& text = column == 0 ? values.bpm : values.fileName;
-  // File names that are not UTF-8 are shown byte for byte as Latin-1.
-  wxString shown = wxString::FromUTF8(text);
-  if (shown.empty() && !text.empty()) shown = wxString::From8BitData(text.data(), text.size());
-  return shown;
+  return wxString::FromUTF8(DisplayText(text));
 }
 
 int TrackListView::OnGetItemImage(long item) const {
