@@ -13,7 +13,7 @@ bool OpenWithDesktop(const std::string& target, const std::string& opener) {
   // closed and ends; the target is its positional parameter, never parsed
   // as shell text.
   const std::string script = "\"$0\" \"$1\" </dev/null &";
-  char* const argv[] = {const_cast<char*>("sh"), const_cast<char*>("-c"),
+  char* const argv[] = {const_cast<char*>("sh"),           const_cast<char*>("-c"),
                         const_cast<char*>(script.c_str()), const_cast<char*>(opener.c_str()),
                         const_cast<char*>(target.c_str()), nullptr};
   pid_t shell = 0;

@@ -34,8 +34,8 @@ TEST(DesktopOpen, TheTargetReachesTheOpenerByteForByte) {
   const std::string record = t.File("record");
   {
     std::ofstream script(opener);
-    script << "#!/bin/sh\nprintf '%s' \"$1\" >'" << record << ".part'\nmv '" << record
-           << ".part' '" << record << "'\n";
+    script << "#!/bin/sh\nprintf '%s' \"$1\" >'" << record << ".part'\nmv '" << record << ".part' '"
+           << record << "'\n";
   }
   chmod(opener.c_str(), 0755);
 

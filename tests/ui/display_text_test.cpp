@@ -12,9 +12,8 @@ const std::string kReplacement = "\xEF\xBF\xBD";
 }  // namespace
 
 TEST(DisplayText, ValidUtf8IsKept) {
-  for (const std::string text :
-       {"", "/music/Track 01.mp3", "/m/Caf\xC3\xA9.mp3", "\xE2\x82\xAC", "\xF0\x9F\x8E\xB5",
-        "\xEF\xBF\xBD", "\xF4\x8F\xBF\xBF"}) {
+  for (const std::string text : {"", "/music/Track 01.mp3", "/m/Caf\xC3\xA9.mp3", "\xE2\x82\xAC",
+                                 "\xF0\x9F\x8E\xB5", "\xEF\xBF\xBD", "\xF4\x8F\xBF\xBF"}) {
     EXPECT_TRUE(IsValidUtf8(text)) << text;
     EXPECT_EQ(DisplayText(text), text);
   }
@@ -22,14 +21,16 @@ TEST(DisplayText, ValidUtf8IsKept) {
 
 TEST(DisplayText, EachStrayByteBecomesOneReplacementCharacter) {
   // Latin-1 "é" in a folder and a file name.
-  EXPECT_EQ(DisplayText("/m/Caf\xE9/\xE9t\xE9.mp3"), "/m/Caf" + kReplacement + "/" + kReplacement +
-                                                         "t" + kReplacement + ".mp3");
+  EXPECT_EQ(DisplayText("/m/Caf\xE9/\xE9t\xE9.mp3"),
+            "/m/Caf" + kReplacement + "/" + kReplacement + "t" + kReplacement + ".mp3");
   EXPECT_FALSE(IsValidUtf8("/m/Caf\xE9"));
   // A name of invalid bytes only is never empty.
   EXPECT_EQ(DisplayText("\xFF\xFE"), kReplacement + kReplacement);
   // A sequence cut short at the end, and one broken by an ASCII byte.
   EXPECT_EQ(DisplayText("ab\xE2\x82"), "ab" + kReplacement + kReplacement);
-  EXPECT_EQ(DisplayText("\xC3" "A"), kReplacement + "A");
+  EXPECT_EQ(DisplayText("\xC3"
+                        "A"),
+            kReplacement + "A");
   // A valid sequence right after a stray byte is kept.
   EXPECT_EQ(DisplayText("\xE9\xC3\xA9"), kReplacement + "\xC3\xA9");
 }
