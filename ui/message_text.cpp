@@ -48,8 +48,7 @@ void BreakBetweenCharacters(std::string_view piece, int maxWidth, const MeasureT
   }
 }
 
-void BreakLine(std::string_view text, int maxWidth, const MeasureText& measure,
-               std::string& out) {
+void BreakLine(std::string_view text, int maxWidth, const MeasureText& measure, std::string& out) {
   if (measure(text) <= maxWidth) {
     out.append(text);
     return;

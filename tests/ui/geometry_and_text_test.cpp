@@ -97,6 +97,67 @@ TEST(DialogLayout, ControlsAreNeverSmallerThanTheToolkitNeeds) {
   EXPECT_EQ(RectOf(tiny, kProgressBar).width, 0);
 }
 
+namespace {
+
+// Pairs of controls whose rectangles share a pixel.
+std::vector<std::pair<int, int>> Overlapping(const std::vector<ControlPlacement>& layout) {
+  std::vector<std::pair<int, int>> pairs;
+  for (size_t i = 0; i < layout.size(); ++i)
+    for (size_t j = i + 1; j < layout.size(); ++j) {
+      const PixelRect& a = layout[i].rect;
+      const PixelRect& b = layout[j].rect;
+      if (a.width > 0 && a.height > 0 && b.width > 0 && b.height > 0 && a.x < b.x + b.width &&
+          b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height)
+        pairs.emplace_back(layout[i].id, layout[j].id);
+    }
+  return pairs;
+}
+
+}  // namespace
+
+TEST(DialogLayout, TheMinimumSizeIsWhereTheLayoutStopsHolding) {
+  // The desktop font and the controls' sizes measured under Xvfb.
+  const DialogScale scale = DialogScale::FromFont(8.0, 17.0);
+  const std::map<int, PixelSize> minimum{
+      {kInvertButton, {118, 30}}, {kSetBpmButton, {150, 30}}, {kTapButton, {104, 30}},
+      {kGoButton, {50, 30}},      {kExitButton, {50, 30}},    {kMinTempoBox, {101, 22}},
+      {kMaxTempoBox, {104, 22}},  {kRenameRadio, {313, 22}},  {kDuplicateRadio, {336, 22}}};
+  const int listHeight = 60;
+  const PixelSize smallest = MinimumClientSize(scale, minimum, listHeight);
+  const PixelSize designed = DesignedClientSize(scale);
+  EXPECT_LE(smallest.width, designed.width);
+  EXPECT_LE(smallest.height, designed.height);
+  // The overlap reported at 400 x 400 (Set BPM over Exit, no list) is ruled out.
+  EXPECT_GT(smallest.width, 400);
+  EXPECT_GT(smallest.height, 400);
+
+  const auto at = [&](int width, int height) {
+    return LayOutMainDialog(width, height, scale, minimum);
+  };
+  const auto accepted = Overlapping(at(designed.width, designed.height));
+  const auto fits = [&](int width, int height) {
+    const auto layout = at(width, height);
+    if (RectOf(layout, kTrackListView).height < listHeight) return false;
+    for (const ControlPlacement& placement : layout) {
+      const PixelRect& r = placement.rect;
+      if (r.x < 0 || r.y < 0 || r.x + r.width > width || r.y + r.height > height) return false;
+    }
+    for (const auto& pair : Overlapping(layout))
+      if (std::find(accepted.begin(), accepted.end(), pair) == accepted.end()) return false;
+    return true;
+  };
+  EXPECT_TRUE(fits(smallest.width, smallest.height));
+  EXPECT_TRUE(fits(designed.width, designed.height));
+  // One pixel less either way and it no longer holds.
+  EXPECT_FALSE(fits(smallest.width - 1, designed.height));
+  EXPECT_FALSE(fits(designed.width, smallest.height - 1));
+  // Set BPM ends before Exit begins, and the list is there.
+  const auto layout = at(smallest.width, smallest.height);
+  EXPECT_LE(RectOf(layout, kSetBpmButton).x + RectOf(layout, kSetBpmButton).width,
+            RectOf(layout, kExitButton).x);
+  EXPECT_GE(RectOf(layout, kTrackListView).height, listHeight);
+}
+
 TEST(BpmText, ReadsAsAtofReads) {
   EXPECT_EQ(ParseBpmText(""), 0.0);
   EXPECT_EQ(ParseBpmText("127.86"), 127.86);

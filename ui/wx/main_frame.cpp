@@ -27,6 +27,10 @@ namespace {
 
 wxDEFINE_EVENT(kAnalysisMessageEvent, wxThreadEvent);
 
+// The list's smallest height, in lines of its font: its header and three
+// rows with their spacing.
+constexpr int kListMinimumLines = 6;
+
 struct AnalysisMessage {
   uint32_t message;
   uintptr_t wParam;
@@ -78,6 +82,11 @@ MainFrame::MainFrame(const std::optional<std::string>& folder,
 
   const PixelSize designed = DesignedClientSize(scale_);
   SetClientSize(designed.width, designed.height);
+  // Below this size controls would overlap and the list vanish. The list
+  // keeps room for its header and three rows.
+  const PixelSize smallest =
+      MinimumClientSize(scale_, minimumSizes_, kListMinimumLines * listView_->GetCharHeight());
+  SetMinClientSize(wxSize(smallest.width, smallest.height));
   LayOut();
   Centre();
 
