@@ -68,11 +68,15 @@ MainFrame::MainFrame(const std::optional<std::string>& folder,
                              Either<SaveFileChooser>(overrides.saveFileChooser, modal_), analysis_,
                              cdAccess_, files_, Either<TickClock>(overrides.clock, clock_),
                              Either<DialogTimer>(overrides.timer, timer_), opener_, helpDocuments_,
-                             tagWriter_}) {
+                             tagWriter_}),
+      follower_(Either<TickClock>(overrides.clock, clock_)) {
   SetIcons(ApplicationIcons());
   panel_ = new wxPanel(this, wxID_ANY);
   scale_ = DialogScale::FromFont(panel_->GetCharWidth(), panel_->GetCharHeight());
   CreateControls();
+  listView_->SetUserScrollHandler([this] {
+    if (!following_) follower_.UserScrolled();
+  });
   CreateMenus();
   MeasureMinimumSizes();
 
@@ -337,6 +341,13 @@ void MainFrame::Render() {
   }
 
   listView_->Render();
+  const int follow = follower_.RowToShow(dialog_.CurrentRow(), dialog_.AnalysisRunning());
+  if (follow >= 0 && follow < listView_->GetItemCount()) {
+    // Our own scroll, not the user's.
+    following_ = true;
+    listView_->EnsureVisible(follow);
+    following_ = false;
+  }
 }
 
 void MainFrame::Post(uint32_t message, uintptr_t wParam, intptr_t lParam) {

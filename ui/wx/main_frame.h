@@ -28,6 +28,7 @@
 #include "ui/engine_track_analysis.h"
 #include "ui/help_documents.h"
 #include "ui/main_dialog.h"
+#include "ui/row_follower.h"
 #include "ui/tick_clock.h"
 #include "ui/wx/desktop_launcher.h"
 #include "ui/wx/modal_services.h"
@@ -101,6 +102,7 @@ class MainFrame : public wxFrame, public MessageTarget, public DialogWindow {
   HelpDocuments helpDocuments_;
   DesktopOpener& opener_;  // launcher_ or the override
   MainDialog dialog_;
+  RowFollower follower_;  // keeps the row under analysis in view
 
   wxPanel* panel_ = nullptr;
   TrackListView* listView_ = nullptr;
@@ -114,4 +116,5 @@ class MainFrame : public wxFrame, public MessageTarget, public DialogWindow {
   int shownDriveSelection_ = -2;
   std::map<int, bool> shownMenu_;
   bool ended_ = false;
+  bool following_ = false;  // scrolling to the row under analysis
 };

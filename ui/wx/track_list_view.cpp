@@ -54,10 +54,39 @@ TrackListView::TrackListView(wxWindow* parent, wxWindowID id, MainDialog& dialog
     ScheduleSelectionRead();
     event.Skip();
   };
+  auto scrolled = [this](wxEvent& event) {
+    if (onUserScroll_) onUserScroll_();
+    event.Skip();
+  };
+  auto key = [this](wxKeyEvent& event) {
+    switch (event.GetKeyCode()) {
+      case WXK_UP:
+      case WXK_DOWN:
+      case WXK_PAGEUP:
+      case WXK_PAGEDOWN:
+      case WXK_HOME:
+      case WXK_END:
+        if (onUserScroll_) onUserScroll_();
+        break;
+      default:
+        break;
+    }
+    event.Skip();
+  };
+  auto watchScrolls = [&](wxWindow* window) {
+    for (const auto type :
+         {wxEVT_SCROLLWIN_THUMBTRACK, wxEVT_SCROLLWIN_LINEUP, wxEVT_SCROLLWIN_LINEDOWN,
+          wxEVT_SCROLLWIN_PAGEUP, wxEVT_SCROLLWIN_PAGEDOWN})
+      window->Bind(type, scrolled);
+    window->Bind(wxEVT_MOUSEWHEEL, scrolled);
+  };
+  watchScrolls(this);
   for (wxWindow* child : GetChildren()) {
     child->Bind(wxEVT_LEFT_UP, read);
     child->Bind(wxEVT_RIGHT_UP, read);
     child->Bind(wxEVT_KEY_UP, read);
+    watchScrolls(child);
+    child->Bind(wxEVT_KEY_DOWN, key);
   }
 }
 
