@@ -29,7 +29,7 @@ PACKAGES      := build-essential cmake pkg-config libwxgtk3.2-dev libtag1-dev li
 # package's dependencies, binutils' strip.
 PACKAGE_PACKAGES := dpkg-dev binutils
 TEST_PACKAGES := libgtest-dev libgmock-dev libbenchmark-dev mpg123 lame twolame ffmpeg sox python3 \
-                 clang libclang-rt-14-dev clang-format xvfb xauth xdotool desktop-file-utils \
+                 clang libclang-rt-14-dev clang-format xvfb xauth xdotool openbox desktop-file-utils \
                  $(PACKAGE_PACKAGES) lintian appstream bash-completion man-db groff-base fakeroot
 # Only the benchmarks need these: instruction counts, and real music to time.
 BENCH_PACKAGES := valgrind drascula-music

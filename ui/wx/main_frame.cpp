@@ -113,6 +113,15 @@ MainFrame::MainFrame(const std::optional<std::string>& folder,
     Forward([&] { dialog_.OnDriveChosen(event.GetSelection()); });
   });
   Bind(wxEVT_CHAR_HOOK, &MainFrame::OnCharHook, this);
+  // While a menu is open its keys are its own: Escape closes it.
+  Bind(wxEVT_MENU_OPEN, [this](wxMenuEvent& event) {
+    ++openMenus_;
+    event.Skip();
+  });
+  Bind(wxEVT_MENU_CLOSE, [this](wxMenuEvent& event) {
+    if (openMenus_ > 0) --openMenus_;
+    event.Skip();
+  });
   Bind(wxEVT_CLOSE_WINDOW, &MainFrame::OnClose, this);
   Bind(kAnalysisMessageEvent, &MainFrame::OnAnalysisEvent, this);
 }
@@ -288,7 +297,7 @@ void MainFrame::Render() {
       shown.checked = wanted.checked;
     }
     if (added || shown.enabled != wanted.enabled) {
-      window->Enable(wanted.enabled);
+      EnableKeepingFocus(control.id, window, wanted.enabled);
       shown.enabled = wanted.enabled;
     }
   }
@@ -350,6 +359,27 @@ void MainFrame::Render() {
   }
 }
 
+// GTK drops the keyboard focus when the focused control is disabled, and
+// then no key reaches the window at all. The focus goes to the list
+// instead, and back to the control when it is enabled again, unless the
+// user has put it elsewhere meanwhile.
+void MainFrame::EnableKeepingFocus(int id, wxWindow* window, bool enable) {
+  const auto focusIsOn = [](wxWindow* target) {
+    for (wxWindow* focus = FindFocus(); focus != nullptr; focus = focus->GetParent())
+      if (focus == target) return true;
+    return false;
+  };
+  if (!enable && focusIsOn(window)) {
+    listView_->SetFocus();
+    focusReturn_ = id;
+  }
+  window->Enable(enable);
+  if (enable && focusReturn_ == id) {
+    focusReturn_ = 0;
+    if (FindFocus() == nullptr || focusIsOn(listView_)) window->SetFocus();
+  }
+}
+
 void MainFrame::Post(uint32_t message, uintptr_t wParam, intptr_t lParam) {
   auto* event = new wxThreadEvent(kAnalysisMessageEvent);
   event->SetPayload(AnalysisMessage{message, wParam, lParam});
@@ -388,7 +418,7 @@ void MainFrame::OnMenuEvent(wxCommandEvent& event) {
 }
 
 void MainFrame::OnCharHook(wxKeyEvent& event) {
-  if (ended_ || event.HasAnyModifiers()) {
+  if (ended_ || openMenus_ > 0 || event.HasAnyModifiers()) {
     event.Skip();
     return;
   }

@@ -76,6 +76,7 @@ class MainFrame : public wxFrame, public MessageTarget, public DialogWindow {
   void CreateMenus();
   void MeasureMinimumSizes();
   void LayOut();
+  void EnableKeepingFocus(int id, wxWindow* window, bool enable);
 
   // Runs a handler of the logic, then renders.
   template <typename Handler>
@@ -117,4 +118,6 @@ class MainFrame : public wxFrame, public MessageTarget, public DialogWindow {
   std::map<int, bool> shownMenu_;
   bool ended_ = false;
   bool following_ = false;  // scrolling to the row under analysis
+  int openMenus_ = 0;       // menus (and submenus) open now
+  int focusReturn_ = 0;     // the disabled control whose focus the list holds
 };
