@@ -106,10 +106,11 @@ test-asan: test-deps
 # Everything that runs more than one thread, under ThreadSanitizer in a build
 # of its own: the analysis job, a file cut while the worker maps it, and
 # tempyra-cli analysing a folder of good and damaged files with two jobs; and
-# the job with the precise estimator switched on and off.
+# the job with the precise estimator switched on and off; the window's folder
+# listing on its worker.
 TSAN_TARGETS := analysis_tests damaged_tests tempyra-cli tempyra-drumgen tempyra-layer1enc \
-                precise_job_tests
-TSAN_TESTS   := ^analysis\.AnalysisJob\.|^damaged\.(make_inputs|DamagedSource\.FileTruncatedWhile|cli_load)|^precise\.PreciseJob\.
+                precise_job_tests ui_tests
+TSAN_TESTS   := ^analysis\.AnalysisJob\.|^damaged\.(make_inputs|DamagedSource\.FileTruncatedWhile|cli_load)|^precise\.PreciseJob\.|^ui\.BackgroundFolderScan\.
 test-tsan: test-deps
 	cmake -S . -B $(BUILD)-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTEMPYRA_SANITIZE=thread \
 	  $(CHECK_OPTIONS)

@@ -31,6 +31,9 @@ wxDEFINE_EVENT(kAnalysisMessageEvent, wxThreadEvent);
 // rows with their spacing.
 constexpr int kListMinimumLines = 6;
 
+// Milliseconds between two updates of the count of files found.
+constexpr int kListingProgressInterval = 150;
+
 struct AnalysisMessage {
   uint32_t message;
   uintptr_t wParam;
@@ -64,6 +67,7 @@ MainFrame::MainFrame(const std::optional<std::string>& folder,
       timer_([this] { OnTapSeriesTimer(); }),
       helpDocuments_(StandardHelpFolders(CurrentFolder(), ProgramFolder())),
       opener_(Either<DesktopOpener>(overrides.opener, launcher_)),
+      scan_(*this),
       dialog_(DialogServices{*this, Either<MessageBoxService>(overrides.messageBox, modal_), modal_,
                              Either<SaveFileChooser>(overrides.saveFileChooser, modal_), analysis_,
                              cdAccess_, files_, Either<TickClock>(overrides.clock, clock_),
@@ -124,12 +128,16 @@ MainFrame::MainFrame(const std::optional<std::string>& folder,
   });
   Bind(wxEVT_CLOSE_WINDOW, &MainFrame::OnClose, this);
   Bind(kAnalysisMessageEvent, &MainFrame::OnAnalysisEvent, this);
+  listingTimer_.Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
+    if (!ended_) Forward([&] { dialog_.OnListingProgress(scan_.Found()); });
+  });
 }
 
 MainFrame::~MainFrame() {
   // The worker first (it posts here), then the controls, which read the
   // logic's rows and so must go before it.
   analysis_.Stop();
+  EndListing();
   timer_.Stop();
   DestroyChildren();
 }
@@ -390,6 +398,7 @@ void MainFrame::EndDialog() {
   if (ended_) return;
   ended_ = true;
   analysis_.Stop();
+  EndListing();
   Destroy();
 }
 
@@ -401,6 +410,33 @@ void MainFrame::ShowAboutBox() {
   Render();
   AboutDialog box(this, opener_);
   box.ShowModal();
+}
+
+bool MainFrame::ListInBackground(const std::string& folder) {
+  scan_.Start(folder);
+  listingTimer_.Start(kListingProgressInterval);
+  if (!busy_) {
+    wxBeginBusyCursor();
+    busy_ = true;
+  }
+  return true;
+}
+
+void MainFrame::OnFolderScanned(uintptr_t scan) {
+  std::optional<std::vector<std::string>> paths = scan_.TakeResult(scan);
+  if (!paths) return;  // a scan replaced meanwhile
+  EndListing();
+  Forward([&] { dialog_.FinishListing(std::move(*paths)); });
+}
+
+// Stops a walk that still runs, the count and the busy cursor.
+void MainFrame::EndListing() {
+  scan_.Cancel();
+  listingTimer_.Stop();
+  if (busy_) {
+    wxEndBusyCursor();
+    busy_ = false;
+  }
 }
 
 void MainFrame::OnCommandEvent(wxCommandEvent& event) {
@@ -450,6 +486,10 @@ void MainFrame::OnClose(wxCloseEvent& event) {
 void MainFrame::OnAnalysisEvent(wxThreadEvent& event) {
   if (ended_) return;
   const auto message = event.GetPayload<AnalysisMessage>();
+  if (message.message == BackgroundFolderScan::kFolderScanned) {
+    OnFolderScanned(message.wParam);
+    return;
+  }
   Forward([&] { dialog_.OnAnalysisMessage(message.message, message.wParam, message.lParam); });
 }
 
