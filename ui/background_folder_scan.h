@@ -47,6 +47,6 @@ class BackgroundFolderScan {
   std::thread worker_;
   std::atomic<bool> stop_{false};
   std::atomic<int> found_{0};
-  uintptr_t number_ = 0;                 // of the current scan
-  std::vector<std::string> paths_;       // the worker's until it is joined
+  uintptr_t number_ = 0;            // of the current scan
+  std::vector<std::string> paths_;  // the worker's until it is joined
 };

@@ -1,0 +1,65 @@
+// What the tests of the real window share: failing loudly, running a
+// command, reading back the screen (through the screen grab tool, as
+// another program sees it) and a script of steps, each waiting for the
+// window to show the result of the one before, run from a timer on the
+// window's own event loop.
+#pragma once
+
+#include <wx/event.h>
+#include <wx/image.h>
+#include <wx/timer.h>
+#include <wx/window.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+// Prints the failure and ends the process with status 1.
+[[noreturn]] void Fail(const std::string& what);
+// Runs a shell command; fails the test when it does not succeed.
+void Run(const std::string& command);
+
+wxPoint CentreOnScreen(wxWindow* window);
+
+class ScreenGrab {
+ public:
+  // tool: the tempyra-screen-grab program; file: where it may write.
+  ScreenGrab(std::string tool, std::string file) : tool_(std::move(tool)), file_(std::move(file)) {}
+  // The part of the screen a rectangle or a window covers.
+  wxImage Image(const wxRect& rect) const;
+  wxImage Image(wxWindow* window) const { return Image(window->GetScreenRect()); }
+  bool Save(const wxRect& rect, const std::string& path) const;
+  bool Save(wxWindow* window, const std::string& path) const {
+    return Save(window->GetScreenRect(), path);
+  }
+
+ private:
+  std::string tool_;
+  std::string file_;
+};
+
+// A script of steps: when a step's `ready` holds, its `act` runs and the
+// next step begins; a step not ready within its time-out fails the test.
+class StepScript : public wxEvtHandler {
+ public:
+  void Add(std::string name, std::function<bool()> ready, std::function<void()> act,
+           int timeoutSeconds = 30);
+  // Starts checking the steps every 50 ms.
+  void Begin();
+  void Stop() { ticker_.Stop(); }
+
+ private:
+  struct Step {
+    std::string name;
+    std::function<bool()> ready;
+    std::function<void()> act;
+    int timeoutSeconds;
+  };
+  void OnTick(wxTimerEvent& event);
+
+  std::vector<Step> steps_;
+  size_t next_ = 0;
+  std::chrono::steady_clock::time_point stepStarted_;
+  wxTimer ticker_;
+};
