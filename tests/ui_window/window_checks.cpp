@@ -9,6 +9,8 @@
 //   - the list scrolls to the row under analysis;
 //   - Tab reaches the spinners and Up/Down step them as a click does,
 //     switching a tempo limit on;
+//   - after a click on Set BPM, which disables it, the list has the focus
+//     and F1 opens the help;
 //   - the window does not shrink below the size at which its layout holds;
 //   - the message of a failed rename of the long name fits a 1366 x 768
 //     screen and shows the name.
@@ -74,6 +76,10 @@ class ChecksApp : public wxApp {
   // The message box's rectangle once it is on the screen and drawn.
   std::optional<wxRect> MessageBoxDrawn();
   wxString Label(int id) { return frame_->Control(id)->GetLabel(); }
+  void Click(wxWindow* window) {
+    simulator_.MouseMove(CentreOnScreen(window));
+    simulator_.MouseClick();
+  }
 
   std::string beatgen_;
   std::string grabTool_;
@@ -248,7 +254,8 @@ void ChecksApp::Script() {
       [this] { return frame_->Dialog().State().UpDown(kMinTempoUpDown).position == 31; },
       [this, check] {
         check(frame_->Dialog().State().Control(kMinTempoBox).checked, "Min. Tempo not checked");
-        check(Label(kMinTempoValue) == "31", "the buddy shows " + Label(kMinTempoValue).ToStdString());
+        check(Label(kMinTempoValue) == "31",
+              "the buddy shows " + Label(kMinTempoValue).ToStdString());
         frame_->Control(kMaxTempoBox)->SetFocus();
         simulator_.Char(WXK_TAB);
       });
@@ -277,6 +284,40 @@ void ChecksApp::Script() {
       [this, check] {
         check(frame_->Dialog().State().UpDown(kDecimalPlacesUpDown).position == 2,
               "decimal places beyond their range");
+        // A tempo tapped on the first row and set with a click on Set BPM,
+        // which is then disabled while it has the focus.
+        MainDialog& dialog = frame_->Dialog();
+        for (int row = 0; row < dialog.Tracks().RowCount(); ++row)
+          dialog.OnRowSelected(row, row == 0);
+        frame_->Render();
+        Click(frame_->Control(kTapButton));
+      });
+  script_.Add(
+      "the first tap was counted", [this] { return frame_->Dialog().TapSeries().seriesStart != 0; },
+      [this] { Click(frame_->Control(kTapButton)); });
+  script_.Add(
+      "the taps propose a tempo", [this] { return frame_->Control(kSetBpmButton)->IsEnabled(); },
+      [this] { Click(frame_->Control(kSetBpmButton)); });
+  script_.Add(
+      "the tempo is set",
+      [this] {
+        return frame_->Dialog().Tracks().Row(0).image == RowImage::kSetByHand &&
+               !frame_->Control(kSetBpmButton)->IsEnabled();
+      },
+      [this, check] {
+        // The list holds the focus the disabled button had, so the
+        // window's keys still arrive.
+        wxWindow* focus = wxWindow::FindFocus();
+        check(focus != nullptr &&
+                  (focus == &frame_->ListView() || focus->GetParent() == &frame_->ListView()),
+              "the focus is not on the list after Set BPM");
+        simulator_.Char(WXK_F1);
+      });
+  script_.Add(
+      "F1 opens the help", [this] { return opener_.opened.size() == 1; },
+      [this, check] {
+        check(fs::path(opener_.opened[0]).filename() == "help.html",
+              "F1 opened " + opener_.opened[0]);
         // Far below the size at which the layout holds.
         frame_->SetClientSize(400, 400);
       });
@@ -286,9 +327,9 @@ void ChecksApp::Script() {
         const wxSize client = frame_->GetClientSize();
         const wxSize smallest = frame_->GetMinClientSize();
         check(smallest.x > 400 && smallest.y > 400, "no minimum size above 400 x 400");
-        check(client.x >= smallest.x && client.y >= smallest.y,
-              "the window shrank to " + std::to_string(client.x) + " x " +
-                  std::to_string(client.y));
+        check(
+            client.x >= smallest.x && client.y >= smallest.y,
+            "the window shrank to " + std::to_string(client.x) + " x " + std::to_string(client.y));
         const wxRect setBpm = frame_->Control(kSetBpmButton)->GetRect();
         const wxRect exit = frame_->Control(kExitButton)->GetRect();
         check(!setBpm.Intersects(exit), "Set BPM covers Exit");
@@ -309,9 +350,9 @@ void ChecksApp::Script() {
         {
           const wxRect box = *found;
           std::printf("message box: %d x %d at %d, %d\n", box.width, box.height, box.x, box.y);
-          check(box.width <= 1366 && box.height <= 768,
-                "the message box is " + std::to_string(box.width) + " x " +
-                    std::to_string(box.height));
+          check(box.width <= 1366 && box.height <= 768, "the message box is " +
+                                                            std::to_string(box.width) + " x " +
+                                                            std::to_string(box.height));
           check(grab_->Save(box, out_ + "/tempyra-long-name-message.png"), "screenshot");
           // The text is there: a blank box (a text the toolkit could not
           // convert) has little more than its button's "OK" drawn in it.
