@@ -7,6 +7,8 @@
 #   - after Go! clicked with the mouse, a run to its end and the log offer
 #     cancelled, F1 still opens the help and Escape still ends the program
 #     (GTK drops the focus of a disabled button; the list takes it);
+#   - a double click on a row whose name is Latin-1 (not UTF-8) hands the
+#     file's own bytes to the desktop's opener;
 #   - `tempyra -- FOLDER` lists the folder.
 #
 #   window_keys.sh TEMPYRA TEMPYRA_BEATGEN SCREEN_GRAB OUT_DIR [openbox]
@@ -60,10 +62,11 @@ if [ -n "$manager" ]; then
 fi
 
 # A folder with one WAV file: listed, passed over by a run, so a run ends
-# at once with the log offer.
+# at once with the log offer. Its name is Latin-1: "café" with the byte E9.
 music="$work/music"
 mkdir -p "$music"
-"$beatgen" "$music/click.wav" 44100 22050 441000 1 || die "beatgen"
+latin="$music/caf"$'\xe9'".wav"
+"$beatgen" "$latin" 44100 22050 441000 1 || die "beatgen"
 mkdir -p "$work/bin"
 printf '#!/bin/sh\nprintf "%%s\\n" "$*" >>"%s/opened"\n' "$work" >"$work/bin/xdg-open"
 chmod +x "$work/bin/xdg-open"
@@ -116,6 +119,15 @@ xdotool windowfocus --sync "$win"
 xdotool key F1
 wait_for 30 test -s "$work/opened" || die "F1 after the run opened nothing"
 [ "$(basename "$(head -1 "$work/opened")")" = help.html ] || die "F1 opened $(cat "$work/opened")"
+
+# A double click on the row (the first below the list's header) opens the
+# file by its own name.
+xdotool mousemove --window "$win" 200 160 click --repeat 2 --delay 80 1
+wait_for 30 test "$(wc -l <"$work/opened")" -ge 2 || die "a double click on the row opened nothing"
+[ "$(sed -n 2p "$work/opened")" = "$latin" ] ||
+  die "the double click opened $(sed -n 2p "$work/opened" | od -c | head -3)"
+
+xdotool windowfocus --sync "$win"
 xdotool key Escape
 wait_for 30 bash -c "! kill -0 $pid 2>/dev/null" || die "Escape after the run did not end the program"
 wait "$pid"
