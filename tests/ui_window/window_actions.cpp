@@ -62,23 +62,9 @@ struct TestTimer : DialogTimer {
   uint32_t period = 0;  // 0: not armed
 };
 
-struct TestOpener : DesktopOpener {
-  void Open(const std::string& target) override { opened.push_back(target); }
-  std::vector<std::string> opened;
-};
-
 struct TestMessages : MessageBoxService {
   void ShowMessage(const std::string& text, const std::string&) override { shown.push_back(text); }
   std::vector<std::string> shown;
-};
-
-// The log's save dialog, answered with "cancel".
-struct CancelSave : SaveFileChooser {
-  std::optional<std::string> ChooseSaveFile(const SaveFileRequest&) override {
-    ++asked;
-    return std::nullopt;
-  }
-  int asked = 0;
 };
 
 // Whether the About box's picture is on the screen: a few of its pixels
@@ -137,7 +123,7 @@ class ActionsApp : public wxApp {
   std::string music_;
   TestClock clock_;
   TestTimer timer_;
-  TestOpener opener_;
+  RecordingOpener opener_;
   TestMessages messages_;
   CancelSave save_;
   MainFrame* frame_ = nullptr;
@@ -147,9 +133,7 @@ class ActionsApp : public wxApp {
 };
 
 void ActionsApp::MakeMusic() {
-  char pattern[] = "/tmp/tempyra-window-actions-XXXXXX";
-  if (mkdtemp(pattern) == nullptr) Fail("cannot make a temporary folder");
-  work_ = pattern;
+  work_ = MakeWorkFolder("tempyra-window-actions");
   music_ = work_ + "/music";
   fs::create_directories(music_ + "/sub");
   grab_.emplace(grabTool_, work_ + "/grab.png");
@@ -184,11 +168,7 @@ bool ActionsApp::OnInit() {
 
 int ActionsApp::OnExit() {
   script_.Stop();
-  std::error_code ignored;
-  fs::remove_all(work_, ignored);
-  if (!passed_) Fail("the window closed before every step had passed");
-  std::printf("window actions: passed\n");
-  return 0;
+  return FinishWindowTest("window actions", work_, passed_);
 }
 
 void ActionsApp::Click(wxWindow* window) {
@@ -226,9 +206,7 @@ void ActionsApp::Script() {
     script_.Add(std::move(name), std::move(ready), std::move(act), timeout);
   };
   auto always = [] { return true; };
-  auto check = [](bool condition, const std::string& what) {
-    if (!condition) Fail(what);
-  };
+  const auto check = Check;
 
   step(
       "the window lists the folder",

@@ -47,19 +47,6 @@ namespace {
 // U+FFFD as the toolkit's text holds it.
 const wxString kReplacement = wxString::FromUTF8("\xEF\xBF\xBD");
 
-struct RecordingOpener : DesktopOpener {
-  void Open(const std::string& target) override { opened.push_back(target); }
-  std::vector<std::string> opened;
-};
-
-struct CancelSave : SaveFileChooser {
-  std::optional<std::string> ChooseSaveFile(const SaveFileRequest&) override {
-    ++asked;
-    return std::nullopt;
-  }
-  int asked = 0;
-};
-
 class ChecksApp : public wxApp {
  public:
   ChecksApp(std::string beatgen, std::string grabTool, std::string out)
@@ -100,9 +87,7 @@ class ChecksApp : public wxApp {
 };
 
 void ChecksApp::MakeMusic() {
-  char pattern[] = "/tmp/tempyra-window-checks-XXXXXX";
-  if (mkdtemp(pattern) == nullptr) Fail("cannot make a temporary folder");
-  work_ = pattern;
+  work_ = MakeWorkFolder("tempyra-window-checks");
   // "Müsik" in Latin-1: the path box shows a name that is not UTF-8.
   music_ = work_ + "/M\xFCsik";
   grab_.emplace(grabTool_, work_ + "/grab.png");
@@ -182,17 +167,11 @@ bool ChecksApp::OnInit() {
 
 int ChecksApp::OnExit() {
   script_.Stop();
-  std::error_code ignored;
-  fs::remove_all(work_, ignored);
-  if (!passed_) Fail("the window closed before every step had passed");
-  std::printf("window checks: passed\n");
-  return 0;
+  return FinishWindowTest("window checks", work_, passed_);
 }
 
 void ChecksApp::Script() {
-  auto check = [](bool condition, const std::string& what) {
-    if (!condition) Fail(what);
-  };
+  const auto check = Check;
   // 60 clicks, the long name, the MP3 file.
   const int rows = 62;
   TrackListView& list = frame_->ListView();

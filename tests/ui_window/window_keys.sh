@@ -36,23 +36,8 @@ done
 work=$(mktemp -d)
 trap 'rm -rf "$work"; [ -n "${wm:-}" ] && kill "$wm" 2>/dev/null' EXIT
 
-wait_for() {
-  local seconds=$1
-  shift
-  local deadline=$((SECONDS + seconds))
-  until "$@"; do
-    [ $SECONDS -ge $deadline ] && return 1
-    sleep 0.2
-  done
-}
+source "$(dirname "$0")/window_support.sh"
 alive() { kill -0 "$pid" 2>/dev/null; }
-windows_shown() { xdotool search --onlyvisible --pid "$pid" 2>/dev/null | wc -l; }
-screenshot() {
-  local X Y WIDTH HEIGHT SCREEN WINDOW
-  eval "$(xdotool getwindowgeometry --shell "$1")"
-  "$grab" "$2" "$X" "$Y" "$WIDTH" "$HEIGHT" || die "screenshot $2"
-  echo "screenshot: $2"
-}
 
 if [ -n "$manager" ]; then
   "$manager" >/dev/null 2>&1 &

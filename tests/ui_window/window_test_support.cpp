@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
 void Fail(const std::string& what) {
   std::fprintf(stderr, "FAIL: %s\n", what.c_str());
@@ -14,6 +15,24 @@ void Fail(const std::string& what) {
 
 void Run(const std::string& command) {
   if (std::system(command.c_str()) != 0) Fail("command failed: " + command);
+}
+
+void Check(bool condition, const std::string& what) {
+  if (!condition) Fail(what);
+}
+
+std::string MakeWorkFolder(const std::string& testName) {
+  std::string pattern = "/tmp/" + testName + "-XXXXXX";
+  if (mkdtemp(pattern.data()) == nullptr) Fail("cannot make a temporary folder");
+  return pattern;
+}
+
+int FinishWindowTest(const std::string& testName, const std::string& workFolder, bool passed) {
+  std::error_code ignored;
+  std::filesystem::remove_all(workFolder, ignored);
+  if (!passed) Fail("the window closed before every step had passed");
+  std::printf("%s: passed\n", testName.c_str());
+  return 0;
 }
 
 wxPoint CentreOnScreen(wxWindow* window) {

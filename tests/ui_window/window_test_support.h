@@ -12,13 +12,39 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "ui/desktop_opener.h"
+#include "ui/save_file_chooser.h"
 
 // Prints the failure and ends the process with status 1.
 [[noreturn]] void Fail(const std::string& what);
 // Runs a shell command; fails the test when it does not succeed.
 void Run(const std::string& command);
+// Fails the test with `what` unless the condition holds.
+void Check(bool condition, const std::string& what);
+// A new folder of the test's own under /tmp, named after the test.
+std::string MakeWorkFolder(const std::string& testName);
+// The end of a test's application: removes its folder, fails when the
+// window closed before every step passed, else reports the pass.
+int FinishWindowTest(const std::string& testName, const std::string& workFolder, bool passed);
+
+// What the window would open with the desktop, recorded.
+struct RecordingOpener : DesktopOpener {
+  void Open(const std::string& target) override { opened.push_back(target); }
+  std::vector<std::string> opened;
+};
+
+// The log's save dialog, answered with "cancel".
+struct CancelSave : SaveFileChooser {
+  std::optional<std::string> ChooseSaveFile(const SaveFileRequest&) override {
+    ++asked;
+    return std::nullopt;
+  }
+  int asked = 0;
+};
 
 wxPoint CentreOnScreen(wxWindow* window);
 
