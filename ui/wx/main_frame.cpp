@@ -445,6 +445,8 @@ void MainFrame::OnCommandEvent(wxCommandEvent& event) {
 }
 
 void MainFrame::OnMenuEvent(wxCommandEvent& event) {
+  // A chosen item has closed its menus, whether or not the toolkit said so.
+  openMenus_ = 0;
   const int command = CommandOfWxId(event.GetId());
   if (command == 0 || ended_) {
     event.Skip();
