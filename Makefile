@@ -33,7 +33,7 @@ PACKAGES      := build-essential cmake pkg-config libwxgtk3.2-dev libtag1-dev li
 # package's dependencies, binutils' strip.
 PACKAGE_PACKAGES := dpkg-dev binutils
 TEST_PACKAGES := libgtest-dev libgmock-dev libbenchmark-dev mpg123 lame twolame ffmpeg sox python3 \
-                 clang libclang-rt-14-dev clang-format xvfb xauth xdotool desktop-file-utils \
+                 clang libclang-rt-14-dev clang-format xvfb xauth xdotool openbox desktop-file-utils \
                  $(PACKAGE_PACKAGES) lintian appstream bash-completion man-db groff-base fakeroot
 # The Windows builds: the mingw-w64 compilers and static zlib, wine to run
 # the tests, NSIS for installers; TagLib is built from Debian's source
@@ -122,10 +122,11 @@ test-asan: test-deps
 # of its own: the analysis job, a file cut while the worker maps it, and
 # tempyra-cli analysing a folder of good and damaged files with two jobs; and
 # the job with the precise estimator switched on and off (its worker makes
-# the precise estimate), and tempyra-cli --precise with a worker per core.
+# the precise estimate), and tempyra-cli --precise with a worker per core;
+# the window's folder listing on its worker.
 TSAN_TARGETS := analysis_tests damaged_tests tempyra-cli tempyra-drumgen tempyra-layer1enc \
-                precise_job_tests tempyra-patterngen
-TSAN_TESTS   := ^analysis\.AnalysisJob\.|^damaged\.(make_inputs|DamagedSource\.FileTruncatedWhile|cli_load)|^precise\.(PreciseJob\.|cli_end_to_end$$)
+                precise_job_tests tempyra-patterngen ui_tests
+TSAN_TESTS   := ^analysis\.AnalysisJob\.|^damaged\.(make_inputs|DamagedSource\.FileTruncatedWhile|cli_load)|^precise\.(PreciseJob\.|cli_end_to_end$$)|^ui\.BackgroundFolderScan\.
 test-tsan: test-deps
 	cmake -S . -B $(BUILD)-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTEMPYRA_SANITIZE=thread \
 	  $(CHECK_OPTIONS)

@@ -72,6 +72,7 @@ class Walker {
     std::vector<Entry> entries;
     if (!ReadFolder(folder, throughLink, &entries)) return false;
     for (const Entry& entry : entries) {
+      if (visitor_.StopRequested()) return true;
       switch (entry.kind) {
         case EntryKind::kFolder:
           Walk(JoinPath(folder, entry.name), false);

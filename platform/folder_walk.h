@@ -44,6 +44,9 @@ class FolderWalkVisitor {
   // A folder that could not be opened or read to its end; errorNumber is
   // the errno value.
   virtual void OnFolderError(const std::string& path, int errorNumber) = 0;
+  // Asked before each entry: true ends the walk there (a walk on a worker
+  // that its owner no longer wants).
+  virtual bool StopRequested() const { return false; }
 };
 
 // Walks `folder` and everything below it. Returns false when `folder`

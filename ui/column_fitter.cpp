@@ -5,6 +5,7 @@
 #include <cmath>
 #include <utility>
 
+#include "ui/display_text.h"
 #include "ui/track_list.h"
 
 namespace {
@@ -58,9 +59,11 @@ double ColumnFitter::Estimate(std::string_view text) {
 int ColumnFitter::Widest(const TrackList& tracks, std::string_view header) {
   const int count = tracks.RowCount();
   rows_.resize(static_cast<size_t>(count));
-  auto textOf = [&](int row) -> const std::string& {
+  // The text as the list draws it: names that are not UTF-8 are measured
+  // with the characters that stand for their bytes.
+  auto textOf = [&](int row) {
     const TrackRow& values = tracks.Row(row);
-    return column_ == 0 ? values.bpm : values.fileName;
+    return DisplayText(column_ == 0 ? values.bpm : values.fileName);
   };
 
   ++textsMeasured_;
@@ -85,7 +88,7 @@ int ColumnFitter::Widest(const TrackList& tracks, std::string_view header) {
   for (const auto& [estimate, row] : largest) {
     RowWidth& width = rows_[static_cast<size_t>(row)];
     if (width.measured < 0) {
-      const std::string& text = textOf(row);
+      const std::string text = textOf(row);
       ++textsMeasured_;
       width.measured = text.empty() ? 0 : measure_(text);
     }

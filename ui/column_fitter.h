@@ -9,8 +9,9 @@
 // the largest estimates are then measured whole, and the column gets the
 // largest of those widths, of every estimate (rounded up) and of the
 // header's width: a text is never cut, and the column is at most a pixel or
-// two wider than its widest text. Estimates and widths are kept per row
-// until the row changes.
+// two wider than its widest text. Texts are measured as the list shows them
+// (DisplayText: bytes that are not UTF-8 as replacement characters). Estimates and widths are kept
+// per row until the row changes.
 //
 // Lifecycle: construct with the toolkit's measuring function; tell it of
 // every row change (Invalidate) and of the rows' reset (InvalidateAll);

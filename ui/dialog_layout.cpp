@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <set>
+#include <utility>
 
 namespace {
 
@@ -108,4 +110,53 @@ std::vector<ControlPlacement> LayOutMainDialog(int clientWidth, int clientHeight
   layout.Move(kMaxTempoValue, w - across(49), h - down(142));
   layout.Move(kMaxTempoUpDown, w - across(24), h - down(142));
   return layout.Take();
+}
+
+namespace {
+
+bool Overlap(const PixelRect& a, const PixelRect& b) {
+  if (a.width <= 0 || a.height <= 0 || b.width <= 0 || b.height <= 0) return false;
+  return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
+}
+
+// What is wrong with the layout at a client size: pairs of overlapping
+// controls, and controls sticking out of the client area (paired with 0).
+std::set<std::pair<int, int>> Faults(int width, int height, DialogScale scale,
+                                     const std::map<int, PixelSize>& minimumSizes) {
+  const std::vector<ControlPlacement> layout = LayOutMainDialog(width, height, scale, minimumSizes);
+  std::set<std::pair<int, int>> faults;
+  for (size_t i = 0; i < layout.size(); ++i) {
+    const PixelRect& a = layout[i].rect;
+    if (a.x < 0 || a.y < 0 || a.x + a.width > width || a.y + a.height > height)
+      faults.emplace(layout[i].id, 0);
+    for (size_t j = i + 1; j < layout.size(); ++j)
+      if (Overlap(a, layout[j].rect)) faults.emplace(layout[i].id, layout[j].id);
+  }
+  return faults;
+}
+
+}  // namespace
+
+PixelSize MinimumClientSize(DialogScale scale, const std::map<int, PixelSize>& minimumSizes,
+                            int listMinimumHeight) {
+  const PixelSize designed = DesignedClientSize(scale);
+  const std::set<std::pair<int, int>> accepted =
+      Faults(designed.width, designed.height, scale, minimumSizes);
+  auto holds = [&](int width, int height) {
+    const std::vector<ControlPlacement> layout =
+        LayOutMainDialog(width, height, scale, minimumSizes);
+    for (const ControlPlacement& placement : layout)
+      if (placement.id == kTrackListView && placement.rect.height < listMinimumHeight) return false;
+    const std::set<std::pair<int, int>> faults = Faults(width, height, scale, minimumSizes);
+    return std::includes(accepted.begin(), accepted.end(), faults.begin(), faults.end());
+  };
+  PixelSize minimum = designed;
+  while (minimum.height > 1 && holds(designed.width, minimum.height - 1)) --minimum.height;
+  while (minimum.width > 1 && holds(minimum.width - 1, designed.height)) --minimum.width;
+  while (!holds(minimum.width, minimum.height) &&
+         (minimum.width < designed.width || minimum.height < designed.height)) {
+    minimum.width = std::min(minimum.width + 1, designed.width);
+    minimum.height = std::min(minimum.height + 1, designed.height);
+  }
+  return minimum;
 }

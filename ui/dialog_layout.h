@@ -24,8 +24,10 @@
 //   1031, 1035, 1033        move           W - 133, H - 169;  W - 52, H - 173;  W - 24, H - 173
 //   1032, 1036, 1034        move           W - 133, H - 138;  W - 49, H - 142;  W - 24, H - 142
 //
-// The divisions round toward zero. The prompt at the top never moves. Going
-// below the designed size is not prevented; controls may then overlap.
+// The divisions round toward zero. The prompt at the top never moves. Far
+// below the designed size the rules would let controls overlap and the list
+// vanish: MinimumClientSize gives the smallest size at which they hold, and
+// the window does not shrink below it.
 #pragma once
 
 #include <map>
@@ -79,3 +81,12 @@ PixelSize DesignedClientSize(DialogScale scale);
 // whole; controls without an entry have no minimum); sizes never go below 0.
 std::vector<ControlPlacement> LayOutMainDialog(int clientWidth, int clientHeight, DialogScale scale,
                                                const std::map<int, PixelSize>& minimumSizes = {});
+
+// The smallest client size at which the layout holds, at most the designed
+// size: the track list at least listMinimumHeight tall, every control
+// inside the client area, and no two controls overlapping that do not
+// already overlap (or stick out) at the designed size. The rules are
+// monotonic in each direction, so the width and height are searched one at
+// a time and then grown together until the layout holds at both.
+PixelSize MinimumClientSize(DialogScale scale, const std::map<int, PixelSize>& minimumSizes,
+                            int listMinimumHeight);

@@ -2,6 +2,8 @@
 // beyond rendering its state.
 #pragma once
 
+#include <string>
+
 class DialogWindow {
  public:
   virtual ~DialogWindow() = default;
@@ -14,4 +16,9 @@ class DialogWindow {
   virtual void FitColumnToContents(int column) = 0;
   // Shows the About box modally; returns when the user has closed it.
   virtual void ShowAboutBox() = 0;
+  // Starts listing a folder's files without waiting for them, when the
+  // window can: true means it will hand the paths to the dialog's
+  // FinishListing later, showing the count found meanwhile through
+  // OnListingProgress. False (the default): the dialog lists at once.
+  virtual bool ListInBackground(const std::string& /*folder*/) { return false; }
 };

@@ -6,23 +6,35 @@
 
 namespace {
 
-class RowAdder : public FolderWalkVisitor {
+class PathCollector : public FolderWalkVisitor {
  public:
-  explicit RowAdder(TrackList& tracks) : tracks_(tracks) {}
+  PathCollector(const std::atomic<bool>* stop, std::atomic<int>* found)
+      : stop_(stop), found_(found) {}
 
   void OnFile(const std::string& path) override {
-    tracks_.AppendRow(path);
-    ++added_;
+    paths_.push_back(path);
+    if (found_ != nullptr) found_->fetch_add(1, std::memory_order_relaxed);
   }
-  // A folder that cannot be searched adds nothing; the scan goes on.
   void OnFolderError(const std::string&, int) override {}
+  bool StopRequested() const override {
+    return stop_ != nullptr && stop_->load(std::memory_order_relaxed);
+  }
 
-  int Added() const { return added_; }
+  std::vector<std::string> Take() { return std::move(paths_); }
 
  private:
-  TrackList& tracks_;
-  int added_ = 0;
+  const std::atomic<bool>* stop_;
+  std::atomic<int>* found_;
+  std::vector<std::string> paths_;
 };
+
+FolderWalkRules WindowListingRules() {
+  FolderWalkRules rules;
+  rules.takeName = IsListedAudioName;
+  rules.followFolderLinks = true;
+  rules.regularFilesOnly = false;
+  return rules;
+}
 
 }  // namespace
 
@@ -36,11 +48,14 @@ bool IsListedAudioName(std::string_view name) {
 }
 
 int ScanFolder(const std::string& folder, TrackList& tracks) {
-  FolderWalkRules rules;
-  rules.takeName = IsListedAudioName;
-  rules.followFolderLinks = true;
-  rules.regularFilesOnly = false;
-  RowAdder adder(tracks);
-  WalkFolder(folder, rules, adder);
-  return adder.Added();
+  std::vector<std::string> paths = ScanFolderPaths(folder);
+  for (std::string& path : paths) tracks.AppendRow(std::move(path));
+  return static_cast<int>(paths.size());
+}
+
+std::vector<std::string> ScanFolderPaths(const std::string& folder, const std::atomic<bool>* stop,
+                                         std::atomic<int>* found) {
+  PathCollector collector(stop, found);
+  WalkFolder(folder, WindowListingRules(), collector);
+  return collector.Take();
 }

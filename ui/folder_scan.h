@@ -7,8 +7,10 @@
 // is skipped, as is a folder that cannot be searched at all.
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class TrackList;
 
@@ -19,3 +21,11 @@ bool IsListedAudioName(std::string_view name);
 // first, entries in the order the file system returns them). Returns the
 // number of rows added.
 int ScanFolder(const std::string& folder, TrackList& tracks);
+
+// The paths of the listed files below folder, in walk order, without a
+// track list; `stop` (when given) is read before each entry and ends the
+// walk early when it becomes true, and `found` (when given) counts the
+// files as they are found. Both may be read or set by another thread.
+std::vector<std::string> ScanFolderPaths(const std::string& folder,
+                                         const std::atomic<bool>* stop = nullptr,
+                                         std::atomic<int>* found = nullptr);

@@ -58,6 +58,12 @@ bool EndsInMp3(const std::string& path) {
   return tail == "mp3";
 }
 
+// The status line while a folder is listed.
+std::string ListingProgressText(int found) {
+  return "Listing the folder: " + std::to_string(found) + (found == 1 ? " file" : " files") +
+         " found so far...";
+}
+
 bool IsMenuCommand(int id) {
   return id >= kFirstMenuCommand && id <= kLastMenuCommand;
 }
@@ -269,12 +275,35 @@ void MainDialog::ListFolder(const std::string& path) {
   state_.Control(kSourcePath).text = path;
   sourceKind_ = SourceKind::kFolder;
   tracks_.DeleteAllRows();
-  ScanFolder(path, tracks_);
+  if (services_.window.ListInBackground(path)) {
+    // Nothing may start on a half-listed folder; the user still can read
+    // the help or end the program.
+    listing_ = true;
+    SetControlsEnabled(false);
+    OnListingProgress(0);
+    return;
+  }
+  FinishListing(ScanFolderPaths(path));
+}
+
+void MainDialog::OnListingProgress(int found) {
+  if (!listing_) return;
+  state_.Control(kStatusLine).text = ListingProgressText(found);
+}
+
+void MainDialog::FinishListing(std::vector<std::string> paths) {
+  // The list is filled once, with the whole tree.
+  for (std::string& path : paths) tracks_.AppendRow(std::move(path));
   tracks_.SortByFileName();
   // The columns fit their contents once, after the whole tree: only the
   // final widths are ever seen.
   services_.window.FitColumnToContents(0);
   services_.window.FitColumnToContents(1);
+  if (listing_) {
+    listing_ = false;
+    state_.Control(kStatusLine).text.clear();
+    SetControlsEnabled(true);
+  }
 }
 
 void MainDialog::ChooseDrive(int entry) {

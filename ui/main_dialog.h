@@ -77,8 +77,17 @@ class MainDialog : private TrackListObserver {
   void OnRowActivated(int row);
 
   // Lists a folder as if the user had chosen it with "...": the path shown,
-  // the list refilled with the folder's files, selected and sorted.
+  // the list refilled with the folder's files, selected and sorted. When
+  // the window lists in the background (DialogWindow::ListInBackground),
+  // the list stays empty and the run-sensitive controls disabled until
+  // FinishListing; the status line counts the files found meanwhile.
   void ListFolder(const std::string& path);
+  // The background listing found `found` files so far.
+  void OnListingProgress(int found);
+  // The background listing is over: its paths, in walk order, fill the
+  // list at once, sorted, and the controls are given back.
+  void FinishListing(std::vector<std::string> paths);
+  bool Listing() const { return listing_; }
 
   const DialogState& State() const { return state_; }
   // The rows; the window adds itself as an observer and reads them.
@@ -125,6 +134,7 @@ class MainDialog : private TrackListObserver {
   std::vector<DriveRecord> boxDrives_;  // the drive behind each drive box entry
   SourceKind sourceKind_ = SourceKind::kNothing;
   bool analysisRunning_ = false;
+  bool listing_ = false;  // a folder is being listed in the background
   int currentRow_ = -1;
   TapTempo tapTempo_;
 };

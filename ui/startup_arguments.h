@@ -1,8 +1,10 @@
 // The command line of the window program: `tempyra` opens the window empty,
 // `tempyra FOLDER` opens it with that folder listed, as if chosen with "...".
-// `tempyra --version` prints the version and opens no window. Anything else
-// (a second argument, an argument that is not a folder) is an error,
-// reported in one line before any window opens.
+// `tempyra --version` prints the version and opens no window. `--` ends the
+// options, so `tempyra -- -Sets` lists a folder whose name starts with a
+// dash. Anything else (a second folder, an unknown option, an argument that
+// is not a folder) is an error, reported in one line before any window
+// opens.
 #pragma once
 
 #include <optional>

@@ -65,6 +65,7 @@ check_man_pages() {
     grep -qE "^ *$page +- " "$rendered" || die "$page.1's NAME line does not name $page"
   done
   grep -q -- '--version' "$work/tempyra.txt" || die "tempyra.1 does not name --version"
+  grep -qE -- '^ {7}--( |$)' "$work/tempyra.txt" || die "tempyra.1 has no entry for --"
 
   # Each command has its entry, each option its entry (a line of its own
   # beginning with it) or at least a mention.

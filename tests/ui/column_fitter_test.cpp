@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "ui/display_text.h"
 #include "ui/track_list.h"
 
 namespace {
@@ -75,4 +76,28 @@ TEST(ColumnFitter, KerningMakesTheColumnAtMostSlightlyWider) {
   tracks.AppendRow("12345");
   // The estimate knows no kerning (48 pixels); the text measured whole is 40.
   EXPECT_EQ(fitter.Widest(tracks, ""), 48);
+}
+
+TEST(ColumnFitter, MeasuresNamesThatAreNotUtf8AsTheListShowsThem) {
+  // A toolkit font: it measures only UTF-8 (anything else is no text at
+  // all, as the toolkit converts it) and draws U+FFFD 10 pixels wide.
+  auto font = [](std::string_view text) {
+    if (!IsValidUtf8(text)) return 0;
+    int width = 0;
+    for (size_t i = 0; i < text.size();) {
+      if (text.substr(i, 3) == "\xEF\xBF\xBD") {
+        width += 10;
+        i += 3;
+      } else {
+        width += FontWidth(text.substr(i, 1));
+        ++i;
+      }
+    }
+    return width;
+  };
+  ColumnFitter fitter(1, font);
+  TrackList tracks;
+  tracks.AppendRow("/m/Caf\xE9\xE9\xE9\xE9\xE9\xE9.mp3");  // Latin-1 "é" six times
+  tracks.AppendRow("/m/abcdefg.mp3");
+  EXPECT_EQ(fitter.Widest(tracks, ""), FontWidth("/m/Caf.mp3") + 6 * 10);
 }

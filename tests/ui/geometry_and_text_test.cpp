@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 
 #include "tests/support/temp_folder.h"
 #include "ui/artwork.h"
@@ -96,6 +97,67 @@ TEST(DialogLayout, ControlsAreNeverSmallerThanTheToolkitNeeds) {
   EXPECT_EQ(RectOf(tiny, kProgressBar).width, 0);
 }
 
+namespace {
+
+// Pairs of controls whose rectangles share a pixel.
+std::vector<std::pair<int, int>> Overlapping(const std::vector<ControlPlacement>& layout) {
+  std::vector<std::pair<int, int>> pairs;
+  for (size_t i = 0; i < layout.size(); ++i)
+    for (size_t j = i + 1; j < layout.size(); ++j) {
+      const PixelRect& a = layout[i].rect;
+      const PixelRect& b = layout[j].rect;
+      if (a.width > 0 && a.height > 0 && b.width > 0 && b.height > 0 && a.x < b.x + b.width &&
+          b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height)
+        pairs.emplace_back(layout[i].id, layout[j].id);
+    }
+  return pairs;
+}
+
+}  // namespace
+
+TEST(DialogLayout, TheMinimumSizeIsWhereTheLayoutStopsHolding) {
+  // The desktop font and the controls' sizes measured under Xvfb.
+  const DialogScale scale = DialogScale::FromFont(8.0, 17.0);
+  const std::map<int, PixelSize> minimum{
+      {kInvertButton, {118, 30}}, {kSetBpmButton, {150, 30}}, {kTapButton, {104, 30}},
+      {kGoButton, {50, 30}},      {kExitButton, {50, 30}},    {kMinTempoBox, {101, 22}},
+      {kMaxTempoBox, {104, 22}},  {kRenameRadio, {313, 22}},  {kDuplicateRadio, {336, 22}}};
+  const int listHeight = 60;
+  const PixelSize smallest = MinimumClientSize(scale, minimum, listHeight);
+  const PixelSize designed = DesignedClientSize(scale);
+  EXPECT_LE(smallest.width, designed.width);
+  EXPECT_LE(smallest.height, designed.height);
+  // The overlap reported at 400 x 400 (Set BPM over Exit, no list) is ruled out.
+  EXPECT_GT(smallest.width, 400);
+  EXPECT_GT(smallest.height, 400);
+
+  const auto at = [&](int width, int height) {
+    return LayOutMainDialog(width, height, scale, minimum);
+  };
+  const auto accepted = Overlapping(at(designed.width, designed.height));
+  const auto fits = [&](int width, int height) {
+    const auto layout = at(width, height);
+    if (RectOf(layout, kTrackListView).height < listHeight) return false;
+    for (const ControlPlacement& placement : layout) {
+      const PixelRect& r = placement.rect;
+      if (r.x < 0 || r.y < 0 || r.x + r.width > width || r.y + r.height > height) return false;
+    }
+    for (const auto& pair : Overlapping(layout))
+      if (std::find(accepted.begin(), accepted.end(), pair) == accepted.end()) return false;
+    return true;
+  };
+  EXPECT_TRUE(fits(smallest.width, smallest.height));
+  EXPECT_TRUE(fits(designed.width, designed.height));
+  // One pixel less either way and it no longer holds.
+  EXPECT_FALSE(fits(smallest.width - 1, designed.height));
+  EXPECT_FALSE(fits(designed.width, smallest.height - 1));
+  // Set BPM ends before Exit begins, and the list is there.
+  const auto layout = at(smallest.width, smallest.height);
+  EXPECT_LE(RectOf(layout, kSetBpmButton).x + RectOf(layout, kSetBpmButton).width,
+            RectOf(layout, kExitButton).x);
+  EXPECT_GE(RectOf(layout, kTrackListView).height, listHeight);
+}
+
 TEST(BpmText, ReadsAsAtofReads) {
   EXPECT_EQ(ParseBpmText(""), 0.0);
   EXPECT_EQ(ParseBpmText("127.86"), 127.86);
@@ -149,6 +211,46 @@ TEST(StartupArguments, AFolderOrNothingElseAnErrorLine) {
   EXPECT_FALSE(bad.folder);
   EXPECT_NE(bad.error.find(missing), std::string::npos);
   EXPECT_EQ(bad.error.find('\n'), std::string::npos);  // one line
+}
+
+TEST(StartupArguments, DoubleDashEndsTheOptions) {
+  TempFolder t;
+  const std::string dashed = t.File("-Sets");
+  const std::string versionNamed = t.File("--version");
+  std::filesystem::create_directory(dashed);
+  std::filesystem::create_directory(versionNamed);
+
+  const std::vector<std::string> plain = {"tempyra", "--", t.Path()};
+  const StartupArguments listed = ParseStartupArguments(plain);
+  EXPECT_EQ(listed.error, "");
+  EXPECT_EQ(listed.folder, t.Path());
+
+  // After "--" a name that looks like an option is a folder.
+  const std::vector<std::string> dash = {"tempyra", "--", dashed};
+  EXPECT_EQ(ParseStartupArguments(dash).folder, dashed);
+  const std::vector<std::string> version = {"tempyra", "--", versionNamed};
+  const StartupArguments notVersion = ParseStartupArguments(version);
+  EXPECT_FALSE(notVersion.showVersion);
+  EXPECT_EQ(notVersion.folder, versionNamed);
+
+  // "--" alone opens the window empty; a second "--" is a folder name.
+  const std::vector<std::string> alone = {"tempyra", "--"};
+  const StartupArguments empty = ParseStartupArguments(alone);
+  EXPECT_EQ(empty.error, "");
+  EXPECT_FALSE(empty.folder);
+  const std::vector<std::string> twice = {"tempyra", "--", "--"};
+  EXPECT_NE(ParseStartupArguments(twice).error.find("--: not a folder"), std::string::npos);
+
+  // Without "--", a dash starts an option, and only --version is one.
+  const std::vector<std::string> unknown = {"tempyra", "-Sets"};
+  const StartupArguments refused = ParseStartupArguments(unknown);
+  EXPECT_FALSE(refused.folder);
+  EXPECT_NE(refused.error.find("-Sets: unknown option"), std::string::npos);
+  const std::vector<std::string> versionAndFolder = {"tempyra", "--version", t.Path()};
+  EXPECT_FALSE(ParseStartupArguments(versionAndFolder).showVersion);
+  EXPECT_NE(ParseStartupArguments(versionAndFolder).error, "");
+  const std::vector<std::string> twoFolders = {"tempyra", "--", t.Path(), "x"};
+  EXPECT_NE(ParseStartupArguments(twoFolders).error.find("too many"), std::string::npos);
 }
 
 TEST(Artwork, PicturesHaveTheirSizesAndShapes) {

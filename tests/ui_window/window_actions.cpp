@@ -34,6 +34,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/ui_window/window_test_support.h"
 #include "ui/about_box.h"
 #include "ui/about_picture.h"
 #include "ui/bpm_text.h"
@@ -50,16 +51,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-[[noreturn]] void Fail(const std::string& what) {
-  std::fprintf(stderr, "FAIL: %s\n", what.c_str());
-  std::fflush(stderr);
-  _exit(1);
-}
-
-void Run(const std::string& command) {
-  if (std::system(command.c_str()) != 0) Fail("command failed: " + command);
-}
-
 struct TestClock : TickClock {
   uint32_t Now() override { return now; }
   uint32_t now = 1;
@@ -71,51 +62,19 @@ struct TestTimer : DialogTimer {
   uint32_t period = 0;  // 0: not armed
 };
 
-struct TestOpener : DesktopOpener {
-  void Open(const std::string& target) override { opened.push_back(target); }
-  std::vector<std::string> opened;
-};
-
 struct TestMessages : MessageBoxService {
   void ShowMessage(const std::string& text, const std::string&) override { shown.push_back(text); }
   std::vector<std::string> shown;
 };
 
-// The log's save dialog, answered with "cancel".
-struct CancelSave : SaveFileChooser {
-  std::optional<std::string> ChooseSaveFile(const SaveFileRequest&) override {
-    ++asked;
-    return std::nullopt;
-  }
-  int asked = 0;
-};
-
-// The screen grab tool and a file for its pictures.
-std::string screenGrab;
-std::string grabFile;
-
-// The part of the screen a window covers, as another program sees it (a
-// screen device context of this process may keep showing what the screen
-// held when it first read it).
-wxImage ScreenImage(wxWindow* window) {
-  const wxRect rect = window->GetScreenRect();
-  Run("'" + screenGrab + "' '" + grabFile + "' " + std::to_string(rect.x) + " " +
-      std::to_string(rect.y) + " " + std::to_string(rect.width) + " " +
-      std::to_string(rect.height));
-  wxImage image;
-  if (!image.LoadFile(wxString::FromUTF8(grabFile), wxBITMAP_TYPE_PNG))
-    Fail("cannot read the screen grab " + grabFile);
-  return image;
-}
-
 // Whether the About box's picture is on the screen: a few of its pixels
 // read back from the screen as drawn.
-bool PictureOnScreen(wxWindow* about) {
+bool PictureOnScreen(const ScreenGrab& grab, wxWindow* about) {
   wxStaticBitmap* shown = nullptr;
   for (wxWindow* child : about->GetChildren())
     if (auto* bitmap = dynamic_cast<wxStaticBitmap*>(child)) shown = bitmap;
   if (shown == nullptr) Fail("the About box has no picture");
-  const wxImage image = ScreenImage(shown);
+  const wxImage image = grab.Image(shown);
   const RgbaPicture picture = AboutPicture();
   // The bitmap in the middle of its control.
   const int left = (image.GetWidth() - picture.width) / 2;
@@ -134,29 +93,10 @@ bool PictureOnScreen(wxWindow* about) {
   return true;
 }
 
-bool SaveScreenshot(wxWindow* window, const std::string& path) {
-  std::printf("screenshot: %s\n", path.c_str());
-  return ScreenImage(window).SaveFile(wxString::FromUTF8(path), wxBITMAP_TYPE_PNG);
-}
-
-wxPoint CentreOnScreen(wxWindow* window) {
-  const wxRect rect = window->GetScreenRect();
-  return {rect.x + rect.width / 2, rect.y + rect.height / 2};
-}
-
-// One step: when `ready` holds, `act` runs and the next step begins; a step
-// not ready within its time-out fails the test.
-struct Step {
-  std::string name;
-  std::function<bool()> ready;
-  std::function<void()> act;
-  int timeoutSeconds = 30;
-};
-
 class ActionsApp : public wxApp {
  public:
-  ActionsApp(std::string beatgen, std::string out)
-      : beatgen_(std::move(beatgen)), out_(std::move(out)) {}
+  ActionsApp(std::string beatgen, std::string grabTool, std::string out)
+      : beatgen_(std::move(beatgen)), grabTool_(std::move(grabTool)), out_(std::move(out)) {}
 
   bool OnInit() override;
   int OnExit() override;
@@ -164,7 +104,9 @@ class ActionsApp : public wxApp {
  private:
   void MakeMusic();
   void Script();
-  void OnTick(wxTimerEvent& event);
+  bool SaveScreenshot(wxWindow* window, const std::string& path) {
+    return grab_->Save(window, path);
+  }
 
   MainDialog& Dialog() { return frame_->Dialog(); }
   const TrackList& Tracks() { return frame_->Dialog().Tracks(); }
@@ -174,30 +116,27 @@ class ActionsApp : public wxApp {
   AboutDialog* OpenAboutBox();
 
   std::string beatgen_;
+  std::string grabTool_;
   std::string out_;
+  std::optional<ScreenGrab> grab_;
   std::string work_;
   std::string music_;
   TestClock clock_;
   TestTimer timer_;
-  TestOpener opener_;
+  RecordingOpener opener_;
   TestMessages messages_;
   CancelSave save_;
   MainFrame* frame_ = nullptr;
   wxUIActionSimulator simulator_;
-  wxTimer ticker_;
-  std::vector<Step> steps_;
-  size_t next_ = 0;
-  std::chrono::steady_clock::time_point stepStarted_;
+  StepScript script_;
   bool passed_ = false;
 };
 
 void ActionsApp::MakeMusic() {
-  char pattern[] = "/tmp/tempyra-window-actions-XXXXXX";
-  if (mkdtemp(pattern) == nullptr) Fail("cannot make a temporary folder");
-  work_ = pattern;
+  work_ = MakeWorkFolder("tempyra-window-actions");
   music_ = work_ + "/music";
   fs::create_directories(music_ + "/sub");
-  grabFile = work_ + "/grab.png";
+  grab_.emplace(grabTool_, work_ + "/grab.png");
   // Beat streams at 120 and 90 beats per minute (the second reads as its
   // double, 179.60) made into MP3 files, and a WAV file, not analysed.
   Run("'" + beatgen_ + "' '" + work_ + "/b120.wav' 44100 22050 2690100 1");
@@ -223,39 +162,13 @@ bool ActionsApp::OnInit() {
   frame_ = new MainFrame(music_, overrides);
   frame_->Show();
   Script();
-  stepStarted_ = std::chrono::steady_clock::now();
-  ticker_.SetOwner(this);
-  Bind(wxEVT_TIMER, &ActionsApp::OnTick, this);
-  ticker_.Start(50);
+  script_.Begin();
   return true;
 }
 
 int ActionsApp::OnExit() {
-  ticker_.Stop();
-  std::error_code ignored;
-  fs::remove_all(work_, ignored);
-  if (!passed_) Fail("the window closed before every step had passed");
-  std::printf("window actions: passed\n");
-  return 0;
-}
-
-void ActionsApp::OnTick(wxTimerEvent&) {
-  while (next_ < steps_.size()) {
-    Step& step = steps_[next_];
-    if (!step.ready()) {
-      const auto waited = std::chrono::steady_clock::now() - stepStarted_;
-      if (waited > std::chrono::seconds(step.timeoutSeconds))
-        Fail("step \"" + step.name + "\" not reached within " +
-             std::to_string(step.timeoutSeconds) + " s");
-      return;
-    }
-    std::printf("step: %s\n", step.name.c_str());
-    std::fflush(stdout);
-    ++next_;
-    stepStarted_ = std::chrono::steady_clock::now();
-    step.act();
-    return;
-  }
+  script_.Stop();
+  return FinishWindowTest("window actions", work_, passed_);
 }
 
 void ActionsApp::Click(wxWindow* window) {
@@ -290,12 +203,10 @@ AboutDialog* ActionsApp::OpenAboutBox() {
 void ActionsApp::Script() {
   auto step = [this](std::string name, std::function<bool()> ready, std::function<void()> act,
                      int timeout = 30) {
-    steps_.push_back({std::move(name), std::move(ready), std::move(act), timeout});
+    script_.Add(std::move(name), std::move(ready), std::move(act), timeout);
   };
   auto always = [] { return true; };
-  auto check = [](bool condition, const std::string& what) {
-    if (!condition) Fail(what);
-  };
+  const auto check = Check;
 
   step(
       "the window lists the folder",
@@ -339,7 +250,11 @@ void ActionsApp::Script() {
   }
   step(
       "the taps propose 120 per minute",
-      [this] { return Label(kSetBpmButton) == "Set BPM = 120.00"; },
+      [this] {
+        // Every tap counted (the proposal reads 120 from the second on).
+        return Dialog().TapSeries().intervalCount == 3 &&
+               Label(kSetBpmButton) == "Set BPM = 120.00";
+      },
       [this, check] {
         check(frame_->Control(kSetBpmButton)->IsEnabled(), "the set-BPM button is disabled");
         check(timer_.period == 950, "timer armed for " + std::to_string(timer_.period) + " ms");
@@ -427,7 +342,8 @@ void ActionsApp::Script() {
       },
       [] {});
   step(
-      "the About box is drawn on the screen", [this] { return PictureOnScreen(OpenAboutBox()); },
+      "the About box is drawn on the screen",
+      [this] { return PictureOnScreen(*grab_, OpenAboutBox()); },
       [this, check] {
         AboutDialog* about = OpenAboutBox();
         check(SaveScreenshot(about, out_ + "/tempyra-about.png"), "About box screenshot");
@@ -467,9 +383,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: tempyra-window-actions TEMPYRA_BEATGEN SCREEN_GRAB OUT_DIR\n");
     return 2;
   }
-  screenGrab = argv[2];
   fs::create_directories(argv[3]);
-  wxApp::SetInstance(new ActionsApp(argv[1], argv[3]));
+  wxApp::SetInstance(new ActionsApp(argv[1], argv[2], argv[3]));
   int toolkitArgc = 1;
   char* toolkitArgv[] = {argv[0], nullptr};
   return wxEntry(toolkitArgc, toolkitArgv);

@@ -32,24 +32,7 @@ done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# Waits up to $1 seconds for the command after it to succeed.
-wait_for() {
-  local seconds=$1
-  shift
-  local deadline=$((SECONDS + seconds))
-  until "$@"; do
-    [ $SECONDS -ge $deadline ] && return 1
-    sleep 0.2
-  done
-}
-
-# Saves the window $1 (its area of the screen) as $2.
-screenshot() {
-  local X Y WIDTH HEIGHT SCREEN WINDOW
-  eval "$(xdotool getwindowgeometry --shell "$1")"
-  "$grab" "$2" "$X" "$Y" "$WIDTH" "$HEIGHT" || die "screenshot $2"
-  echo "screenshot: $2"
-}
+source "$(dirname "$0")/window_support.sh"
 
 # The command line is checked before any window opens.
 "$tempyra" "$work" "$work" 2>"$work/err"
@@ -77,7 +60,8 @@ mkdir -p "$work/bin"
 printf '#!/bin/sh\nprintf "%%s\\n" "$*" >>"%s/opened"\n' "$work" >"$work/bin/xdg-open"
 chmod +x "$work/bin/xdg-open"
 
-PATH="$work/bin:$PATH" "$tempyra" "$music" 2>"$work/stderr" &
+# "--" ends the options, as a script that guards its folder names would start it.
+PATH="$work/bin:$PATH" "$tempyra" -- "$music" 2>"$work/stderr" &
 pid=$!
 win=$(timeout 60 xdotool search --sync --onlyvisible --name '^Tempyra$' | head -1)
 [ -n "$win" ] || die "the window did not come up within 60 s"
@@ -86,7 +70,6 @@ screenshot "$win" "$out/tempyra-listed.png"
 
 # Project > Analyze Files, from the keyboard: Alt+P opens the menu (its
 # popup is a second window of the program), A chooses the item.
-windows_shown() { xdotool search --onlyvisible --pid "$pid" 2>/dev/null | wc -l; }
 opened=no
 for attempt in 1 2 3; do
   xdotool windowfocus --sync "$win" || die "cannot focus the window"

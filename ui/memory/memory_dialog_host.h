@@ -37,6 +37,13 @@ class MemoryDialogHost : public DialogWindow,
   void EndDialog() override { ++endDialogCalls; }
   void FitColumnToContents(int column) override { fittedColumns.push_back(column); }
   void ShowAboutBox() override { ++aboutBoxes; }
+  // Lists in the background only when told to; the caller then hands the
+  // paths to the dialog (FinishListing) itself.
+  bool ListInBackground(const std::string& folder) override {
+    if (!listInBackground) return false;
+    backgroundListings.push_back(folder);
+    return true;
+  }
 
   // MessageBoxService
   void ShowMessage(const std::string& text, const std::string& caption) override {
@@ -64,8 +71,10 @@ class MemoryDialogHost : public DialogWindow,
   std::deque<std::optional<std::string>> folderAnswers;
   std::deque<std::optional<std::string>> saveAnswers;
 
+  bool listInBackground = false;
   // What the dialog asked.
   int endDialogCalls = 0;
+  std::vector<std::string> backgroundListings;
   std::vector<int> fittedColumns;
   std::vector<ShownMessage> messages;
   std::vector<std::string> folderTitles;

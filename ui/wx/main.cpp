@@ -2,6 +2,7 @@
 //
 //   tempyra            opens the window with an empty list
 //   tempyra FOLDER     opens it with FOLDER listed, as if chosen with "..."
+//   tempyra -- FOLDER  the same; "--" ends the options
 //   tempyra --version  prints the version
 //
 // Any other command line gets a one-line error on standard error and exit

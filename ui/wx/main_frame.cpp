@@ -15,6 +15,7 @@
 #include "engine/analysis_job.h"
 #include "platform/program_folder.h"
 #include "ui/dialog_template.h"
+#include "ui/display_text.h"
 #include "ui/tap_tempo.h"
 #include "ui/wx/about_dialog.h"
 #include "ui/wx/command_ids.h"
@@ -26,14 +27,23 @@ namespace {
 
 wxDEFINE_EVENT(kAnalysisMessageEvent, wxThreadEvent);
 
+// The list's smallest height, in lines of its font: its header and three
+// rows with their spacing.
+constexpr int kListMinimumLines = 6;
+
+// Milliseconds between two updates of the count of files found.
+constexpr int kListingProgressInterval = 150;
+
 struct AnalysisMessage {
   uint32_t message;
   uintptr_t wParam;
   intptr_t lParam;
 };
 
+// Every text the window shows, paths included: bytes that are not UTF-8
+// show as replacement characters instead of an empty text.
 wxString FromUtf8(const std::string& text) {
-  return wxString::FromUTF8(text);
+  return wxString::FromUTF8(DisplayText(text));
 }
 
 // A test's service where it gives one, else the window's own.
@@ -57,15 +67,20 @@ MainFrame::MainFrame(const std::optional<std::string>& folder,
       timer_([this] { OnTapSeriesTimer(); }),
       helpDocuments_(StandardHelpFolders(CurrentFolder(), ProgramFolder())),
       opener_(Either<DesktopOpener>(overrides.opener, launcher_)),
+      scan_(*this),
       dialog_(DialogServices{*this, Either<MessageBoxService>(overrides.messageBox, modal_), modal_,
                              Either<SaveFileChooser>(overrides.saveFileChooser, modal_), analysis_,
                              cdAccess_, files_, Either<TickClock>(overrides.clock, clock_),
                              Either<DialogTimer>(overrides.timer, timer_), opener_, helpDocuments_,
-                             tagWriter_}) {
+                             tagWriter_}),
+      follower_(Either<TickClock>(overrides.clock, clock_)) {
   SetIcons(ApplicationIcons());
   panel_ = new wxPanel(this, wxID_ANY);
   scale_ = DialogScale::FromFont(panel_->GetCharWidth(), panel_->GetCharHeight());
   CreateControls();
+  listView_->SetUserScrollHandler([this] {
+    if (!following_) follower_.UserScrolled();
+  });
   CreateMenus();
   MeasureMinimumSizes();
 
@@ -75,6 +90,11 @@ MainFrame::MainFrame(const std::optional<std::string>& folder,
 
   const PixelSize designed = DesignedClientSize(scale_);
   SetClientSize(designed.width, designed.height);
+  // Below this size controls would overlap and the list vanish. The list
+  // keeps room for its header and three rows.
+  const PixelSize smallest =
+      MinimumClientSize(scale_, minimumSizes_, kListMinimumLines * listView_->GetCharHeight());
+  SetMinClientSize(wxSize(smallest.width, smallest.height));
   LayOut();
   Centre();
 
@@ -97,14 +117,27 @@ MainFrame::MainFrame(const std::optional<std::string>& folder,
     Forward([&] { dialog_.OnDriveChosen(event.GetSelection()); });
   });
   Bind(wxEVT_CHAR_HOOK, &MainFrame::OnCharHook, this);
+  // While a menu is open its keys are its own: Escape closes it.
+  Bind(wxEVT_MENU_OPEN, [this](wxMenuEvent& event) {
+    ++openMenus_;
+    event.Skip();
+  });
+  Bind(wxEVT_MENU_CLOSE, [this](wxMenuEvent& event) {
+    if (openMenus_ > 0) --openMenus_;
+    event.Skip();
+  });
   Bind(wxEVT_CLOSE_WINDOW, &MainFrame::OnClose, this);
   Bind(kAnalysisMessageEvent, &MainFrame::OnAnalysisEvent, this);
+  listingTimer_.Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
+    if (!ended_) Forward([&] { dialog_.OnListingProgress(scan_.Found()); });
+  });
 }
 
 MainFrame::~MainFrame() {
   // The worker first (it posts here), then the controls, which read the
   // logic's rows and so must go before it.
   analysis_.Stop();
+  EndListing();
   timer_.Stop();
   DestroyChildren();
 }
@@ -272,7 +305,7 @@ void MainFrame::Render() {
       shown.checked = wanted.checked;
     }
     if (added || shown.enabled != wanted.enabled) {
-      window->Enable(wanted.enabled);
+      EnableKeepingFocus(control.id, window, wanted.enabled);
       shown.enabled = wanted.enabled;
     }
   }
@@ -325,6 +358,34 @@ void MainFrame::Render() {
   }
 
   listView_->Render();
+  const int follow = follower_.RowToShow(dialog_.CurrentRow(), dialog_.AnalysisRunning());
+  if (follow >= 0 && follow < listView_->GetItemCount()) {
+    // Our own scroll, not the user's.
+    following_ = true;
+    listView_->EnsureVisible(follow);
+    following_ = false;
+  }
+}
+
+// GTK drops the keyboard focus when the focused control is disabled, and
+// then no key reaches the window at all. The focus goes to the list
+// instead, and back to the control when it is enabled again, unless the
+// user has put it elsewhere meanwhile.
+void MainFrame::EnableKeepingFocus(int id, wxWindow* window, bool enable) {
+  const auto focusIsOn = [](wxWindow* target) {
+    for (wxWindow* focus = FindFocus(); focus != nullptr; focus = focus->GetParent())
+      if (focus == target) return true;
+    return false;
+  };
+  if (!enable && focusIsOn(window)) {
+    listView_->SetFocus();
+    focusReturn_ = id;
+  }
+  window->Enable(enable);
+  if (enable && focusReturn_ == id) {
+    focusReturn_ = 0;
+    if (FindFocus() == nullptr || focusIsOn(listView_)) window->SetFocus();
+  }
 }
 
 void MainFrame::Post(uint32_t message, uintptr_t wParam, intptr_t lParam) {
@@ -337,6 +398,7 @@ void MainFrame::EndDialog() {
   if (ended_) return;
   ended_ = true;
   analysis_.Stop();
+  EndListing();
   Destroy();
 }
 
@@ -350,12 +412,41 @@ void MainFrame::ShowAboutBox() {
   box.ShowModal();
 }
 
+bool MainFrame::ListInBackground(const std::string& folder) {
+  scan_.Start(folder);
+  listingTimer_.Start(kListingProgressInterval);
+  if (!busy_) {
+    wxBeginBusyCursor();
+    busy_ = true;
+  }
+  return true;
+}
+
+void MainFrame::OnFolderScanned(uintptr_t scan) {
+  std::optional<std::vector<std::string>> paths = scan_.TakeResult(scan);
+  if (!paths) return;  // a scan replaced meanwhile
+  EndListing();
+  Forward([&] { dialog_.FinishListing(std::move(*paths)); });
+}
+
+// Stops a walk that still runs, the count and the busy cursor.
+void MainFrame::EndListing() {
+  scan_.Cancel();
+  listingTimer_.Stop();
+  if (busy_) {
+    wxEndBusyCursor();
+    busy_ = false;
+  }
+}
+
 void MainFrame::OnCommandEvent(wxCommandEvent& event) {
   if (ended_) return;
   Forward([&] { dialog_.OnCommand(event.GetId()); });
 }
 
 void MainFrame::OnMenuEvent(wxCommandEvent& event) {
+  // A chosen item has closed its menus, whether or not the toolkit said so.
+  openMenus_ = 0;
   const int command = CommandOfWxId(event.GetId());
   if (command == 0 || ended_) {
     event.Skip();
@@ -365,7 +456,7 @@ void MainFrame::OnMenuEvent(wxCommandEvent& event) {
 }
 
 void MainFrame::OnCharHook(wxKeyEvent& event) {
-  if (ended_ || event.HasAnyModifiers()) {
+  if (ended_ || openMenus_ > 0 || event.HasAnyModifiers()) {
     event.Skip();
     return;
   }
@@ -397,6 +488,10 @@ void MainFrame::OnClose(wxCloseEvent& event) {
 void MainFrame::OnAnalysisEvent(wxThreadEvent& event) {
   if (ended_) return;
   const auto message = event.GetPayload<AnalysisMessage>();
+  if (message.message == BackgroundFolderScan::kFolderScanned) {
+    OnFolderScanned(message.wParam);
+    return;
+  }
   Forward([&] { dialog_.OnAnalysisMessage(message.message, message.wParam, message.lParam); });
 }
 

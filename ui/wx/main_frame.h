@@ -10,10 +10,15 @@
 // is a frame that behaves as the dialog: Escape, Enter while no push button
 // has the focus, and the close box end it. Ending it stops a running
 // analysis; messages still queued are dropped with the window.
+//
+// A folder is listed on a worker (BackgroundFolderScan): the window shows
+// at once, with a busy cursor and the count of files found so far in the
+// status line, and the list is filled once when the walk is over.
 #pragma once
 
 #include <wx/frame.h>
 #include <wx/panel.h>
+#include <wx/timer.h>
 
 #include <map>
 #include <optional>
@@ -21,6 +26,7 @@
 
 #include "platform/libcdio_cd_access.h"
 #include "platform/message_target.h"
+#include "ui/background_folder_scan.h"
 #include "ui/dialog_layout.h"
 #include "ui/dialog_state.h"
 #include "ui/dialog_window.h"
@@ -28,6 +34,7 @@
 #include "ui/engine_track_analysis.h"
 #include "ui/help_documents.h"
 #include "ui/main_dialog.h"
+#include "ui/row_follower.h"
 #include "ui/tick_clock.h"
 #include "ui/wx/desktop_launcher.h"
 #include "ui/wx/modal_services.h"
@@ -61,6 +68,7 @@ class MainFrame : public wxFrame, public MessageTarget, public DialogWindow {
   void EndDialog() override;
   void FitColumnToContents(int column) override;
   void ShowAboutBox() override;
+  bool ListInBackground(const std::string& folder) override;
 
   // Brings every control up to date with the logic's state.
   void Render();
@@ -75,6 +83,7 @@ class MainFrame : public wxFrame, public MessageTarget, public DialogWindow {
   void CreateMenus();
   void MeasureMinimumSizes();
   void LayOut();
+  void EnableKeepingFocus(int id, wxWindow* window, bool enable);
 
   // Runs a handler of the logic, then renders.
   template <typename Handler>
@@ -89,6 +98,8 @@ class MainFrame : public wxFrame, public MessageTarget, public DialogWindow {
   void OnClose(wxCloseEvent& event);
   void OnAnalysisEvent(wxThreadEvent& event);
   void OnTapSeriesTimer();
+  void OnFolderScanned(uintptr_t scan);
+  void EndListing();
 
   ModalServices modal_;
   LibcdioCdAccess cdAccess_;  // the machine's drives
@@ -100,7 +111,13 @@ class MainFrame : public wxFrame, public MessageTarget, public DialogWindow {
   DesktopLauncher launcher_;
   HelpDocuments helpDocuments_;
   DesktopOpener& opener_;  // launcher_ or the override
+  // Declared before the dialog, so that the dialog may list a folder as
+  // soon as it exists.
+  BackgroundFolderScan scan_;
+  wxTimer listingTimer_;  // shows the count of files found while listing
+  bool busy_ = false;     // the busy cursor is shown
   MainDialog dialog_;
+  RowFollower follower_;  // keeps the row under analysis in view
 
   wxPanel* panel_ = nullptr;
   TrackListView* listView_ = nullptr;
@@ -114,4 +131,7 @@ class MainFrame : public wxFrame, public MessageTarget, public DialogWindow {
   int shownDriveSelection_ = -2;
   std::map<int, bool> shownMenu_;
   bool ended_ = false;
+  bool following_ = false;  // scrolling to the row under analysis
+  int openMenus_ = 0;       // menus (and submenus) open now
+  int focusReturn_ = 0;     // the disabled control whose focus the list holds
 };

@@ -1,5 +1,6 @@
 // ModalServices: the dialog's modal windows in wxWidgets: the message box
-// (OK only, no icon), the folder browser (wxDirDialog) and the save dialog
+// (OK only, no icon; names shown as DisplayText and long paths broken into
+// lines that fit the screen), the folder browser (wxDirDialog) and the save dialog
 // (wxFileDialog without an overwrite question; the default extension is
 // added to a name without one, as the desktop's dialog does not). Each is
 // owned by the main window, which renders the dialog's state first, so the

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "ui/display_text.h"
 #include "ui/main_dialog.h"
 #include "ui/wx/picture_bitmaps.h"
 
@@ -53,10 +54,39 @@ TrackListView::TrackListView(wxWindow* parent, wxWindowID id, MainDialog& dialog
     ScheduleSelectionRead();
     event.Skip();
   };
+  auto scrolled = [this](wxEvent& event) {
+    if (onUserScroll_) onUserScroll_();
+    event.Skip();
+  };
+  auto key = [this](wxKeyEvent& event) {
+    switch (event.GetKeyCode()) {
+      case WXK_UP:
+      case WXK_DOWN:
+      case WXK_PAGEUP:
+      case WXK_PAGEDOWN:
+      case WXK_HOME:
+      case WXK_END:
+        if (onUserScroll_) onUserScroll_();
+        break;
+      default:
+        break;
+    }
+    event.Skip();
+  };
+  auto watchScrolls = [&](wxWindow* window) {
+    for (const auto type :
+         {wxEVT_SCROLLWIN_THUMBTRACK, wxEVT_SCROLLWIN_LINEUP, wxEVT_SCROLLWIN_LINEDOWN,
+          wxEVT_SCROLLWIN_PAGEUP, wxEVT_SCROLLWIN_PAGEDOWN})
+      window->Bind(type, scrolled);
+    window->Bind(wxEVT_MOUSEWHEEL, scrolled);
+  };
+  watchScrolls(this);
   for (wxWindow* child : GetChildren()) {
     child->Bind(wxEVT_LEFT_UP, read);
     child->Bind(wxEVT_RIGHT_UP, read);
     child->Bind(wxEVT_KEY_UP, read);
+    watchScrolls(child);
+    child->Bind(wxEVT_KEY_DOWN, key);
   }
 }
 
@@ -119,10 +149,7 @@ wxString TrackListView::OnGetItemText(long item, long column) const {
   if (item < 0 || item >= tracks_.RowCount()) return {};
   const TrackRow& values = tracks_.Row(static_cast<int>(item));
   const std::string& text = column == 0 ? values.bpm : values.fileName;
-  // File names that are not UTF-8 are shown byte for byte as Latin-1.
-  wxString shown = wxString::FromUTF8(text);
-  if (shown.empty() && !text.empty()) shown = wxString::From8BitData(text.data(), text.size());
-  return shown;
+  return wxString::FromUTF8(DisplayText(text));
 }
 
 int TrackListView::OnGetItemImage(long item) const {

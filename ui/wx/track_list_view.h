@@ -12,7 +12,8 @@
 // part, so it is read whole). Column widths come from a ColumnFitter per
 // column, which measures in the list's font only the texts that can be the
 // widest. A double click on a row goes to the dialog, which opens the row's
-// file.
+// file. The user's scrolling is reported, so that the window stops bringing
+// the row under analysis into view for a while.
 #pragma once
 
 #include <wx/listctrl.h>
@@ -34,6 +35,9 @@ class TrackListView : public wxListCtrl, public TrackListObserver {
   ~TrackListView() override;
 
   void Render();
+  // `handler` runs whenever the user scrolls the list (wheel, scroll bar,
+  // or a key that moves through the rows).
+  void SetUserScrollHandler(std::function<void()> handler) { onUserScroll_ = std::move(handler); }
   // Column 0 or 1 as wide as its header and its widest text.
   void FitColumn(int column);
 
@@ -54,6 +58,7 @@ class TrackListView : public wxListCtrl, public TrackListObserver {
   MainDialog& dialog_;
   TrackList& tracks_;
   std::function<void()> afterUserChange_;
+  std::function<void()> onUserScroll_;
   bool rendering_ = false;
   bool readScheduled_ = false;
   // Rows changed since the last Render: [dirtyFirst_, dirtyLast_].

@@ -25,6 +25,15 @@ UpDownButton::UpDownButton(wxWindow* parent, wxWindowID id, const wxPoint& posit
   Bind(wxEVT_LEFT_DCLICK, &UpDownButton::OnLeftDown, this);
   Bind(wxEVT_LEFT_UP, &UpDownButton::OnLeftUp, this);
   Bind(wxEVT_MOUSEWHEEL, &UpDownButton::OnWheel, this);
+  Bind(wxEVT_KEY_DOWN, &UpDownButton::OnKeyDown, this);
+  Bind(wxEVT_SET_FOCUS, [this](wxFocusEvent& event) {
+    Refresh();
+    event.Skip();
+  });
+  Bind(wxEVT_KILL_FOCUS, [this](wxFocusEvent& event) {
+    Refresh();
+    event.Skip();
+  });
   Bind(wxEVT_MOUSE_CAPTURE_LOST, &UpDownButton::OnCaptureLost, this);
   Bind(wxEVT_TIMER, &UpDownButton::OnRepeat, this);
 }
@@ -99,6 +108,11 @@ void UpDownButton::OnPaint(wxPaintEvent&) {
     dc.SetBrush(wxBrush(arrow));
     dc.DrawPolygon(3, corners);
   }
+  if (HasFocus()) {
+    dc.SetPen(wxPen(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNTEXT), 1, wxPENSTYLE_DOT));
+    dc.SetBrush(*wxTRANSPARENT_BRUSH);
+    dc.DrawRectangle(1, 1, size.x - 2, size.y - 2);
+  }
 }
 
 void UpDownButton::OnLeftDown(wxMouseEvent& event) {
@@ -118,6 +132,27 @@ void UpDownButton::OnLeftUp(wxMouseEvent&) {
 void UpDownButton::OnWheel(wxMouseEvent& event) {
   if (!IsEnabled() || event.GetWheelRotation() == 0) return;
   SendStep(event.GetWheelRotation() > 0 ? 1 : -1);
+}
+
+void UpDownButton::OnKeyDown(wxKeyEvent& event) {
+  if (!IsEnabled() || event.HasAnyModifiers()) {
+    event.Skip();
+    return;
+  }
+  switch (event.GetKeyCode()) {
+    case WXK_UP:
+    case WXK_NUMPAD_UP:
+      SendStep(1);
+      break;
+    case WXK_DOWN:
+    case WXK_NUMPAD_DOWN:
+      SendStep(-1);
+      break;
+    default:
+      // Tab, Escape, Enter and the rest go on to the window.
+      event.Skip();
+      break;
+  }
 }
 
 void UpDownButton::OnCaptureLost(wxMouseCaptureLostEvent&) {

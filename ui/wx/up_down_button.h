@@ -3,9 +3,10 @@
 // the dialog template (GTK's own spin button lays its two buttons side by
 // side and is far wider than the template's 9 x 14 dialog units). A click
 // on an arrow sends one kUpDownStep event (GetInt() +1 or -1, the id of the
-// control); holding the button repeats it; the mouse wheel steps too. The
-// control keeps no value: the dialog logic does. It takes no keyboard
-// focus.
+// control); holding the button repeats it; the mouse wheel steps too. It is
+// a Tab stop: with the focus, the Up and Down keys step it as a click on an
+// arrow does, and a dotted frame shows the focus. The control keeps no
+// value: the dialog logic does.
 #pragma once
 
 #include <wx/control.h>
@@ -18,7 +19,7 @@ class UpDownButton : public wxControl {
  public:
   UpDownButton(wxWindow* parent, wxWindowID id, const wxPoint& position, const wxSize& size);
 
-  bool AcceptsFocus() const override { return false; }
+  bool AcceptsFocus() const override { return true; }
   bool Enable(bool enable = true) override;
 
  protected:
@@ -34,6 +35,7 @@ class UpDownButton : public wxControl {
   void OnLeftDown(wxMouseEvent& event);
   void OnLeftUp(wxMouseEvent& event);
   void OnWheel(wxMouseEvent& event);
+  void OnKeyDown(wxKeyEvent& event);
   void OnCaptureLost(wxMouseCaptureLostEvent& event);
   void OnRepeat(wxTimerEvent& event);
 
