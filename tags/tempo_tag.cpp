@@ -23,6 +23,8 @@
 #include <optional>
 
 #include "tags/audio_comparison.h"
+#include "tags/backup_copy.h"
+#include "tags/copy_beside.h"
 #include "tags/frame_keeping_factory.h"
 #include "tags/replacement_file.h"
 #include "tags/tempo_text.h"
@@ -191,46 +193,88 @@ uint64_t SizeOf(int descriptor) {
   return fstat(descriptor, &status) == 0 ? static_cast<uint64_t>(status.st_size) : 0;
 }
 
+// Sets TBPM in the file open as `descriptor` and saves its tag; for MPEG
+// audio, *audioStart is where the first audio frame began before the save.
+bool SaveTag(int descriptor, FileKind kind, const std::string& text, long* audioStart,
+             std::string* error) {
+  if (kind == FileKind::kMpeg)
+    return SaveMpegTag(descriptor, text, false, audioStart, error) == SaveOutcome::kSaved;
+  return SaveWaveTag(descriptor, text, error);
+}
+
+// What TagLib wrote, checked on the disk: the tag reads back from `changed`,
+// and its audio is that of `before` byte for byte.
+bool WriteChecked(int before, int changed, FileKind kind, long audioStart,
+                  const std::string& text) {
+  const uint64_t beforeSize = SizeOf(before);
+  const bool audioKept =
+      kind == FileKind::kMpeg
+          ? audioStart >= 0 && static_cast<uint64_t>(audioStart) <= beforeSize &&
+                SameTail(before, changed, beforeSize - static_cast<uint64_t>(audioStart))
+          : SameWaveChunksApartFromId3(before, changed);
+  return audioKept && ReadTbpm(changed, kind) == text;
+}
+
+const char* const kNotWrittenInFull = "the file could not be written in full (is the disk full?)";
+
+// The path of the file itself, links resolved: copies go beside it, not
+// beside a link to it.
+std::optional<std::string> ResolvedPath(const std::string& path, std::string* error) {
+  char* resolved = realpath(path.c_str(), nullptr);
+  if (resolved == nullptr) {
+    *error = Reason("cannot resolve the file's path", errno);
+    return std::nullopt;
+  }
+  std::string result = resolved;
+  std::free(resolved);
+  return result;
+}
+
 // Writes the tag into a checked copy beside the file and renames the copy
 // over it.
 TempoTagWriting RewriteWithTag(const std::string& path, int original, FileKind kind,
                                const std::string& text) {
   TempoTagWriting result;
-  // The copy goes beside the file itself, not beside a link to it.
-  char* resolved = realpath(path.c_str(), nullptr);
-  if (resolved == nullptr) {
-    result.error = Reason("cannot resolve the file's path", errno);
-    return result;
-  }
-  const std::string resolvedPath = resolved;
-  std::free(resolved);
-
+  const std::optional<std::string> resolvedPath = ResolvedPath(path, &result.error);
+  if (!resolvedPath) return result;
   ReplacementFile copy;
-  if (!copy.Create(resolvedPath, original, &result.error)) return result;
+  if (!copy.Create(*resolvedPath, original, &result.error)) return result;
   long audioStart = -1;
-  if (kind == FileKind::kMpeg) {
-    if (SaveMpegTag(copy.Descriptor(), text, false, &audioStart, &result.error) !=
-        SaveOutcome::kSaved)
-      return result;
-  } else if (!SaveWaveTag(copy.Descriptor(), text, &result.error)) {
-    return result;
-  }
-  // What TagLib wrote, checked on the disk: the tag reads back, the audio is
-  // the original's byte for byte.
-  const uint64_t originalSize = SizeOf(original);
-  const bool audioKept = kind == FileKind::kMpeg
-                             ? audioStart >= 0 &&
-                                   static_cast<uint64_t>(audioStart) <= originalSize &&
-                                   SameTail(original, copy.Descriptor(),
-                                            originalSize - static_cast<uint64_t>(audioStart))
-                             : SameWaveChunksApartFromId3(original, copy.Descriptor());
-  if (!audioKept || ReadTbpm(copy.Descriptor(), kind) != text) {
-    result.error = "the rewritten file could not be written in full (is the disk full?)";
+  if (!SaveTag(copy.Descriptor(), kind, text, &audioStart, &result.error)) return result;
+  if (!WriteChecked(original, copy.Descriptor(), kind, audioStart, text)) {
+    result.error = kNotWrittenInFull;
     return result;
   }
   if (!copy.Commit(&result.error)) return result;
   result.ok = true;
   result.text = text;
+  return result;
+}
+
+// A file with several hard links keeps its inode, so that every link sees
+// the tag: a backup copy goes beside it, the file itself is written and
+// checked against the backup, and the backup is removed. A failed write is
+// undone from the backup.
+TempoTagWriting WriteThroughBackup(const std::string& path, int original, FileKind kind,
+                                   const std::string& text) {
+  TempoTagWriting result;
+  const std::optional<std::string> resolvedPath = ResolvedPath(path, &result.error);
+  if (!resolvedPath) return result;
+  BackupCopy backup;
+  if (!backup.Create(*resolvedPath, original, &result.error)) return result;
+  long audioStart = -1;
+  const bool saved = SaveTag(original, kind, text, &audioStart, &result.error);
+  if (saved && fsync(original) == 0 &&
+      WriteChecked(backup.Descriptor(), original, kind, audioStart, text)) {
+    backup.Remove();
+    result.ok = true;
+    result.text = text;
+    return result;
+  }
+  if (saved) result.error = kNotWrittenInFull;
+  if (!backup.Restore(original))
+    result.error +=
+        "; the file could not be put back as it was: its old contents are in " + backup.Path();
   return result;
 }
 
@@ -274,9 +318,7 @@ TempoTagWriting WriteTempoTag(const std::string& path, double bpm, int decimals)
   const Descriptor file(open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK));
   if (file.Get() < 0) {
     const int number = errno;
-    result.error = number == EACCES || number == EPERM || number == EROFS
-                       ? Reason("the file is read-only", number)
-                       : Reason("cannot open the file", number);
+    result.error = WriteFailureReason(FileAction::kOpenFile, "cannot open the file", number);
     return result;
   }
   struct stat status {};
@@ -295,7 +337,7 @@ TempoTagWriting WriteTempoTag(const std::string& path, double bpm, int decimals)
   }
   const FileKind kind = KindOf(file.Get());
   if (kind == FileKind::kOtherRiff) {
-    result.error = "tags are written into MPEG audio and WAV files only";
+    result.error = "not a supported format (tags are written into MPEG audio and WAV files only)";
     return result;
   }
   if (kind == FileKind::kMpeg) {
@@ -304,7 +346,8 @@ TempoTagWriting WriteTempoTag(const std::string& path, double bpm, int decimals)
     if (outcome == SaveOutcome::kFailed) return result;
     if (outcome == SaveOutcome::kSaved) {
       if (fsync(file.Get()) != 0) {
-        result.error = Reason("cannot write the file to the disk", errno);
+        result.error =
+            WriteFailureReason(FileAction::kWrite, "cannot write the file to the disk", errno);
         return result;
       }
       if (SizeOf(file.Get()) != static_cast<uint64_t>(status.st_size) ||
@@ -318,6 +361,8 @@ TempoTagWriting WriteTempoTag(const std::string& path, double bpm, int decimals)
       return result;
     }
   }
-  // A WAV file's ID3 chunk may sit before its audio: always a checked copy.
+  // A WAV file's ID3 chunk may sit before its audio: always a checked copy,
+  // or a backup where the file has other links.
+  if (status.st_nlink > 1) return WriteThroughBackup(path, file.Get(), kind, *text);
   return RewriteWithTag(path, file.Get(), kind, *text);
 }

@@ -113,6 +113,16 @@ printf '%s\n' "$json" | grep -q '"status":"ok".*"tag_error":"the file is read-on
   fail "json for a tag not written: $json"
 cmp -s "$work/locked.mp3" "$work/locked.before" || fail "read-only file changed"
 
+# A file with a second hard link is tagged through its own inode: both
+# names read the tag, and no backup is left beside it.
+lame --quiet -b 128 --id3v2-only --tt "Linked" "$work/beats.wav" "$work/linked.mp3"
+ln "$work/linked.mp3" "$work/linked.other"
+inode=$(stat -c %i "$work/linked.mp3")
+"$cli" analyze --quiet --write-tag "$work/linked.mp3" >/dev/null || fail "hard link: not tagged"
+[ "$(stat -c %i:%h "$work/linked.mp3")" = "$inode:2" ] || fail "hard link split: $(stat -c %i:%h "$work/linked.mp3")"
+[ -n "$(tbpm "$work/linked.other")" ] || fail "the other link has no TBPM"
+ls -a "$work" | grep -q 'tempyra-backup' && fail "a backup was left: $(ls -a "$work")"
+
 # A writer killed mid-way (the file size limit's signal, SIGXFSZ, once the
 # copy grows past the original's size) leaves the original whole.
 lame --quiet -b 128 --id3v2-only --tt "Killed" "$work/beats.wav" "$work/killed.mp3"
