@@ -52,7 +52,8 @@ TrackResult AnalyseOne(const CollectedFile& file, TempoDetector& detector,
       return r;
     }
   }
-  FileAnalysis a = AnalyseFile(file.path, detector, stop, StorePosition, position, precise);
+  FileAnalysis a = AnalyseFile(file.path, AudioFormats::kEveryFormat, detector, stop, StorePosition,
+                               position, precise);
   r.sampleRate = a.sampleRate;
   if (a.sampleRate != 0) r.durationSeconds = static_cast<double>(a.sampleFrames) / a.sampleRate;
   switch (a.status) {

@@ -15,6 +15,7 @@ bool AnalysisJob::Start(MessageTarget* target, const std::string& path) {
   target_ = target;
   path_ = path;
   preciseRun_ = preciseRequested_;
+  runFormats_ = formats_;
   if (preciseRun_ && precise_ == nullptr) precise_ = std::make_unique<PreciseTempoEstimator>();
   stopRequested_.store(false);
   progress_.store(0);
@@ -56,22 +57,26 @@ void AnalysisJob::Post(uint32_t message, uintptr_t wParam, intptr_t lParam) {
 }
 
 void AnalysisJob::AnalysisWorker(AnalysisJob* job) {
-  AudioSource source;
-  source.SetCancelFlag(&job->stopRequested_);
   LowerThreadToIdlePriority();
-  source.Open(job->path_);  // a failed open yields no block below
-  job->detector_.Reset();
   TempoEstimator* precise = job->preciseRun_ ? job->precise_.get() : nullptr;
-  if (precise != nullptr) precise->Reset();
   auto progress = [](void* context, uint32_t index, uint32_t total, ReadPosition position) {
     auto* self = static_cast<AnalysisJob*>(context);
     self->progress_.store(uint64_t{position.done} << 32 | position.total,
                           std::memory_order_release);
     self->Post(kAnalysisProgress, index, static_cast<intptr_t>(total));
   };
-  FileAnalysis result =
-      ReadMpegBlocks(source, job->detector_, &job->stopRequested_, progress, job, precise);
-  source.Close();
+  FileAnalysis result;
+  if (job->runFormats_ == AudioFormats::kEveryFormat) {
+    result = AnalyseFile(job->path_, AudioFormats::kEveryFormat, job->detector_,
+                         &job->stopRequested_, progress, job, precise);
+  } else {
+    AudioSource source;
+    source.SetCancelFlag(&job->stopRequested_);
+    source.Open(job->path_);  // a failed open yields no block below
+    job->detector_.Reset();
+    if (precise != nullptr) precise->Reset();
+    result = ReadMpegBlocks(source, job->detector_, &job->stopRequested_, progress, job, precise);
+  }
   if (result.status == FileAnalysis::Status::kStopped) return;
   job->sampleRate_ = result.sampleRate;
   job->Post(result.status == FileAnalysis::Status::kComplete ? kAnalysisDone : kAnalysisFailed, 0,

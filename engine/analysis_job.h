@@ -71,6 +71,13 @@ class AnalysisJob {
   // of a precise run; NaN after a standard one.
   double TempoConfidence() const { return confidence_; }
 
+  // The formats the runs that Start begins take: kMpegAndWave from
+  // construction on (a file of another format fails, as the window's
+  // listing expects); with kEveryFormat a file is analysed as AnalyseFile
+  // analyses it, PCM WAVE files and FFmpeg's formats included.
+  void SetFormats(AudioFormats formats) { formats_ = formats; }
+  AudioFormats Formats() const { return formats_; }
+
   // Output sampling rate of the file, from its first block.
   uint32_t SampleRate() const { return sampleRate_; }
 
@@ -92,6 +99,8 @@ class AnalysisJob {
   // whether the current run feeds it (fixed by Start for the worker).
   bool preciseRequested_ = false;
   bool preciseRun_ = false;
+  AudioFormats formats_ = AudioFormats::kMpegAndWave;
+  AudioFormats runFormats_ = AudioFormats::kMpegAndWave;  // fixed by Start for the worker
   std::unique_ptr<PreciseTempoEstimator> precise_;
   double confidence_ = std::numeric_limits<double>::quiet_NaN();
 };

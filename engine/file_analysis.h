@@ -10,14 +10,18 @@
 // mostly do not follow one another is not an MPEG stream at all, whatever
 // stray headers its data held. AnalyseFile does the whole
 // analysis of one path: RIFF WAVE files of plain 8- or 16-bit PCM go
-// straight into the detector, everything else through an AudioSource.
+// straight into the detector, everything else through an AudioSource; with
+// every format taken, a file that the AudioSource recognises as audio of
+// another format is decoded by FFmpeg (FfmpegAudio) instead of failing.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 #include <string>
 
+#include "engine/audio_file_names.h"
 #include "engine/audio_source.h"
+#include "engine/ffmpeg_audio.h"
 #include "engine/pcm_wave.h"
 #include "engine/tempo_detector.h"
 #include "engine/tempo_estimator.h"
@@ -71,7 +75,16 @@ FileAnalysis FeedPcmWave(const MappedFile& file, const PcmWave& wave, TempoDetec
                          const std::atomic<bool>* stop, ProgressFunction progress = nullptr,
                          void* context = nullptr, TempoEstimator* second = nullptr);
 
-// Resets the detector, then analyses the file at path.
-FileAnalysis AnalyseFile(const std::string& path, TempoDetector& detector,
+// Feeds every block of an opened FfmpegAudio to the detector: complete
+// when the source read its whole stream (FfmpegAudio::Complete), otherwise
+// incomplete with the source's reason. `progress` as for ReadMpegBlocks.
+FileAnalysis ReadOtherFormatBlocks(FfmpegAudio& source, TempoDetector& detector,
+                                   const std::atomic<bool>* stop, ProgressFunction progress,
+                                   void* context, TempoEstimator* second = nullptr);
+
+// Resets the detector, then analyses the file at path. `formats` says
+// whether files of other formats than MPEG audio and WAVE are decoded
+// (kEveryFormat) or fail with the recogniser's reason (kMpegAndWave).
+FileAnalysis AnalyseFile(const std::string& path, AudioFormats formats, TempoDetector& detector,
                          const std::atomic<bool>* stop, ProgressFunction progress = nullptr,
                          void* context = nullptr, TempoEstimator* second = nullptr);

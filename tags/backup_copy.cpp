@@ -20,8 +20,8 @@ bool BackupCopy::Create(const std::string& originalPath, int original, std::stri
   descriptor_ = CopyBeside(originalPath, original, "tempyra-backup-", &path_, error);
   if (descriptor_ < 0) return false;
   if (fsync(descriptor_) != 0) {
-    *error = WriteFailureReason(FileAction::kWrite, "cannot write the backup copy to the disk",
-                                errno);
+    *error =
+        WriteFailureReason(FileAction::kWrite, "cannot write the backup copy to the disk", errno);
     Remove();
     return false;
   }

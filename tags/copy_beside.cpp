@@ -58,14 +58,13 @@ int CopyBeside(const std::string& originalPath, int original, const char* kind,
   const std::string folder = slash == std::string::npos ? "." : originalPath.substr(0, slash);
   const std::string name =
       slash == std::string::npos ? originalPath : originalPath.substr(slash + 1);
-  std::string pattern = folder + "/." + (name.size() <= 200 ? name + "." : std::string()) + kind +
-                        "XXXXXX";
+  std::string pattern =
+      folder + "/." + (name.size() <= 200 ? name + "." : std::string()) + kind + "XXXXXX";
   std::vector<char> buffer(pattern.begin(), pattern.end());
   buffer.push_back('\0');
   const int copy = mkostemp(buffer.data(), O_CLOEXEC);
   if (copy < 0) {
-    *error =
-        WriteFailureReason(FileAction::kCreateInFolder, "cannot make a file beside it", errno);
+    *error = WriteFailureReason(FileAction::kCreateInFolder, "cannot make a file beside it", errno);
     return -1;
   }
   if (!CopyContents(original, copy)) {

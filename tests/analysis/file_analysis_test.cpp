@@ -55,7 +55,7 @@ bool SameSpectrum(const TempoDetector& a, const TempoDetector& b) {
 TEST(FileAnalysis, PcmWaveGoesStraightToTheDetector) {
   const std::string path = WriteTempFile("clicks.wav", ClickWave(22050, 35));
   TempoDetector detector;
-  FileAnalysis a = AnalyseFile(path, detector, nullptr);
+  FileAnalysis a = AnalyseFile(path, AudioFormats::kMpegAndWave, detector, nullptr);
   ASSERT_EQ(a.status, FileAnalysis::Status::kComplete);
   EXPECT_EQ(a.sampleRate, 22050u);
   EXPECT_EQ(a.channels, 2u);
@@ -85,8 +85,10 @@ TEST(FileAnalysis, WaveShrinkingUnderTheMappingFailsAndLeavesTheDetectorSound) {
   // The same detector, reset, analyses a whole file exactly as a fresh one.
   const std::string whole = WriteTempFile("whole.wav", wave);
   TempoDetector fresh;
-  ASSERT_EQ(AnalyseFile(whole, detector, nullptr).status, FileAnalysis::Status::kComplete);
-  ASSERT_EQ(AnalyseFile(whole, fresh, nullptr).status, FileAnalysis::Status::kComplete);
+  ASSERT_EQ(AnalyseFile(whole, AudioFormats::kMpegAndWave, detector, nullptr).status,
+            FileAnalysis::Status::kComplete);
+  ASSERT_EQ(AnalyseFile(whole, AudioFormats::kMpegAndWave, fresh, nullptr).status,
+            FileAnalysis::Status::kComplete);
   EXPECT_TRUE(SameSpectrum(detector, fresh));
 }
 
@@ -97,7 +99,8 @@ TEST(FileAnalysis, WaveWithAnAbsurdSamplingRateIsNotFedAsPcm) {
   const uint32_t absurd = 4000000000u;
   std::memcpy(wave.data() + 24, &absurd, 4);
   TempoDetector detector;
-  FileAnalysis a = AnalyseFile(WriteTempFile("absurd.wav", wave), detector, nullptr);
+  FileAnalysis a =
+      AnalyseFile(WriteTempFile("absurd.wav", wave), AudioFormats::kMpegAndWave, detector, nullptr);
   EXPECT_EQ(a.status, FileAnalysis::Status::kNotOpened);
   EXPECT_EQ(a.sampleFrames, 0u);
 }
@@ -106,7 +109,8 @@ TEST(FileAnalysis, NamedPipeIsRefusedWithoutWaitingForAWriter) {
   const std::string path = TempPath("pipe.mp3");
   ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
   TempoDetector detector;
-  FileAnalysis a = AnalyseFile(path, detector, nullptr);  // would block in open()
+  FileAnalysis a =
+      AnalyseFile(path, AudioFormats::kMpegAndWave, detector, nullptr);  // would block in open()
   EXPECT_EQ(a.status, FileAnalysis::Status::kNotOpened);
   EXPECT_NE(a.error.find("cannot open"), std::string::npos) << a.error;
   AudioSource source;
@@ -121,8 +125,8 @@ TEST(FileAnalysis, CompletenessCountsTheBlocksInFullWidth) {
   const FrameShape tiny{3, 1, 2, 0, 3};
   for (uint32_t frames : {65537u, 65536u + 41u}) {
     TempoDetector detector;
-    const FileAnalysis a =
-        AnalyseFile(WriteTempFile("wide.mp3", SilentStream(tiny, frames)), detector, nullptr);
+    const FileAnalysis a = AnalyseFile(WriteTempFile("wide.mp3", SilentStream(tiny, frames)),
+                                       AudioFormats::kMpegAndWave, detector, nullptr);
     EXPECT_EQ(a.status, FileAnalysis::Status::kComplete) << frames << " frames";
     EXPECT_EQ(a.sampleFrames, uint64_t{frames} * 576) << frames << " frames";
   }
@@ -156,7 +160,8 @@ TEST(FileAnalysis, ZeroPaddingAfterTheLastFrameIsNotMissingAudio) {
   };
   for (const Case& c : cases) {
     TempoDetector detector;
-    const FileAnalysis a = AnalyseFile(WriteTempFile(c.name, c.bytes), detector, nullptr);
+    const FileAnalysis a =
+        AnalyseFile(WriteTempFile(c.name, c.bytes), AudioFormats::kMpegAndWave, detector, nullptr);
     EXPECT_EQ(a.status, c.status) << c.name;
   }
 }
@@ -171,7 +176,7 @@ TEST(FileAnalysis, ScatteredFrameHeadersAreNotAStream) {
   TempoDetector detector;
   const FileAnalysis a =
       AnalyseFile(WriteTempFile("scattered.mp3", Concat({SilentStream(FrameShape{}, 2), noise})),
-                  detector, nullptr);
+                  AudioFormats::kMpegAndWave, detector, nullptr);
   EXPECT_EQ(a.status, FileAnalysis::Status::kNotOpened);
   EXPECT_EQ(a.error, "not MPEG audio (its frame headers are scattered, not a stream)");
 }

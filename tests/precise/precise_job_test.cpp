@@ -59,7 +59,8 @@ bool SameBits(double a, double b) {
 TEST(PreciseJob, OffByDefaultOnWhenAskedForAndOffAgain) {
   const std::string house = kDemo + "/house-128bpm.mp3";
   TempoDetector detector;
-  ASSERT_EQ(AnalyseFile(house, detector, nullptr).status, FileAnalysis::Status::kComplete);
+  ASSERT_EQ(AnalyseFile(house, AudioFormats::kMpegAndWave, detector, nullptr).status,
+            FileAnalysis::Status::kComplete);
   const double standard = EstimateTempo(detector.PeriodicitySpectrum(), 44100, 30.0, 240.0);
 
   AnalysisJob job;
@@ -85,8 +86,9 @@ TEST(PreciseJob, DemoTracksAtTheirTempo) {
     const std::string path = kDemo + "/" + name;
     TempoDetector alone, beside;
     PreciseTempoEstimator precise;
-    const FileAnalysis a = AnalyseFile(path, alone, nullptr);
-    const FileAnalysis b = AnalyseFile(path, beside, nullptr, nullptr, nullptr, &precise);
+    const FileAnalysis a = AnalyseFile(path, AudioFormats::kMpegAndWave, alone, nullptr);
+    const FileAnalysis b =
+        AnalyseFile(path, AudioFormats::kMpegAndWave, beside, nullptr, nullptr, nullptr, &precise);
     ASSERT_EQ(b.status, FileAnalysis::Status::kComplete) << name;
     EXPECT_EQ(std::memcmp(alone.PeriodicitySpectrum(), beside.PeriodicitySpectrum(),
                           sizeof(double) * TempoDetector::kPeriodicityBins),
