@@ -9,9 +9,9 @@ namespace {
 
 constexpr std::string_view kMpegAndWaveExtensions[] = {".mp3",  ".mp2", ".mp1", ".mpa",
                                                        ".mpga", ".wav", ".rmp"};
-constexpr std::string_view kOtherExtensions[] = {".flac", ".m4a", ".m4b", ".mp4",  ".aac",
-                                                 ".ogg",  ".oga", ".opus", ".aif", ".aiff",
-                                                 ".aifc", ".wma"};
+constexpr std::string_view kOtherExtensions[] = {".flac", ".m4a",  ".m4b",  ".mp4",
+                                                 ".aac",  ".ogg",  ".oga",  ".opus",
+                                                 ".aif",  ".aiff", ".aifc", ".wma"};
 
 bool Among(const std::string& extension, const std::string_view* begin,
            const std::string_view* end) {

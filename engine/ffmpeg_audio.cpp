@@ -61,8 +61,8 @@ struct FfmpegAudio::Decoder {
   bool decodeBroken = false;  // the decoder failed outright
   int64_t packets = 0;
   int64_t badPackets = 0;
-  int64_t samples = 0;          // per channel, decoded
-  int64_t statedSamples = 0;    // per channel, from the file's stated duration; 0 unknown
+  int64_t samples = 0;        // per channel, decoded
+  int64_t statedSamples = 0;  // per channel, from the file's stated duration; 0 unknown
   std::string brokenReason;
 
   ~Decoder() {
@@ -216,11 +216,11 @@ const PcmBlock* FfmpegAudio::Convert() {
   block_.dataPosition = static_cast<uint32_t>(std::clamp<int64_t>(position, 0, size));
   block_.dataLength = static_cast<uint32_t>(size);
   // Estimated from how far the file has been read, for progress displays.
-  block_.info.totalFrames =
-      block_.dataPosition == 0
-          ? 0
-          : static_cast<int32_t>(std::min<int64_t>(
-                INT32_MAX, (int64_t{block_.blockIndex} + 1) * block_.dataLength / block_.dataPosition));
+  block_.info.totalFrames = block_.dataPosition == 0
+                                ? 0
+                                : static_cast<int32_t>(std::min<int64_t>(
+                                      INT32_MAX, (int64_t{block_.blockIndex} + 1) *
+                                                     block_.dataLength / block_.dataPosition));
   block_.followsPrevious = true;
   return &block_;
 }
@@ -282,12 +282,11 @@ bool FfmpegAudio::Complete() {
     return false;
   }
   if (d.badPackets * 100 > d.packets * kMissingPercentAllowed) {
-    lastError_ = "damaged: " + std::to_string(d.badPackets) + " of " +
-                       std::to_string(d.packets) + " packets could not be decoded";
+    lastError_ = "damaged: " + std::to_string(d.badPackets) + " of " + std::to_string(d.packets) +
+                 " packets could not be decoded";
     return false;
   }
-  if (d.statedSamples > 0 &&
-      d.samples * 100 < d.statedSamples * (100 - kMissingPercentAllowed)) {
+  if (d.statedSamples > 0 && d.samples * 100 < d.statedSamples * (100 - kMissingPercentAllowed)) {
     lastError_ = "incomplete: the audio ends before the length the file states";
     return false;
   }

@@ -8,6 +8,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <taglib/aifffile.h>
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2header.h>
 #include <taglib/id3v2tag.h>
@@ -27,6 +28,7 @@
 #include "tags/copy_beside.h"
 #include "tags/frame_keeping_factory.h"
 #include "tags/replacement_file.h"
+#include "tags/tag_formats.h"
 #include "tags/tempo_text.h"
 
 namespace {
@@ -45,35 +47,6 @@ class Descriptor {
  private:
   int descriptor_;
 };
-
-enum class FileKind { kMpeg, kWave, kOtherRiff };
-
-// By content, not by name: RIFF WAVE, another RIFF form (an MPEG stream in a
-// RIFF wrapper, which TagLib cannot tag), or MPEG audio.
-FileKind KindOf(int descriptor) {
-  char head[12] = {};
-  const ssize_t got = pread(descriptor, head, sizeof head, 0);
-  if (got == static_cast<ssize_t>(sizeof head)) {
-    const bool riff = std::memcmp(head, "RIFF", 4) == 0 || std::memcmp(head, "RIFX", 4) == 0 ||
-                      std::memcmp(head, "RF64", 4) == 0;
-    if (std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "WAVE", 4) == 0)
-      return FileKind::kWave;
-    if (riff) return FileKind::kOtherRiff;
-  }
-  return FileKind::kMpeg;
-}
-
-// A duplicate of the descriptor for TagLib's stream to own, at the file's
-// start: the duplicate shares the file position, and TagLib reads some
-// headers from wherever the stream stands when it opens.
-int DuplicateAtStart(int descriptor) {
-  const int duplicate = dup(descriptor);
-  if (duplicate >= 0 && lseek(duplicate, 0, SEEK_SET) != 0) {
-    close(duplicate);
-    return -1;
-  }
-  return duplicate;
-}
 
 std::string Reason(const std::string& what, int number) {
   return what + ": " + std::strerror(number);
@@ -110,8 +83,11 @@ void SetTbpm(TagLib::ID3v2::Tag& tag, const std::string& text) {
   kept->setText(TagLib::String(text, TagLib::String::Latin1));
 }
 
-// The TBPM text of the file open as `descriptor`; nothing without one.
-std::optional<std::string> ReadTbpm(int descriptor, FileKind kind) {
+// The tempo text of the file open as `descriptor`: its TBPM frame, or its
+// format's own field; nothing without one.
+std::optional<std::string> ReadTempoText(int descriptor, FileKind kind) {
+  if (kind != FileKind::kMpeg && kind != FileKind::kWave && kind != FileKind::kAiff)
+    return ReadTempoField(descriptor, kind);
   TagLib::FileStream stream(DuplicateAtStart(descriptor), true);
   if (!stream.isOpen()) return std::nullopt;
   if (kind == FileKind::kWave) {
@@ -119,7 +95,11 @@ std::optional<std::string> ReadTbpm(int descriptor, FileKind kind) {
     if (!file.isValid() || !file.hasID3v2Tag()) return std::nullopt;
     return TbpmText(*file.ID3v2Tag());
   }
-  if (kind != FileKind::kMpeg) return std::nullopt;
+  if (kind == FileKind::kAiff) {
+    TagLib::RIFF::AIFF::File file(&stream, false);
+    if (!file.isValid() || !file.hasID3v2Tag()) return std::nullopt;
+    return TbpmText(*file.tag());
+  }
   FrameKeepingFactory factory;
   TagLib::MPEG::File file(&stream, &factory, false);
   if (!file.isValid() || !file.hasID3v2Tag()) return std::nullopt;
@@ -188,6 +168,30 @@ bool SaveWaveTag(int descriptor, const std::string& text, std::string* error) {
   return true;
 }
 
+// Sets TBPM in the AIFF file open as `descriptor` and saves its ID3 chunk,
+// keeping its other chunks.
+bool SaveAiffTag(int descriptor, const std::string& text, std::string* error) {
+  TagLib::FileStream stream(DuplicateAtStart(descriptor), false);
+  if (!stream.isOpen() || stream.readOnly()) {
+    *error = "cannot open the file for writing";
+    return false;
+  }
+  TagLib::RIFF::AIFF::File file(&stream, false);
+  if (!file.isValid()) {
+    *error = "not an AIFF file TagLib can tag";
+    return false;
+  }
+  const bool hadTag = file.hasID3v2Tag();
+  TagLib::ID3v2::Tag& tag = *file.tag();
+  const TagLib::ID3v2::Version version = VersionToWrite(hadTag, tag);
+  SetTbpm(tag, text);
+  if (!file.save(version)) {
+    *error = "TagLib could not save the tag";
+    return false;
+  }
+  return true;
+}
+
 uint64_t SizeOf(int descriptor) {
   struct stat status {};
   return fstat(descriptor, &status) == 0 ? static_cast<uint64_t>(status.st_size) : 0;
@@ -197,22 +201,47 @@ uint64_t SizeOf(int descriptor) {
 // audio, *audioStart is where the first audio frame began before the save.
 bool SaveTag(int descriptor, FileKind kind, const std::string& text, long* audioStart,
              std::string* error) {
-  if (kind == FileKind::kMpeg)
-    return SaveMpegTag(descriptor, text, false, audioStart, error) == SaveOutcome::kSaved;
-  return SaveWaveTag(descriptor, text, error);
+  switch (kind) {
+    case FileKind::kMpeg:
+      return SaveMpegTag(descriptor, text, false, audioStart, error) == SaveOutcome::kSaved;
+    case FileKind::kWave:
+      return SaveWaveTag(descriptor, text, error);
+    case FileKind::kAiff:
+      return SaveAiffTag(descriptor, text, error);
+    default:
+      return SaveTempoField(descriptor, kind, text, error);
+  }
+}
+
+// Whether the audio of `changed` is that of `before`, byte for byte, as
+// each format lays it out.
+bool AudioKept(int before, int changed, FileKind kind, long audioStart) {
+  const uint64_t beforeSize = SizeOf(before);
+  switch (kind) {
+    case FileKind::kMpeg:
+      return audioStart >= 0 && static_cast<uint64_t>(audioStart) <= beforeSize &&
+             SameTail(before, changed, beforeSize - static_cast<uint64_t>(audioStart));
+    case FileKind::kWave:
+      return SameWaveChunksApartFromId3(before, changed);
+    case FileKind::kAiff:
+      return SameAiffChunksApartFromId3(before, changed);
+    case FileKind::kFlac:
+      return SameFlacFrames(before, changed);
+    case FileKind::kOggVorbis:
+    case FileKind::kOggOpus:
+      return SameOggPacketsApartFromComments(before, changed);
+    case FileKind::kMp4:
+      return SameMp4MediaData(before, changed);
+    default:
+      return false;
+  }
 }
 
 // What TagLib wrote, checked on the disk: the tag reads back from `changed`,
 // and its audio is that of `before` byte for byte.
 bool WriteChecked(int before, int changed, FileKind kind, long audioStart,
                   const std::string& text) {
-  const uint64_t beforeSize = SizeOf(before);
-  const bool audioKept =
-      kind == FileKind::kMpeg
-          ? audioStart >= 0 && static_cast<uint64_t>(audioStart) <= beforeSize &&
-                SameTail(before, changed, beforeSize - static_cast<uint64_t>(audioStart))
-          : SameWaveChunksApartFromId3(before, changed);
-  return audioKept && ReadTbpm(changed, kind) == text;
+  return AudioKept(before, changed, kind, audioStart) && ReadTempoText(changed, kind) == text;
 }
 
 const char* const kNotWrittenInFull = "the file could not be written in full (is the disk full?)";
@@ -294,7 +323,7 @@ TempoTagReading ReadTempoTag(const std::string& path) {
     result.error = "not a regular file";
     return result;
   }
-  const std::optional<std::string> text = ReadTbpm(file.Get(), KindOf(file.Get()));
+  const std::optional<std::string> text = ReadTempoText(file.Get(), KindOf(file.Get()));
   if (!text) return result;
   result.text = *text;
   if (const std::optional<double> bpm = ParseTempoText(*text)) {
@@ -336,8 +365,10 @@ TempoTagWriting WriteTempoTag(const std::string& path, double bpm, int decimals)
     return result;
   }
   const FileKind kind = KindOf(file.Get());
-  if (kind == FileKind::kOtherRiff) {
-    result.error = "not a supported format (tags are written into MPEG audio and WAV files only)";
+  if (kind == FileKind::kOtherRiff || kind == FileKind::kUnsupported) {
+    result.error =
+        "not a supported format (tags are written into MPEG audio, WAVE, AIFF, FLAC, Ogg Vorbis, "
+        "Opus and MP4 files)";
     return result;
   }
   if (kind == FileKind::kMpeg) {
@@ -351,7 +382,7 @@ TempoTagWriting WriteTempoTag(const std::string& path, double bpm, int decimals)
         return result;
       }
       if (SizeOf(file.Get()) != static_cast<uint64_t>(status.st_size) ||
-          ReadTbpm(file.Get(), kind) != *text) {
+          ReadTempoText(file.Get(), kind) != *text) {
         result.error = "the tag did not read back as written";
         return result;
       }
@@ -361,8 +392,9 @@ TempoTagWriting WriteTempoTag(const std::string& path, double bpm, int decimals)
       return result;
     }
   }
-  // A WAV file's ID3 chunk may sit before its audio: always a checked copy,
+  // Other formats' tags may sit before their audio: always a checked copy,
   // or a backup where the file has other links.
-  if (status.st_nlink > 1) return WriteThroughBackup(path, file.Get(), kind, *text);
-  return RewriteWithTag(path, file.Get(), kind, *text);
+  const std::string fieldText = FieldTextFor(kind, *text);
+  if (status.st_nlink > 1) return WriteThroughBackup(path, file.Get(), kind, fieldText);
+  return RewriteWithTag(path, file.Get(), kind, fieldText);
 }

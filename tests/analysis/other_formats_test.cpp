@@ -40,12 +40,12 @@ bool RunQuietly(const std::string& command) {
 const std::string& ClickWave() {
   static const std::string path = [] {
     const std::string wave = TempPath("clicks.wav");
-    const bool made =
-        RunQuietly("ffmpeg -v error -y -f lavfi -i "
-            "\"aevalsrc='if(lt(mod(t,0.5),0.01),0.8*sin(2*PI*1000*t),0)|"
-            "if(lt(mod(t,0.5),0.01),0.6*sin(2*PI*1000*t),0)':s=44100:d=40\" "
-            "-c:a pcm_s16le '" +
-            wave + "'");
+    const bool made = RunQuietly(
+        "ffmpeg -v error -y -f lavfi -i "
+        "\"aevalsrc='if(lt(mod(t,0.5),0.01),0.8*sin(2*PI*1000*t),0)|"
+        "if(lt(mod(t,0.5),0.01),0.6*sin(2*PI*1000*t),0)':s=44100:d=40\" "
+        "-c:a pcm_s16le '" +
+        wave + "'");
     EXPECT_TRUE(made) << "ffmpeg could not make the click track (make test installs it)";
     return wave;
   }();
@@ -144,10 +144,9 @@ TEST(OtherFormats, LosslessFilesDecodeToTheWavesSamples) {
   ASSERT_EQ(reference.size(), 40u * 44100 * 4);
   for (const char* name : {"lossless.flac", "lossless.m4a", "lossless.aiff"}) {
     SCOPED_TRACE(name);
-    const std::string path =
-        std::string(name) == "lossless.aiff" ? Converted(name, "sox IN OUT")
-        : std::string(name) == "lossless.m4a" ? ByFfmpeg(name, "-c:a alac")
-                                              : ByFfmpeg(name, "");
+    const std::string path = std::string(name) == "lossless.aiff"  ? Converted(name, "sox IN OUT")
+                             : std::string(name) == "lossless.m4a" ? ByFfmpeg(name, "-c:a alac")
+                                                                   : ByFfmpeg(name, "");
     uint32_t rate = 0, channels = 0;
     const Bytes decoded = DecodedSamples(path, &rate, &channels);
     EXPECT_EQ(rate, 44100u);
@@ -221,7 +220,7 @@ TEST(OtherFormats, FailuresSayWhy) {
 
   const std::string silentFilm = TempPath("film.mp4");
   ASSERT_TRUE(RunQuietly("ffmpeg -v error -y -f lavfi -i color=red:s=32x32:d=1 -c:v mpeg4 '" +
-                  silentFilm + "'"));
+                         silentFilm + "'"));
   TempoOf(silentFilm, AudioFormats::kEveryFormat, &a);
   EXPECT_EQ(a.status, FileAnalysis::Status::kNotOpened);
   EXPECT_EQ(a.error, "the MP4 file holds no audio");
@@ -233,18 +232,18 @@ TEST(OtherFormats, FailuresSayWhy) {
 }
 
 TEST(AudioFileNames, EveryFormatWidensTheMpegAndWaveSet) {
-  for (const char* name : {"a.mp3", "b.MP2", "c.mp1", "d.mpa", "e.mpga", "f.Wav", "g.rmp",
-                           "/music/sub.dir/h.mp3"}) {
+  for (const char* name :
+       {"a.mp3", "b.MP2", "c.mp1", "d.mpa", "e.mpga", "f.Wav", "g.rmp", "/music/sub.dir/h.mp3"}) {
     EXPECT_TRUE(IsAudioFileName(name, AudioFormats::kMpegAndWave)) << name;
     EXPECT_TRUE(IsAudioFileName(name, AudioFormats::kEveryFormat)) << name;
   }
-  for (const char* name : {"a.flac", "b.M4A", "c.m4b", "d.mp4", "e.aac", "f.ogg", "g.oga",
-                           "h.opus", "i.aif", "j.AIFF", "k.aifc", "l.wma"}) {
+  for (const char* name : {"a.flac", "b.M4A", "c.m4b", "d.mp4", "e.aac", "f.ogg", "g.oga", "h.opus",
+                           "i.aif", "j.AIFF", "k.aifc", "l.wma"}) {
     EXPECT_FALSE(IsAudioFileName(name, AudioFormats::kMpegAndWave)) << name;
     EXPECT_TRUE(IsAudioFileName(name, AudioFormats::kEveryFormat)) << name;
   }
-  for (const char* name : {"notes.txt", "flac", "mp3", ".", "", "cover.jpg", "a.mp3.part",
-                           "/music.flac/readme"}) {
+  for (const char* name :
+       {"notes.txt", "flac", "mp3", ".", "", "cover.jpg", "a.mp3.part", "/music.flac/readme"}) {
     EXPECT_FALSE(IsAudioFileName(name, AudioFormats::kEveryFormat)) << name;
   }
 }
