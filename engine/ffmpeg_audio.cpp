@@ -23,6 +23,9 @@ namespace {
 // a stream to count as read in full (as for MPEG audio: 5 %).
 constexpr int64_t kMissingPercentAllowed = 5;
 
+// Decoding errors in a row after which the decoder counts as failed.
+constexpr int kFailuresInARowAllowed = 1000;
+
 std::string ErrorText(int error) {
   char text[AV_ERROR_MAX_STRING_SIZE] = {};
   av_strerror(error, text, sizeof text);
@@ -61,6 +64,7 @@ struct FfmpegAudio::Decoder {
   bool decodeBroken = false;  // the decoder failed outright
   int64_t packets = 0;
   int64_t badPackets = 0;
+  int failuresInARow = 0;
   int64_t samples = 0;        // per channel, decoded
   int64_t statedSamples = 0;  // per channel, from the file's stated duration; 0 unknown
   std::string brokenReason;
@@ -233,6 +237,7 @@ const PcmBlock* FfmpegAudio::NextBlock() {
     if (cancel_ != nullptr && cancel_->load(std::memory_order_relaxed)) return nullptr;
     int error = avcodec_receive_frame(d.codec, d.frame);
     if (error == 0) {
+      d.failuresInARow = 0;
       const PcmBlock* block = Convert();
       av_frame_unref(d.frame);
       if (block != nullptr) return block;
@@ -243,9 +248,15 @@ const PcmBlock* FfmpegAudio::NextBlock() {
       return nullptr;
     }
     if (error != AVERROR(EAGAIN)) {
-      d.decodeBroken = true;
-      d.brokenReason = "the decoder failed: " + ErrorText(error);
-      return nullptr;
+      // A packet that does not decode is passed over, like one the
+      // decoder refused; a decoder that fails again and again has given up.
+      ++d.badPackets;
+      if (++d.failuresInARow > kFailuresInARowAllowed) {
+        d.decodeBroken = true;
+        d.brokenReason = "the decoder failed: " + ErrorText(error);
+        return nullptr;
+      }
+      continue;
     }
     if (d.draining) {  // the decoder wants input it can no longer get
       d.ended = true;
@@ -281,13 +292,14 @@ bool FfmpegAudio::Complete() {
     lastError_ = "decoding stopped before the end of the file";
     return false;
   }
+  if (d.statedSamples > 0 && d.samples * 100 < d.statedSamples * (100 - kMissingPercentAllowed)) {
+    lastError_ = "incomplete: " + std::to_string(d.samples * 100 / d.statedSamples) +
+                 " % of the audio the file states could be decoded";
+    return false;
+  }
   if (d.badPackets * 100 > d.packets * kMissingPercentAllowed) {
     lastError_ = "damaged: " + std::to_string(d.badPackets) + " of " + std::to_string(d.packets) +
                  " packets could not be decoded";
-    return false;
-  }
-  if (d.statedSamples > 0 && d.samples * 100 < d.statedSamples * (100 - kMissingPercentAllowed)) {
-    lastError_ = "incomplete: the audio ends before the length the file states";
     return false;
   }
   return true;

@@ -55,20 +55,20 @@ std::string DecodedAudio(const std::string& path) {
 // capitals: Vorbis comment names do not depend on case, and TagLib writes
 // them in capitals.
 std::vector<std::string> ProbedTags(const std::string& path) {
-  std::vector<std::string> tags =
-      Lines("ffprobe -v error -show_entries format_tags:stream_tags -of default=nw=1 '" + path +
-            "'");
+  std::vector<std::string> tags = Lines(
+      "ffprobe -v error -show_entries format_tags:stream_tags -of default=nw=1 '" + path + "'");
   for (std::string& tag : tags)
     if (tag.find('=') != std::string::npos)
       std::transform(tag.begin(), tag.begin() + static_cast<std::ptrdiff_t>(tag.find('=')),
-                   tag.begin(), [](unsigned char c) { return std::toupper(c); });
+                     tag.begin(), [](unsigned char c) { return std::toupper(c); });
   std::sort(tags.begin(), tags.end());
   return tags;
 }
 
 bool IsTempoTag(const std::string& tag) {
   std::string key = tag.substr(0, tag.find('='));
-  std::transform(key.begin(), key.end(), key.begin(), [](unsigned char c) { return std::toupper(c); });
+  std::transform(key.begin(), key.end(), key.begin(),
+                 [](unsigned char c) { return std::toupper(c); });
   return key == "TAG:BPM" || key == "TAG:TBPM";
 }
 
@@ -104,8 +104,8 @@ class FormatTags : public ::testing::Test {
   std::string Encoded(const std::string& name, const std::string& options) {
     const std::string path = folder_.File(name);
     const std::string command = "ffmpeg -v error -y -i '" + wave_ + "' " + options +
-                                " -metadata title='A Title' -metadata artist='An Artist' '" +
-                                path + "' </dev/null >/dev/null 2>&1";
+                                " -metadata title='A Title' -metadata artist='An Artist' '" + path +
+                                "' </dev/null >/dev/null 2>&1";
     EXPECT_EQ(std::system(command.c_str()), 0) << command;
     return path;
   }
@@ -191,9 +191,8 @@ TEST_F(FormatTags, HardLinkedFlacKeepsItsInode) {
 }
 
 TEST_F(FormatTags, FormatsWeDoNotTagAreRefusedUnchanged) {
-  for (const std::string& path :
-       {Encoded("a.wma", "-c:a wmav2"), Encoded("a.mka", "-c:a flac"),
-        Encoded("a.oga", "-c:a flac -f ogg")}) {
+  for (const std::string& path : {Encoded("a.wma", "-c:a wmav2"), Encoded("a.mka", "-c:a flac"),
+                                  Encoded("a.oga", "-c:a flac -f ogg")}) {
     SCOPED_TRACE(path);
     const Bytes before = ReadAll(path);
     const TempoTagWriting written = WriteTempoTag(path, 120, 0);
