@@ -36,8 +36,8 @@ struct Outcome {
 Outcome Analyse(const std::string& name, const Bytes& bytes) {
   Outcome o;
   TempoDetector detector;
-  o.analysis = AnalyseFile(WriteTempFile(name, bytes), AudioFormats::kEveryFormat, detector,
-                           nullptr);
+  o.analysis =
+      AnalyseFile(WriteTempFile(name, bytes), AudioFormats::kEveryFormat, detector, nullptr);
   return o;
 }
 
@@ -51,14 +51,14 @@ struct Format {
 };
 
 const Format kFormats[] = {
-    {"fmt_44k.flac", true}, {"fmt_44k.m4a", true},  {"fmt_44k_alac.m4a", true},
+    {"fmt_44k.flac", true}, {"fmt_44k.m4a", true},   {"fmt_44k_alac.m4a", true},
     {"fmt_44k.ogg", false}, {"fmt_48k.opus", false}, {"fmt_44k.aiff", true},
     {"fmt_44k.wma", true},
 };
 
-#define LOAD_OR_SKIP(bytes, name)                                                   \
-  if (InputFolder().empty()) GTEST_SKIP() << "TEMPYRA_DAMAGED_INPUTS is not set";   \
-  const Bytes bytes = Load(name);                                                   \
+#define LOAD_OR_SKIP(bytes, name)                                                 \
+  if (InputFolder().empty()) GTEST_SKIP() << "TEMPYRA_DAMAGED_INPUTS is not set"; \
+  const Bytes bytes = Load(name);                                                 \
   ASSERT_GT(bytes.size(), 10000u) << name << " is missing in " << InputFolder()
 
 // The damaged file's outcome against the intact one's: a reason when it
@@ -81,7 +81,8 @@ TEST(DamagedFormats, CutShortEndsWithAReasonOrLess) {
     for (double share : {0.0005, 0.01, 0.1, 0.5, 0.9}) {
       const auto cut = static_cast<size_t>(share * static_cast<double>(bytes.size()));
       const std::string what = std::string(format.name) + " cut at " + std::to_string(cut);
-      const Outcome o = Analyse(format.name, Bytes(bytes.begin(), bytes.begin() + static_cast<long>(cut)));
+      const Outcome o =
+          Analyse(format.name, Bytes(bytes.begin(), bytes.begin() + static_cast<long>(cut)));
       std::printf("%s: %s\n", what.c_str(), Failed(o) ? o.analysis.error.c_str() : "complete");
       ExpectSound(o, intact, what);
       if (format.statesItsLength && share <= 0.9) {
