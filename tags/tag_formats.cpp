@@ -42,6 +42,24 @@ std::optional<std::string> XiphText(const TagLib::Ogg::XiphComment* comment) {
   return found->second.front().to8Bit(true);
 }
 
+// The BPM field of an Ogg file of this kind (Vorbis or Opus), whose tag is
+// its Vorbis comment.
+template <typename OggFile>
+std::optional<std::string> ReadOggText(TagLib::FileStream& stream) {
+  OggFile file(&stream, false);
+  if (!file.isValid()) return std::nullopt;
+  return XiphText(file.tag());
+}
+
+template <typename OggFile>
+bool SaveOggText(TagLib::FileStream& stream, const TagLib::String& text, bool* valid) {
+  OggFile file(&stream, false);
+  *valid = file.isValid() && file.tag() != nullptr;
+  if (!*valid) return false;
+  file.tag()->addField(kBpmField, text, true);
+  return file.save();
+}
+
 }  // namespace
 
 int DuplicateAtStart(int descriptor) {
@@ -98,16 +116,10 @@ std::optional<std::string> ReadTempoField(int descriptor, FileKind kind) {
       if (!file.isValid()) return std::nullopt;
       return XiphText(file.xiphComment(false));
     }
-    case FileKind::kOggVorbis: {
-      TagLib::Ogg::Vorbis::File file(&stream, false);
-      if (!file.isValid()) return std::nullopt;
-      return XiphText(file.tag());
-    }
-    case FileKind::kOggOpus: {
-      TagLib::Ogg::Opus::File file(&stream, false);
-      if (!file.isValid()) return std::nullopt;
-      return XiphText(file.tag());
-    }
+    case FileKind::kOggVorbis:
+      return ReadOggText<TagLib::Ogg::Vorbis::File>(stream);
+    case FileKind::kOggOpus:
+      return ReadOggText<TagLib::Ogg::Opus::File>(stream);
     case FileKind::kMp4: {
       TagLib::MP4::File file(&stream, false);
       if (!file.isValid() || file.tag() == nullptr || !file.tag()->contains(kMp4Tempo))
@@ -138,24 +150,12 @@ bool SaveTempoField(int descriptor, FileKind kind, const std::string& text, std:
       }
       break;
     }
-    case FileKind::kOggVorbis: {
-      TagLib::Ogg::Vorbis::File file(&stream, false);
-      valid = file.isValid() && file.tag() != nullptr;
-      if (valid) {
-        file.tag()->addField(kBpmField, field, true);
-        saved = file.save();
-      }
+    case FileKind::kOggVorbis:
+      saved = SaveOggText<TagLib::Ogg::Vorbis::File>(stream, field, &valid);
       break;
-    }
-    case FileKind::kOggOpus: {
-      TagLib::Ogg::Opus::File file(&stream, false);
-      valid = file.isValid() && file.tag() != nullptr;
-      if (valid) {
-        file.tag()->addField(kBpmField, field, true);
-        saved = file.save();
-      }
+    case FileKind::kOggOpus:
+      saved = SaveOggText<TagLib::Ogg::Opus::File>(stream, field, &valid);
       break;
-    }
     case FileKind::kMp4: {
       TagLib::MP4::File file(&stream, false);
       valid = file.isValid() && file.tag() != nullptr;

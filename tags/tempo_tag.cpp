@@ -144,48 +144,41 @@ SaveOutcome SaveMpegTag(int descriptor, const std::string& text, bool inPlaceOnl
   return SaveOutcome::kSaved;
 }
 
-// Sets TBPM in the WAVE file open as `descriptor` and saves its ID3v2 chunk,
-// keeping its other chunks (a RIFF INFO list among them).
-bool SaveWaveTag(int descriptor, const std::string& text, std::string* error) {
-  TagLib::FileStream stream(DuplicateAtStart(descriptor), false);
-  if (!stream.isOpen() || stream.readOnly()) {
-    *error = "cannot open the file for writing";
-    return false;
-  }
-  TagLib::RIFF::WAV::File file(&stream, false);
-  if (!file.isValid()) {
-    *error = "not a WAV file TagLib can tag";
-    return false;
-  }
-  const bool hadTag = file.hasID3v2Tag();
-  TagLib::ID3v2::Tag& tag = *file.ID3v2Tag();
-  const TagLib::ID3v2::Version version = VersionToWrite(hadTag, tag);
-  SetTbpm(tag, text);
-  if (!file.save(TagLib::RIFF::WAV::File::ID3v2, TagLib::File::StripNone, version)) {
-    *error = "TagLib could not save the tag";
-    return false;
-  }
-  return true;
+// How each chunked format's TagLib file gives its ID3v2 tag and saves it.
+TagLib::ID3v2::Tag& Id3v2TagOf(TagLib::RIFF::WAV::File& file) {
+  return *file.ID3v2Tag();
+}
+TagLib::ID3v2::Tag& Id3v2TagOf(TagLib::RIFF::AIFF::File& file) {
+  return *file.tag();
+}
+bool SaveId3v2(TagLib::RIFF::WAV::File& file, TagLib::ID3v2::Version version) {
+  return file.save(TagLib::RIFF::WAV::File::ID3v2, TagLib::File::StripNone, version);
+}
+bool SaveId3v2(TagLib::RIFF::AIFF::File& file, TagLib::ID3v2::Version version) {
+  return file.save(version);
 }
 
-// Sets TBPM in the AIFF file open as `descriptor` and saves its ID3 chunk,
-// keeping its other chunks.
-bool SaveAiffTag(int descriptor, const std::string& text, std::string* error) {
+// Sets TBPM in the WAVE or AIFF file (ChunkedFile) open as `descriptor` and
+// saves its ID3 chunk, keeping its other chunks (a RIFF INFO list among
+// them).
+template <typename ChunkedFile>
+bool SaveChunkedTag(int descriptor, const std::string& text, const char* formatName,
+                    std::string* error) {
   TagLib::FileStream stream(DuplicateAtStart(descriptor), false);
   if (!stream.isOpen() || stream.readOnly()) {
     *error = "cannot open the file for writing";
     return false;
   }
-  TagLib::RIFF::AIFF::File file(&stream, false);
+  ChunkedFile file(&stream, false);
   if (!file.isValid()) {
-    *error = "not an AIFF file TagLib can tag";
+    *error = std::string("not a supported format (not a ") + formatName + " file TagLib can tag)";
     return false;
   }
   const bool hadTag = file.hasID3v2Tag();
-  TagLib::ID3v2::Tag& tag = *file.tag();
+  TagLib::ID3v2::Tag& tag = Id3v2TagOf(file);
   const TagLib::ID3v2::Version version = VersionToWrite(hadTag, tag);
   SetTbpm(tag, text);
-  if (!file.save(version)) {
+  if (!SaveId3v2(file, version)) {
     *error = "TagLib could not save the tag";
     return false;
   }
@@ -205,9 +198,9 @@ bool SaveTag(int descriptor, FileKind kind, const std::string& text, long* audio
     case FileKind::kMpeg:
       return SaveMpegTag(descriptor, text, false, audioStart, error) == SaveOutcome::kSaved;
     case FileKind::kWave:
-      return SaveWaveTag(descriptor, text, error);
+      return SaveChunkedTag<TagLib::RIFF::WAV::File>(descriptor, text, "WAVE", error);
     case FileKind::kAiff:
-      return SaveAiffTag(descriptor, text, error);
+      return SaveChunkedTag<TagLib::RIFF::AIFF::File>(descriptor, text, "AIFF", error);
     default:
       return SaveTempoField(descriptor, kind, text, error);
   }
