@@ -232,6 +232,33 @@ TEST(OtherFormats, FailuresSayWhy) {
   EXPECT_EQ(a.error, "not MPEG audio (no MPEG audio frames found)");
 }
 
+// The read position for a progress bar: bytes of the file, never going
+// back, ending at its size.
+TEST(OtherFormats, ProgressFollowsTheFile) {
+  struct Positions {
+    static void Record(void* context, uint32_t, uint32_t, ReadPosition position) {
+      static_cast<std::vector<ReadPosition>*>(context)->push_back(position);
+    }
+  };
+  for (const char* name : {"progress.flac", "progress.m4a"}) {
+    SCOPED_TRACE(name);
+    const std::string path = ByFfmpeg(name, "");
+    const auto size = static_cast<uint32_t>(ReadFile(path).size());
+    std::vector<ReadPosition> positions;
+    TempoDetector detector;
+    const FileAnalysis a = AnalyseFile(path, AudioFormats::kEveryFormat, detector, nullptr,
+                                       Positions::Record, &positions);
+    ASSERT_EQ(a.status, FileAnalysis::Status::kComplete) << a.error;
+    ASSERT_GE(positions.size(), 5u);
+    for (size_t i = 1; i < positions.size(); ++i) {
+      EXPECT_GE(positions[i].done, positions[i - 1].done) << i;
+      EXPECT_EQ(positions[i].total, size);
+    }
+    EXPECT_LE(positions.back().done, size);
+    EXPECT_GT(positions.back().done, size / 2);
+  }
+}
+
 TEST(AudioFileNames, EveryFormatWidensTheMpegAndWaveSet) {
   for (const char* name :
        {"a.mp3", "b.MP2", "c.mp1", "d.mpa", "e.mpga", "f.Wav", "g.rmp", "/music/sub.dir/h.mp3"}) {
