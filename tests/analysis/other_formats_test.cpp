@@ -245,8 +245,8 @@ TEST(OtherFormats, ProgressFollowsTheFile) {
     const std::string path = ByFfmpeg(name, "");
     const auto size = static_cast<uint32_t>(ReadFile(path).size());
     std::vector<ReadPosition> positions;
-    TempoDetector detector;
-    const FileAnalysis a = AnalyseFile(path, AudioFormats::kEveryFormat, detector, nullptr,
+    DefaultTempoEstimator estimator;
+    const FileAnalysis a = AnalyseFile(path, AudioFormats::kEveryFormat, estimator, nullptr,
                                        Positions::Record, &positions);
     ASSERT_EQ(a.status, FileAnalysis::Status::kComplete) << a.error;
     ASSERT_GE(positions.size(), 5u);
