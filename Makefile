@@ -28,7 +28,7 @@ JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 # Debian packages the programs need to build, and those the tests, the
 # reference checks and the benchmarks need beside them.
 PACKAGES      := build-essential cmake pkg-config libwxgtk3.2-dev libtag1-dev libcdio-dev \
-                 zlib1g-dev xdg-utils
+                 zlib1g-dev xdg-utils libavformat-dev libavcodec-dev libswresample-dev
 # What `make package` needs beside the build: dpkg-shlibdeps for the
 # package's dependencies, binutils' strip.
 PACKAGE_PACKAGES := dpkg-dev binutils

@@ -51,7 +51,8 @@ TrackResult AnalyseOne(const CollectedFile& file, TempoEstimator& estimator,
       return r;
     }
   }
-  FileAnalysis a = AnalyseFile(file.path, estimator, stop, StorePosition, position);
+  FileAnalysis a =
+      AnalyseFile(file.path, AudioFormats::kEveryFormat, estimator, stop, StorePosition, position);
   r.sampleRate = a.sampleRate;
   if (a.sampleRate != 0) r.durationSeconds = static_cast<double>(a.sampleFrames) / a.sampleRate;
   switch (a.status) {

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "engine/audio_file_names.h"
 #include "platform/folder_walk.h"
 #include "platform/utf8_path.h"
 
@@ -27,16 +28,8 @@ class Gatherer : public FolderWalkVisitor {
   Collection& collection_;
 };
 
-// The file names a folder walk takes.
-bool HasAudioExtension(std::string_view name) {
-  static const char* const kExtensions[] = {".mp3",  ".mp2", ".mp1", ".mpa",
-                                            ".mpga", ".wav", ".rmp"};
-  const size_t dot = name.rfind('.');
-  if (dot == std::string_view::npos) return false;
-  std::string ext(name.substr(dot));
-  for (char& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  return std::any_of(std::begin(kExtensions), std::end(kExtensions),
-                     [&](const char* e) { return ext == e; });
+bool TakesName(std::string_view name) {
+  return IsAudioFileName(name, AudioFormats::kEveryFormat);
 }
 
 }  // namespace
@@ -44,7 +37,7 @@ bool HasAudioExtension(std::string_view name) {
 Collection CollectFiles(const std::vector<std::string>& paths) {
   Collection collection;
   FolderWalkRules rules;
-  rules.takeName = HasAudioExtension;
+  rules.takeName = TakesName;
   rules.followFolderLinks = false;
   rules.regularFilesOnly = true;
   for (const std::string& given : paths) {

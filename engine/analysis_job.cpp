@@ -15,6 +15,7 @@ bool AnalysisJob::Start(MessageTarget* target, const std::string& path) {
   target_ = target;
   path_ = path;
   preciseRun_ = preciseRequested_;
+  runFormats_ = formats_;
   if (estimator_ == nullptr || estimatorIsPrecise_ != preciseRun_) {
     estimator_ = MakeTempoEstimator(preciseRun_);
     estimatorIsPrecise_ = preciseRun_;
@@ -60,20 +61,25 @@ void AnalysisJob::Post(uint32_t message, uintptr_t wParam, intptr_t lParam) {
 }
 
 void AnalysisJob::AnalysisWorker(AnalysisJob* job) {
-  AudioSource source;
-  source.SetCancelFlag(&job->stopRequested_);
   LowerThreadToIdlePriority();
-  source.Open(job->path_);  // a failed open yields no block below
   TempoEstimator& estimator = *job->estimator_;
-  estimator.Reset();
   auto progress = [](void* context, uint32_t index, uint32_t total, ReadPosition position) {
     auto* self = static_cast<AnalysisJob*>(context);
     self->progress_.store(uint64_t{position.done} << 32 | position.total,
                           std::memory_order_release);
     self->Post(kAnalysisProgress, index, static_cast<intptr_t>(total));
   };
-  FileAnalysis result = ReadMpegBlocks(source, estimator, &job->stopRequested_, progress, job);
-  source.Close();
+  FileAnalysis result;
+  if (job->runFormats_ == AudioFormats::kEveryFormat) {
+    result = AnalyseFile(job->path_, AudioFormats::kEveryFormat, estimator, &job->stopRequested_,
+                         progress, job);
+  } else {
+    AudioSource source;
+    source.SetCancelFlag(&job->stopRequested_);
+    source.Open(job->path_);  // a failed open yields no block below
+    estimator.Reset();
+    result = ReadMpegBlocks(source, estimator, &job->stopRequested_, progress, job);
+  }
   if (result.status == FileAnalysis::Status::kStopped) return;
   job->sampleRate_ = result.sampleRate;
   const bool complete = result.status == FileAnalysis::Status::kComplete;

@@ -74,6 +74,13 @@ class AnalysisJob {
   // of a precise run; NaN after a standard one.
   double TempoConfidence() const { return confidence_; }
 
+  // The formats the runs that Start begins take: kMpegAndWave from
+  // construction on (a file of another format fails, as the window's
+  // listing expects); with kEveryFormat a file is analysed as AnalyseFile
+  // analyses it, PCM WAVE files and FFmpeg's formats included.
+  void SetFormats(AudioFormats formats) { formats_ = formats; }
+  AudioFormats Formats() const { return formats_; }
+
   // Output sampling rate of the file, from its first block.
   uint32_t SampleRate() const { return sampleRate_; }
 
@@ -100,5 +107,7 @@ class AnalysisJob {
   // A precise run's estimate, made by the worker before kAnalysisDone.
   TempoEstimate preciseEstimate_{std::numeric_limits<double>::quiet_NaN(),
                                  std::numeric_limits<double>::quiet_NaN()};
+  AudioFormats formats_ = AudioFormats::kMpegAndWave;
+  AudioFormats runFormats_ = AudioFormats::kMpegAndWave;  // fixed by Start for the worker
   double confidence_ = std::numeric_limits<double>::quiet_NaN();
 };

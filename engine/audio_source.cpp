@@ -174,6 +174,7 @@ int AudioSource::Close() {
 int AudioSource::Open(const std::string& path) {
   if (state_ != kStateClosed) return kOpened;
   lastError_.clear();
+  otherFormat_.clear();
   work_ = WorkCounts{};
   std::string reason;
   if (!file_.Open(path, &reason)) {
@@ -279,6 +280,7 @@ bool AudioSource::FindRawStream(uint32_t audioEnd, uint32_t* start) {
         // tag, say).
         if (const char* name = ForeignFormatName(view + at, size - at)) {
           lastError_ = NotMpegAudio(name);
+          otherFormat_ = name;
           return false;
         }
       }
@@ -351,6 +353,7 @@ bool AudioSource::FindRiffStream(uint32_t* start, uint32_t* length) {
   }
 
   if (!at(8, "WAVE")) {
+    if (at(8, "AVI ")) otherFormat_ = "AVI";
     lastError_ = at(8, "AVI ") ? NotMpegAudio("AVI") : NotMpegAudio("a RIFF file of another kind");
     return false;
   }
@@ -371,7 +374,8 @@ bool AudioSource::FindRiffStream(uint32_t* start, uint32_t* length) {
     return false;
   }
   if (formatTag != kWaveFormatMpeg && formatTag != kWaveFormatMpegLayer3) {
-    lastError_ = NotMpegAudio(WaveEncodingName(formatTag));
+    otherFormat_ = WaveEncodingName(formatTag);
+    lastError_ = NotMpegAudio(otherFormat_);
     return false;
   }
   // A data chunk whose size was never filled in runs to the end of the file.
@@ -391,6 +395,7 @@ int AudioSource::OpenMapped() {
     if (!FindRiffStream(&start, &length)) return kCannotOpen;
   } else if (const char* name = ForeignFormatName(view, size)) {
     lastError_ = NotMpegAudio(name);
+    otherFormat_ = name;
     return kCannotOpen;
   } else {
     if (!FindRawStream(id3v1 ? size - 128 : size, &start)) return kCannotOpen;

@@ -79,6 +79,10 @@ class AudioSource {
   // Why the last Open failed, for messages: "cannot open: <reason>", "not
   // MPEG audio (<what it is>)", "free-format MPEG audio is not supported"...
   const std::string& LastError() const { return lastError_; }
+  // After a failed Open: the format the file was recognised as when it is
+  // audio of another kind than MPEG ("FLAC", "AIFF", "WAVE floating-point
+  // PCM"...), for a decoder of that format to take over; empty otherwise.
+  const std::string& OtherFormat() const { return otherFormat_; }
   // Information of the first frame, valid while open.
   const mpeg::StreamInfo& FirstInfo() const { return firstInfo_; }
   const WorkCounts& Work() const { return work_; }
@@ -123,5 +127,6 @@ class AudioSource {
   uint32_t lastFrameEnd_ = 0;
   const std::atomic<bool>* cancel_ = nullptr;
   std::string lastError_;
+  std::string otherFormat_;
   WorkCounts work_;
 };

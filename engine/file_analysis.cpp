@@ -115,7 +115,42 @@ FileAnalysis ReadMpegBlocks(AudioSource& source, TempoEstimator& estimator,
   return result;
 }
 
-FileAnalysis AnalyseFile(const std::string& path, TempoEstimator& estimator,
+FileAnalysis ReadOtherFormatBlocks(FfmpegAudio& source, TempoEstimator& estimator,
+                                   const std::atomic<bool>* stop, ProgressFunction progress,
+                                   void* context) {
+  FileAnalysis result;
+  source.SetCancelFlag(stop);
+  while (const PcmBlock* block = source.NextBlock()) {
+    const auto channels = static_cast<uint32_t>(block->info.outChannels);
+    const auto rate = static_cast<uint32_t>(block->info.outSampleRate);
+    const uint32_t frameBytes = channels * 2;
+    if (result.sampleRate == 0) {
+      result.sampleRate = rate;
+      result.channels = channels;
+    }
+    estimator.FeedBlock(block->pcm, block->pcmBytes, rate, frameBytes, channels);
+    result.sampleFrames += block->pcmBytes / frameBytes;
+    if (progress != nullptr && block->blockIndex % kProgressEvery == 0)
+      progress(context, block->blockIndex, static_cast<uint32_t>(block->info.totalFrames),
+               {block->dataPosition, block->dataLength});
+  }
+  if (Stopped(stop)) {
+    result.status = FileAnalysis::Status::kStopped;
+    return result;
+  }
+  if (!source.Complete()) {
+    result.status = result.sampleFrames == 0 ? FileAnalysis::Status::kNoBlock
+                                             : FileAnalysis::Status::kIncomplete;
+    result.error = source.LastError();
+    return result;
+  }
+  result.status =
+      result.sampleFrames != 0 ? FileAnalysis::Status::kComplete : FileAnalysis::Status::kNoBlock;
+  if (result.sampleFrames == 0) result.error = "no audio could be decoded";
+  return result;
+}
+
+FileAnalysis AnalyseFile(const std::string& path, AudioFormats formats, TempoEstimator& estimator,
                          const std::atomic<bool>* stop, ProgressFunction progress, void* context) {
   estimator.Reset();
   FileAnalysis result;
@@ -142,6 +177,14 @@ FileAnalysis AnalyseFile(const std::string& path, TempoEstimator& estimator,
     result.status =
         Stopped(stop) ? FileAnalysis::Status::kStopped : FileAnalysis::Status::kNotOpened;
     result.error = source.LastError();
+    if (formats == AudioFormats::kEveryFormat && !source.OtherFormat().empty() && !Stopped(stop)) {
+      FfmpegAudio other;
+      if (!other.Open(path, source.OtherFormat().c_str())) {
+        result.error = other.LastError();
+        return result;
+      }
+      return ReadOtherFormatBlocks(other, estimator, stop, progress, context);
+    }
     return result;
   }
   result = ReadMpegBlocks(source, estimator, stop, progress, context);

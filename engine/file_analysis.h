@@ -10,14 +10,18 @@
 // mostly do not follow one another is not an MPEG stream at all, whatever
 // stray headers its data held. AnalyseFile does the whole
 // analysis of one path: RIFF WAVE files of plain 8- or 16-bit PCM go
-// straight into the estimator, everything else through an AudioSource.
+// straight into the estimator, everything else through an AudioSource; with
+// every format taken, a file that the AudioSource recognises as audio of
+// another format is decoded by FFmpeg (FfmpegAudio) instead of failing.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 #include <string>
 
+#include "engine/audio_file_names.h"
 #include "engine/audio_source.h"
+#include "engine/ffmpeg_audio.h"
 #include "engine/pcm_wave.h"
 #include "engine/tempo_estimator.h"
 #include "platform/mapped_file.h"
@@ -68,8 +72,17 @@ FileAnalysis FeedPcmWave(const MappedFile& file, const PcmWave& wave, TempoEstim
                          const std::atomic<bool>* stop, ProgressFunction progress = nullptr,
                          void* context = nullptr);
 
-// Resets the estimator, then feeds it the file at path. After kComplete the
-// caller asks it for its Estimate().
-FileAnalysis AnalyseFile(const std::string& path, TempoEstimator& estimator,
+// Feeds every block of an opened FfmpegAudio to the estimator: complete
+// when the source read its whole stream (FfmpegAudio::Complete), otherwise
+// incomplete with the source's reason. `progress` as for ReadMpegBlocks.
+FileAnalysis ReadOtherFormatBlocks(FfmpegAudio& source, TempoEstimator& estimator,
+                                   const std::atomic<bool>* stop, ProgressFunction progress,
+                                   void* context);
+
+// Resets the estimator, then feeds it the file at path; after kComplete the
+// caller asks it for its Estimate(). `formats` says whether files of other
+// formats than MPEG audio and WAVE are decoded (kEveryFormat) or fail with
+// the recogniser's reason (kMpegAndWave).
+FileAnalysis AnalyseFile(const std::string& path, AudioFormats formats, TempoEstimator& estimator,
                          const std::atomic<bool>* stop, ProgressFunction progress = nullptr,
                          void* context = nullptr);

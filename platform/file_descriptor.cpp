@@ -13,6 +13,10 @@ int OpenDescriptor(const std::string& path, FileAccess access) {
   return open(path.c_str(), mode | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
 }
 
+int CreateNewDescriptor(const std::string& path) {
+  return open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0600);
+}
+
 void CloseDescriptor(int descriptor) {
   if (descriptor >= 0) close(descriptor);
 }
@@ -63,6 +67,7 @@ std::optional<DescriptorStatus> StatusOfDescriptor(int descriptor) {
   result.regular = S_ISREG(status.st_mode);
   result.writable = (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
   result.size = status.st_size > 0 ? static_cast<uint64_t>(status.st_size) : 0;
+  result.links = static_cast<uint32_t>(status.st_nlink);
   return result;
 }
 

@@ -19,11 +19,16 @@ struct DescriptorStatus {
   bool regular = false;   // a regular file (not a folder, pipe or device)
   bool writable = false;  // not marked read-only (any write bit; no read-only attribute)
   uint64_t size = 0;
+  uint32_t links = 1;     // names the file has (hard links)
 };
 
 // -1 with errno set on failure.
 int OpenDescriptor(const std::string& path, FileAccess access);
 void CloseDescriptor(int descriptor);
+// Creates a new file at `path`, open for reading and writing, readable and
+// writable by its owner only; fails (errno EEXIST) when anything of that
+// name exists, so a name is never taken over. -1 with errno set on failure.
+int CreateNewDescriptor(const std::string& path);
 // A second descriptor of the same open file, sharing its position.
 int DuplicateDescriptor(int descriptor);
 bool SeekDescriptor(int descriptor, uint64_t offset);

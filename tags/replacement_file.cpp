@@ -9,10 +9,9 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <vector>
 
 #include "platform/path.h"
-#include "platform/write_all.h"
+#include "tags/copy_beside.h"
 
 namespace {
 
@@ -49,41 +48,8 @@ bool ReplacementFile::Create(const std::string& originalPath, int original, std:
   owner_ = status.st_uid;
   group_ = status.st_gid;
 
-  const std::string folder = FolderOf(originalPath);
-  const std::string_view name = FileNameOf(originalPath);
-  // Names are at most 255 bytes: a long name gets a short temporary one.
-  std::string temporaryName = ".";
-  if (name.size() <= 200) temporaryName.append(name).append(".");
-  temporaryName.append("tempyra-XXXXXX");
-  const std::string pattern = JoinPath(folder, temporaryName);
-  std::vector<char> buffer(pattern.begin(), pattern.end());
-  buffer.push_back('\0');
-  descriptor_ = mkostemp(buffer.data(), O_CLOEXEC);
-  if (descriptor_ < 0) {
-    *error = Reason("cannot make a temporary file beside it", errno);
-    return false;
-  }
-  path_ = buffer.data();
-
-  std::vector<char> block(1 << 20);
-  off_t offset = 0;
-  for (;;) {
-    const ssize_t got = pread(original, block.data(), block.size(), offset);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      *error = Reason("cannot read the file", errno);
-      Discard();
-      return false;
-    }
-    if (got == 0) break;
-    if (!WriteAll(descriptor_, block.data(), static_cast<size_t>(got))) {
-      *error = Reason("cannot write the temporary copy", errno);
-      Discard();
-      return false;
-    }
-    offset += got;
-  }
-  return true;
+  descriptor_ = CopyBeside(originalPath, original, "tempyra-", &path_, error);
+  return descriptor_ >= 0;
 }
 
 bool ReplacementFile::Commit(std::string* error) {
@@ -113,12 +79,13 @@ bool ReplacementFile::Commit(std::string* error) {
   // Flushed before the rename, so that no crash can leave the name on an
   // empty or partial file.
   if (fsync(descriptor_) != 0) {
-    *error = Reason("cannot write the new file to the disk", errno);
+    *error = WriteFailureReason(FileAction::kWrite, "cannot write the new file to the disk", errno);
     Discard();
     return false;
   }
   if (rename(path_.c_str(), originalPath_.c_str()) != 0) {
-    *error = Reason("cannot put the new file in place", errno);
+    *error =
+        WriteFailureReason(FileAction::kCreateInFolder, "cannot put the new file in place", errno);
     Discard();
     return false;
   }

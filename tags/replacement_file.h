@@ -10,8 +10,9 @@
 // original untouched (and at worst the temporary file beside it); a
 // ReplacementFile that goes away without Commit removes its copy.
 //
-// Renaming gives the file a new inode: other hard links keep the old
-// contents, and extended attributes are not copied. The modification time is
+// Renaming gives the file a new inode: other hard links would keep the old
+// contents (the tag writer uses BackupCopy for files with several links),
+// and extended attributes are not copied. The modification time is
 // that of the change, as for any write.
 //
 // On Windows the copy keeps the original's file attributes (hidden,

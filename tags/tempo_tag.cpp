@@ -6,6 +6,7 @@
 // of failed writes and by what can be read back from the disk afterwards.
 #include "tags/tempo_tag.h"
 
+#include <taglib/aifffile.h>
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2header.h>
 #include <taglib/id3v2tag.h>
@@ -20,9 +21,12 @@
 
 #include "platform/file_descriptor.h"
 #include "tags/audio_comparison.h"
+#include "tags/backup_copy.h"
+#include "tags/copy_beside.h"
 #include "tags/descriptor_stream.h"
 #include "tags/frame_keeping_factory.h"
 #include "tags/replacement_file.h"
+#include "tags/tag_formats.h"
 #include "tags/tempo_text.h"
 
 namespace {
@@ -43,23 +47,6 @@ class Descriptor {
  private:
   int descriptor_;
 };
-
-enum class FileKind { kMpeg, kWave, kOtherRiff };
-
-// By content, not by name: RIFF WAVE, another RIFF form (an MPEG stream in a
-// RIFF wrapper, which TagLib cannot tag), or MPEG audio.
-FileKind KindOf(int descriptor) {
-  char head[12] = {};
-  const long long got = ReadAt(descriptor, head, sizeof head, 0);
-  if (got == static_cast<long long>(sizeof head)) {
-    const bool riff = std::memcmp(head, "RIFF", 4) == 0 || std::memcmp(head, "RIFX", 4) == 0 ||
-                      std::memcmp(head, "RF64", 4) == 0;
-    if (std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "WAVE", 4) == 0)
-      return FileKind::kWave;
-    if (riff) return FileKind::kOtherRiff;
-  }
-  return FileKind::kMpeg;
-}
 
 std::string Reason(const std::string& what, int number) {
   return what + ": " + std::strerror(number);
@@ -96,15 +83,22 @@ void SetTbpm(TagLib::ID3v2::Tag& tag, const std::string& text) {
   kept->setText(TagLib::String(text, TagLib::String::Latin1));
 }
 
-// The TBPM text of the file open as `descriptor`; nothing without one.
-std::optional<std::string> ReadTbpm(int descriptor, FileKind kind) {
+// The tempo text of the file open as `descriptor`: its TBPM frame, or its
+// format's own field; nothing without one.
+std::optional<std::string> ReadTempoText(int descriptor, FileKind kind) {
+  if (kind != FileKind::kMpeg && kind != FileKind::kWave && kind != FileKind::kAiff)
+    return ReadTempoField(descriptor, kind);
   DescriptorStream stream(descriptor, true);
   if (kind == FileKind::kWave) {
     TagLib::RIFF::WAV::File file(&stream, false);
     if (!file.isValid() || !file.hasID3v2Tag()) return std::nullopt;
     return TbpmText(*file.ID3v2Tag());
   }
-  if (kind != FileKind::kMpeg) return std::nullopt;
+  if (kind == FileKind::kAiff) {
+    TagLib::RIFF::AIFF::File file(&stream, false);
+    if (!file.isValid() || !file.hasID3v2Tag()) return std::nullopt;
+    return TbpmText(*file.tag());
+  }
   FrameKeepingFactory factory;
   TagLib::MPEG::File file(&stream, &factory, false);
   if (!file.isValid() || !file.hasID3v2Tag()) return std::nullopt;
@@ -147,21 +141,37 @@ SaveOutcome SaveMpegTag(int descriptor, const std::string& text, bool inPlaceOnl
   return SaveOutcome::kSaved;
 }
 
-// Sets TBPM in the WAVE file open as `descriptor` and saves its ID3v2 chunk,
-// keeping its other chunks (a RIFF INFO list among them).
-bool SaveWaveTag(int descriptor, const std::string& text, std::string* error) {
+// How each chunked format's TagLib file gives its ID3v2 tag and saves it.
+TagLib::ID3v2::Tag& Id3v2TagOf(TagLib::RIFF::WAV::File& file) {
+  return *file.ID3v2Tag();
+}
+TagLib::ID3v2::Tag& Id3v2TagOf(TagLib::RIFF::AIFF::File& file) {
+  return *file.tag();
+}
+bool SaveId3v2(TagLib::RIFF::WAV::File& file, TagLib::ID3v2::Version version) {
+  return file.save(TagLib::RIFF::WAV::File::ID3v2, TagLib::File::StripNone, version);
+}
+bool SaveId3v2(TagLib::RIFF::AIFF::File& file, TagLib::ID3v2::Version version) {
+  return file.save(version);
+}
+
+// Sets TBPM in the WAVE or AIFF file (ChunkedFile) open as `descriptor` and
+// saves its ID3 chunk, keeping its other chunks (a RIFF INFO list among
+// them).
+template <typename ChunkedFile>
+bool SaveChunkedTag(int descriptor, const std::string& text, const char* formatName,
+                    std::string* error) {
   DescriptorStream stream(descriptor, false);
-  TagLib::RIFF::WAV::File file(&stream, false);
+  ChunkedFile file(&stream, false);
   if (!file.isValid()) {
-    *error = "not a WAV file TagLib can tag";
+    *error = std::string("not a supported format (not a ") + formatName + " file TagLib can tag)";
     return false;
   }
   const bool hadTag = file.hasID3v2Tag();
-  TagLib::ID3v2::Tag& tag = *file.ID3v2Tag();
+  TagLib::ID3v2::Tag& tag = Id3v2TagOf(file);
   const TagLib::ID3v2::Version version = VersionToWrite(hadTag, tag);
   SetTbpm(tag, text);
-  if (!file.save(TagLib::RIFF::WAV::File::ID3v2, TagLib::File::StripNone, version) ||
-      stream.Failed()) {
+  if (!SaveId3v2(file, version) || stream.Failed()) {
     *error = stream.Failed() ? "the file could not be written in full (is the disk full?)"
                              : "TagLib could not save the tag";
     return false;
@@ -174,6 +184,55 @@ uint64_t SizeOf(int descriptor) {
   return status ? status->size : 0;
 }
 
+// Sets TBPM in the file open as `descriptor` and saves its tag; for MPEG
+// audio, *audioStart is where the first audio frame began before the save.
+bool SaveTag(int descriptor, FileKind kind, const std::string& text, long* audioStart,
+             std::string* error) {
+  switch (kind) {
+    case FileKind::kMpeg:
+      return SaveMpegTag(descriptor, text, false, audioStart, error) == SaveOutcome::kSaved;
+    case FileKind::kWave:
+      return SaveChunkedTag<TagLib::RIFF::WAV::File>(descriptor, text, "WAVE", error);
+    case FileKind::kAiff:
+      return SaveChunkedTag<TagLib::RIFF::AIFF::File>(descriptor, text, "AIFF", error);
+    default:
+      return SaveTempoField(descriptor, kind, text, error);
+  }
+}
+
+// Whether the audio of `changed` is that of `before`, byte for byte, as
+// each format lays it out.
+bool AudioKept(int before, int changed, FileKind kind, long audioStart) {
+  const uint64_t beforeSize = SizeOf(before);
+  switch (kind) {
+    case FileKind::kMpeg:
+      return audioStart >= 0 && static_cast<uint64_t>(audioStart) <= beforeSize &&
+             SameTail(before, changed, beforeSize - static_cast<uint64_t>(audioStart));
+    case FileKind::kWave:
+      return SameWaveChunksApartFromId3(before, changed);
+    case FileKind::kAiff:
+      return SameAiffChunksApartFromId3(before, changed);
+    case FileKind::kFlac:
+      return SameFlacFrames(before, changed);
+    case FileKind::kOggVorbis:
+    case FileKind::kOggOpus:
+      return SameOggPacketsApartFromComments(before, changed);
+    case FileKind::kMp4:
+      return SameMp4MediaData(before, changed);
+    default:
+      return false;
+  }
+}
+
+// What TagLib wrote, checked on the disk: the tag reads back from `changed`,
+// and its audio is that of `before` byte for byte.
+bool WriteChecked(int before, int changed, FileKind kind, long audioStart,
+                  const std::string& text) {
+  return AudioKept(before, changed, kind, audioStart) && ReadTempoText(changed, kind) == text;
+}
+
+const char* const kNotWrittenInFull = "the file could not be written in full (is the disk full?)";
+
 // Writes the tag into a checked copy beside the file and renames the copy
 // over it.
 // The original is closed before the copy takes its place: Windows does not
@@ -183,40 +242,53 @@ TempoTagWriting RewriteWithTag(const std::string& path, Descriptor& originalFile
   const int original = originalFile.Get();
   TempoTagWriting result;
   // The copy goes beside the file itself, not beside a link to it.
-  const std::optional<std::string> resolved = ResolvedPath(path);
-  if (!resolved) {
+  const std::optional<std::string> resolvedPath = ResolvedPath(path);
+  if (!resolvedPath) {
     result.error = Reason("cannot resolve the file's path", errno);
     return result;
   }
-  const std::string& resolvedPath = *resolved;
-
   ReplacementFile copy;
-  if (!copy.Create(resolvedPath, original, &result.error)) return result;
+  if (!copy.Create(*resolvedPath, original, &result.error)) return result;
   long audioStart = -1;
-  if (kind == FileKind::kMpeg) {
-    if (SaveMpegTag(copy.Descriptor(), text, false, &audioStart, &result.error) !=
-        SaveOutcome::kSaved)
-      return result;
-  } else if (!SaveWaveTag(copy.Descriptor(), text, &result.error)) {
-    return result;
-  }
-  // What TagLib wrote, checked on the disk: the tag reads back, the audio is
-  // the original's byte for byte.
-  const uint64_t originalSize = SizeOf(original);
-  const bool audioKept = kind == FileKind::kMpeg
-                             ? audioStart >= 0 &&
-                                   static_cast<uint64_t>(audioStart) <= originalSize &&
-                                   SameTail(original, copy.Descriptor(),
-                                            originalSize - static_cast<uint64_t>(audioStart))
-                             : SameWaveChunksApartFromId3(original, copy.Descriptor());
-  if (!audioKept || ReadTbpm(copy.Descriptor(), kind) != text) {
-    result.error = "the rewritten file could not be written in full (is the disk full?)";
+  if (!SaveTag(copy.Descriptor(), kind, text, &audioStart, &result.error)) return result;
+  if (!WriteChecked(original, copy.Descriptor(), kind, audioStart, text)) {
+    result.error = kNotWrittenInFull;
     return result;
   }
   originalFile.Close();
   if (!copy.Commit(&result.error)) return result;
   result.ok = true;
   result.text = text;
+  return result;
+}
+
+// A file with several hard links keeps its inode, so that every link sees
+// the tag: a backup copy goes beside it, the file itself is written and
+// checked against the backup, and the backup is removed. A failed write is
+// undone from the backup.
+TempoTagWriting WriteThroughBackup(const std::string& path, int original, FileKind kind,
+                                   const std::string& text) {
+  TempoTagWriting result;
+  const std::optional<std::string> resolvedPath = ResolvedPath(path);
+  if (!resolvedPath) {
+    result.error = Reason("cannot resolve the file's path", errno);
+    return result;
+  }
+  BackupCopy backup;
+  if (!backup.Create(*resolvedPath, original, &result.error)) return result;
+  long audioStart = -1;
+  const bool saved = SaveTag(original, kind, text, &audioStart, &result.error);
+  if (saved && FlushToDisk(original) &&
+      WriteChecked(backup.Descriptor(), original, kind, audioStart, text)) {
+    backup.Remove();
+    result.ok = true;
+    result.text = text;
+    return result;
+  }
+  if (saved) result.error = kNotWrittenInFull;
+  if (!backup.Restore(original))
+    result.error +=
+        "; the file could not be put back as it was: its old contents are in " + backup.Path();
   return result;
 }
 
@@ -237,7 +309,7 @@ TempoTagReading ReadTempoTag(const std::string& path) {
     result.error = "not a regular file";
     return result;
   }
-  const std::optional<std::string> text = ReadTbpm(file.Get(), KindOf(file.Get()));
+  const std::optional<std::string> text = ReadTempoText(file.Get(), KindOf(file.Get()));
   if (!text) return result;
   result.text = *text;
   if (const std::optional<double> bpm = ParseTempoText(*text)) {
@@ -261,9 +333,7 @@ TempoTagWriting WriteTempoTag(const std::string& path, double bpm, int decimals)
   Descriptor file(OpenDescriptor(path, FileAccess::kReadWrite));
   if (file.Get() < 0) {
     const int number = errno;
-    result.error = number == EACCES || number == EPERM || number == EROFS
-                       ? Reason("the file is read-only", number)
-                       : Reason("cannot open the file", number);
+    result.error = WriteFailureReason(FileAction::kOpenFile, "cannot open the file", number);
     return result;
   }
   const std::optional<DescriptorStatus> status = StatusOfDescriptor(file.Get());
@@ -281,8 +351,10 @@ TempoTagWriting WriteTempoTag(const std::string& path, double bpm, int decimals)
     return result;
   }
   const FileKind kind = KindOf(file.Get());
-  if (kind == FileKind::kOtherRiff) {
-    result.error = "tags are written into MPEG audio and WAV files only";
+  if (kind == FileKind::kOtherRiff || kind == FileKind::kUnsupported) {
+    result.error =
+        "not a supported format (tags are written into MPEG audio, WAVE, AIFF, FLAC, Ogg Vorbis, "
+        "Opus and MP4 files)";
     return result;
   }
   if (kind == FileKind::kMpeg) {
@@ -291,10 +363,11 @@ TempoTagWriting WriteTempoTag(const std::string& path, double bpm, int decimals)
     if (outcome == SaveOutcome::kFailed) return result;
     if (outcome == SaveOutcome::kSaved) {
       if (!FlushToDisk(file.Get())) {
-        result.error = Reason("cannot write the file to the disk", errno);
+        result.error =
+            WriteFailureReason(FileAction::kWrite, "cannot write the file to the disk", errno);
         return result;
       }
-      if (SizeOf(file.Get()) != status->size || ReadTbpm(file.Get(), kind) != *text) {
+      if (SizeOf(file.Get()) != status->size || ReadTempoText(file.Get(), kind) != *text) {
         result.error = "the tag did not read back as written";
         return result;
       }
@@ -304,6 +377,9 @@ TempoTagWriting WriteTempoTag(const std::string& path, double bpm, int decimals)
       return result;
     }
   }
-  // A WAV file's ID3 chunk may sit before its audio: always a checked copy.
-  return RewriteWithTag(path, file, kind, *text);
+  // Other formats' tags may sit before their audio: always a checked copy,
+  // or a backup where the file has other links.
+  const std::string fieldText = FieldTextFor(kind, *text);
+  if (status->links > 1) return WriteThroughBackup(path, file.Get(), kind, fieldText);
+  return RewriteWithTag(path, file, kind, fieldText);
 }

@@ -15,8 +15,17 @@
 // Otherwise the file is rewritten into a temporary copy beside it, which is
 // checked (the audio byte for byte, the tag read back) and then renamed over
 // the original: a write broken off at any point, by a killed process or a
-// full disk, leaves the original whole. Files without any write permission
-// bit are read-only to us, even for root.
+// full disk, leaves the original whole. A file with several hard links keeps
+// its inode instead, so that every link sees the new tag: a backup copy is
+// made beside it (".NAME.tempyra-backup-XXXXXX"), the file is written and
+// checked against the backup, and the backup removed; a failed write is
+// undone from the backup, and a killed process leaves the backup beside the
+// file. Files without any write permission bit are read-only to us, even
+// for root.
+//
+// A failure's error leads with its cause where it is a common one: "the
+// file is read-only", "the folder is read-only", "the disk is full", "not a
+// supported format".
 //
 // Calls for different files may run at once on several threads (tempyra-cli's
 // workers do); each call opens its file and its TagLib objects of its own.

@@ -11,7 +11,11 @@
 class EngineTrackAnalysis : public TrackAnalysis {
  public:
   // The target must outlive this object.
-  explicit EngineTrackAnalysis(MessageTarget& target) : target_(target) {}
+  // The window analyses MPEG audio only: a file of another format fails
+  // with the recogniser's reason, whatever its name.
+  explicit EngineTrackAnalysis(MessageTarget& target) : target_(target) {
+    job_.SetFormats(AudioFormats::kMpegAndWave);
+  }
 
   bool Start(const std::string& path) override { return job_.Start(&target_, path); }
   double EstimateTempo() override { return job_.EstimateTempo(); }

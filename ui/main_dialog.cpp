@@ -537,6 +537,19 @@ void MainDialog::OnTrackListChanged() {
 
 // ---- Tempo tags ----
 
+namespace {
+
+// The message of a tag that could not be written: the path, then the
+// reason on a line of its own, starting with a capital.
+std::string TagFailureMessage(const std::string& path, std::string reason) {
+  std::string text = "Unable to write the BPM tag!\n" + path;
+  if (reason.empty()) return text;
+  if (reason[0] >= 'a' && reason[0] <= 'z') reason[0] = static_cast<char>(reason[0] - 'a' + 'A');
+  return text + "\n" + reason + ".";
+}
+
+}  // namespace
+
 // Every selected row of a folder listing that shows a tempo gets it in its
 // file's tag, with as many decimals as the decimal-places spinner shows.
 // Rows without a tempo are passed over; a file whose tag cannot be written
@@ -552,7 +565,7 @@ void MainDialog::WriteTempoTags() {
     std::string error;
     if (!services_.tagWriter.Write(path, ParseBpmText(values.bpm),
                                    state_.UpDown(kDecimalPlacesUpDown).position, &error))
-      services_.messageBox.ShowMessage("Unable to write the BPM tag!\n" + path, "Tempyra");
+      services_.messageBox.ShowMessage(TagFailureMessage(path, error), "Tempyra");
   }
   if (attempted == 0) services_.messageBox.ShowMessage("No tags were written.", "Tempyra");
 }

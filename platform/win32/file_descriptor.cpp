@@ -45,6 +45,24 @@ int OpenDescriptor(const std::string& path, FileAccess access) {
   return descriptor;
 }
 
+int CreateNewDescriptor(const std::string& path) {
+  const HANDLE handle = CreateFileW(WidePath(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    FailWith(GetLastError());
+    return -1;
+  }
+  const int descriptor =
+      _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_BINARY | _O_NOINHERIT | _O_RDWR);
+  if (descriptor < 0) {
+    CloseHandle(handle);
+    DeleteFileW(WidePath(path).c_str());
+    errno = EMFILE;
+  }
+  return descriptor;
+}
+
 void CloseDescriptor(int descriptor) {
   if (descriptor >= 0) _close(descriptor);
 }
@@ -148,6 +166,7 @@ std::optional<DescriptorStatus> StatusOfDescriptor(int descriptor) {
                    (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
   status.writable = (information.dwFileAttributes & FILE_ATTRIBUTE_READONLY) == 0;
   status.size = (uint64_t{information.nFileSizeHigh} << 32) | uint64_t{information.nFileSizeLow};
+  status.links = information.nNumberOfLinks;
   return status;
 }
 

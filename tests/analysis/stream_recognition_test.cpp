@@ -188,7 +188,7 @@ TEST(StreamRecognition, OtherFormatsFailAtOnceWithTheirName) {
     EXPECT_EQ(r.error, expected);
     // The whole analysis says the same, never that the file broke off.
     DefaultTempoEstimator detector;
-    const FileAnalysis a = AnalyseFile(path, detector, nullptr);
+    const FileAnalysis a = AnalyseFile(path, AudioFormats::kMpegAndWave, detector, nullptr);
     EXPECT_EQ(a.status, FileAnalysis::Status::kNotOpened) << c.name;
     EXPECT_EQ(a.error, expected);
   }
@@ -265,7 +265,7 @@ TEST(StreamRecognition, FreeFormatStreamsFailWithTheirReason) {
     EXPECT_EQ(r.result, AudioSource::kCannotOpen);
     EXPECT_EQ(r.error, "free-format MPEG audio is not supported");
     DefaultTempoEstimator detector;
-    EXPECT_EQ(AnalyseFile(path, detector, nullptr).error,
+    EXPECT_EQ(AnalyseFile(path, AudioFormats::kMpegAndWave, detector, nullptr).error,
               "free-format MPEG audio is not supported");
   }
   // Two frames only: the file ends before a third header would fit.

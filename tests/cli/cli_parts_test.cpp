@@ -153,8 +153,8 @@ TEST(FileCollector, FoldersGiveTheirAudioFilesSortedAndFilesStayAsGiven) {
   const fs::path root = t.Path();
   fs::create_directories(root / "b" / "deeper");
   fs::create_directories(root / "a");
-  for (const char* name :
-       {"b/2.mp3", "b/deeper/1.MP3", "a/z.wav", "a/cover.jpg", "a/x.mp3.bak", "top.Mp2"})
+  for (const char* name : {"b/2.mp3", "b/deeper/1.MP3", "a/z.wav", "a/cover.jpg", "a/x.mp3.bak",
+                           "top.Mp2", "a/y.flac", "b/deeper/0.M4A", "a/notes.txt"})
     std::fclose(std::fopen((root / name).c_str(), "w"));
   fs::create_directory_symlink(root, root / "b" / "loop");  // must not be followed
   fs::create_directory(root / "c.mp3");                     // a folder, not a file
@@ -163,8 +163,10 @@ TEST(FileCollector, FoldersGiveTheirAudioFilesSortedAndFilesStayAsGiven) {
   const std::vector<CollectedFile>& files = collected.files;
   std::vector<std::string> paths;
   for (const auto& f : files) paths.push_back(f.path.substr(root.string().size()));
-  EXPECT_EQ(paths, (std::vector<std::string>{"/a/cover.jpg", "/a/z.wav", "/b/2.mp3",
-                                             "/b/deeper/1.MP3", "/top.Mp2", "/missing.mp3"}));
+  // Every audio format's files, not only MPEG audio and WAVE.
+  EXPECT_EQ(paths, (std::vector<std::string>{"/a/cover.jpg", "/a/y.flac", "/a/z.wav", "/b/2.mp3",
+                                             "/b/deeper/0.M4A", "/b/deeper/1.MP3", "/top.Mp2",
+                                             "/missing.mp3"}));
   EXPECT_TRUE(files[0].error.empty());
   EXPECT_EQ(files.back().error, "cannot open: no such file");
   EXPECT_TRUE(collected.unreadableFolders.empty());

@@ -351,7 +351,7 @@ TEST(DamagedSource, BrokenId3v2Sizes) {
   EXPECT_EQ(hidden.openResult, AudioSource::kCannotOpen);
   EXPECT_EQ(hidden.work.headerReads, 0u);
   DefaultTempoEstimator detector;
-  EXPECT_EQ(AnalyseFile(WriteTempFile("id3past2.mp3", past), detector, nullptr).status,
+  EXPECT_EQ(AnalyseFile(WriteTempFile("id3past2.mp3", past), AudioFormats::kMpegAndWave, detector, nullptr).status,
             FileAnalysis::Status::kNotOpened);
 
   // A size too small ends the tag inside its own body: the scan goes on
@@ -420,7 +420,7 @@ TEST(DamagedSource, TinyEmptyAndOddFilesFailCleanly) {
   };
   for (const Case& c : cases) {
     DefaultTempoEstimator detector;
-    FileAnalysis a = AnalyseFile(c.path, detector, nullptr);
+    FileAnalysis a = AnalyseFile(c.path, AudioFormats::kMpegAndWave, detector, nullptr);
     EXPECT_EQ(static_cast<int>(a.status), static_cast<int>(c.status)) << c.path;
     EXPECT_EQ(a.sampleFrames, 0u) << c.path;
     if (c.status == FileAnalysis::Status::kNotOpened) {
@@ -466,7 +466,7 @@ TEST(DamagedSource, ZeroFilledTailFailsTheCompletenessRule) {
     Bytes damaged = in.bytes;
     std::fill(damaged.end() - static_cast<long>(size * percent / 100), damaged.end(), 0);
     DefaultTempoEstimator detector;
-    FileAnalysis a = AnalyseFile(WriteTempFile("zerotail.mp3", damaged), detector, nullptr);
+    FileAnalysis a = AnalyseFile(WriteTempFile("zerotail.mp3", damaged), AudioFormats::kMpegAndWave, detector, nullptr);
     EXPECT_EQ(static_cast<int>(a.status),
               static_cast<int>(percent < 5 ? FileAnalysis::Status::kComplete
                                            : FileAnalysis::Status::kIncomplete))
@@ -499,7 +499,7 @@ TEST(DamagedSource, RandomBytesCostOneHeaderCheckPerByte) {
   EXPECT_LE(d.work.headerReads, 2 * (start.size() + noise.size()));
   DefaultTempoEstimator detector;
   const FileAnalysis a =
-      AnalyseFile(WriteTempFile("noise_behind2.mp3", Concat({start, noise})), detector, nullptr);
+      AnalyseFile(WriteTempFile("noise_behind2.mp3", Concat({start, noise})), AudioFormats::kMpegAndWave, detector, nullptr);
   EXPECT_EQ(a.status, FileAnalysis::Status::kNotOpened);
   EXPECT_EQ(a.error.rfind("not MPEG audio", 0), 0u) << a.error;
   std::printf("4 MiB of noise behind two frames: %zu stray frames decoded, %llu header checks\n",

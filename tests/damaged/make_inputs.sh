@@ -3,7 +3,8 @@
 # drum loops from tempyra-drumgen, encoded by Debian's lame (Layer III,
 # MPEG-1, MPEG-2 and MPEG-2.5, CBR and VBR, with and without ID3 tags),
 # twolame and ffmpeg (Layer II), and, when the tool is given, the project's
-# Layer I encoder. The damage itself is done by the tests.
+# Layer I encoder; and the other formats, by ffmpeg (FLAC, AAC and ALAC in
+# M4A, Ogg Vorbis, Opus, AIFF, WMA). The damage itself is done by the tests.
 #
 #   make_inputs.sh OUT_DIR TEMPYRA_DRUMGEN [TEMPYRA_LAYER1ENC]
 #
@@ -39,6 +40,14 @@ lame --quiet -m m -b 32 "$tmp/22k.wav" "$out/l3_22k_mono.mp3"
 lame --quiet -m m -b 16 --resample 8 "$tmp/22k.wav" "$out/l3_8k_mono.mp3"
 twolame --quiet -b 192 "$tmp/48k.wav" "$out/l2_48k.mp2"
 ffmpeg -loglevel error -y -i "$tmp/44k.wav" -ar 32000 -c:a mp2 -b:a 96k "$out/l2_32k.mp2"
+# The formats FFmpeg's libraries decode for us.
+ffmpeg -loglevel error -y -i "$tmp/44k.wav" "$out/fmt_44k.flac"
+ffmpeg -loglevel error -y -i "$tmp/44k.wav" -c:a aac -b:a 128k "$out/fmt_44k.m4a"
+ffmpeg -loglevel error -y -i "$tmp/44k.wav" -c:a alac "$out/fmt_44k_alac.m4a"
+ffmpeg -loglevel error -y -i "$tmp/44k.wav" -c:a libvorbis "$out/fmt_44k.ogg"
+ffmpeg -loglevel error -y -i "$tmp/48k.wav" -c:a libopus "$out/fmt_48k.opus"
+ffmpeg -loglevel error -y -i "$tmp/44k.wav" "$out/fmt_44k.aiff"
+ffmpeg -loglevel error -y -i "$tmp/44k.wav" -c:a wmav2 "$out/fmt_44k.wma"
 if [ -n "$layer1enc" ] && [ -x "$layer1enc" ]; then
   "$layer1enc" --bitrate 256 "$tmp/44k.wav" "$out/l1_44k.mp1"
 fi

@@ -113,6 +113,37 @@ printf '%s\n' "$json" | grep -q '"status":"ok".*"tag_error":"the file is read-on
   fail "json for a tag not written: $json"
 cmp -s "$work/locked.mp3" "$work/locked.before" || fail "read-only file changed"
 
+# A file with a second hard link is tagged through its own inode: both
+# names read the tag, and no backup is left beside it.
+lame --quiet -b 128 --id3v2-only --tt "Linked" "$work/beats.wav" "$work/linked.mp3"
+ln "$work/linked.mp3" "$work/linked.other"
+inode=$(stat -c %i "$work/linked.mp3")
+"$cli" analyze --quiet --write-tag "$work/linked.mp3" >/dev/null || fail "hard link: not tagged"
+[ "$(stat -c %i:%h "$work/linked.mp3")" = "$inode:2" ] || fail "hard link split: $(stat -c %i:%h "$work/linked.mp3")"
+[ -n "$(tbpm "$work/linked.other")" ] || fail "the other link has no TBPM"
+ls -a "$work" | grep -q 'tempyra-backup' && fail "a backup was left: $(ls -a "$work")"
+
+# Other formats get the tempo in their own field: FLAC's Vorbis comment
+# BPM (ffprobe reads it) and M4A's tmpo (read back by --skip-tagged); their
+# audio decodes as before.
+mkdir "$work/formats"
+ffmpeg -v error -i "$work/beats.wav" "$work/formats/beats.flac" </dev/null || fail "ffmpeg flac"
+ffmpeg -v error -i "$work/beats.wav" -c:a aac "$work/formats/beats.m4a" </dev/null || fail "ffmpeg m4a"
+flac_audio=$(ffmpeg -v error -i "$work/formats/beats.flac" -f md5 - </dev/null)
+m4a_audio=$(ffmpeg -v error -i "$work/formats/beats.m4a" -f md5 - </dev/null)
+out=$("$cli" analyze --quiet --write-tag --tag-decimals 1 "$work/formats") || fail "formats: $out"
+flac_bpm=$(printf '%s\n' "$out" | grep 'beats.flac$' | cut -f1)
+[ "$(ffprobe -v error -show_entries format_tags=BPM -of default=nw=1:nk=1 "$work/formats/beats.flac")" = \
+  "$(awk -v t="$flac_bpm" 'BEGIN { printf "%.1f", t }')" ] || fail "FLAC BPM field"
+[ "$(ffmpeg -v error -i "$work/formats/beats.flac" -f md5 - </dev/null)" = "$flac_audio" ] ||
+  fail "FLAC audio changed"
+[ "$(ffmpeg -v error -i "$work/formats/beats.m4a" -f md5 - </dev/null)" = "$m4a_audio" ] ||
+  fail "M4A audio changed"
+tagged=$("$cli" analyze --quiet --skip-tagged --format csv "$work/formats/beats.m4a")
+m4a_bpm=$(printf '%s\n' "$out" | grep 'beats.m4a$' | cut -f1)
+printf '%s\n' "$tagged" | grep -qx "$work/formats/beats.m4a,$(rounded "$m4a_bpm").00,tagged,0.000," ||
+  fail "M4A tmpo not read back: $tagged"
+
 # A writer killed mid-way (the file size limit's signal, SIGXFSZ, once the
 # copy grows past the original's size) leaves the original whole.
 lame --quiet -b 128 --id3v2-only --tt "Killed" "$work/beats.wav" "$work/killed.mp3"

@@ -24,11 +24,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "tags/copy_beside.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -360,7 +362,7 @@ TEST_F(TempoTagFile, OtherFilesAreRefusedUnchanged) {
   WriteAll(riff, bytes);
   TempoTagWriting written = WriteTempoTag(riff, 120, 0);
   EXPECT_FALSE(written.ok);
-  EXPECT_NE(written.error.find("MPEG audio and WAV"), std::string::npos) << written.error;
+  EXPECT_EQ(written.error.rfind("not a supported format", 0), 0u) << written.error;
   EXPECT_TRUE(ReadAll(riff) == bytes);
 
   const std::string text = folder_.File("notes.mp3");
@@ -433,6 +435,104 @@ TEST_F(TempoTagFile, FullDiskFailsCleanly) {
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 1) << "the in-place write failed";
   EXPECT_EQ(ReadTempoTag(padded).text, "120");
+}
+
+nlink_t LinksOf(const std::string& path) {
+  struct stat status {};
+  return stat(path.c_str(), &status) == 0 ? status.st_nlink : 0;
+}
+
+// The hidden files a write left beside `name`.
+std::vector<std::string> LeftBeside(const std::string& folder, const std::string& name) {
+  std::vector<std::string> left;
+  for (const std::string& entry : FolderEntries(folder))
+    if (entry.rfind("." + name + ".", 0) == 0) left.push_back(entry);
+  return left;
+}
+
+TEST_F(TempoTagFile, HardLinksKeepSharingTheTaggedFile) {
+  const std::string mp3 = Lame("linked.mp3", "--id3v2-only --tt 'Linked'");
+  const std::string wave = folder_.File("linked.wav");
+  WriteAll(wave, ToneWave(1));
+  for (const std::string& path : {mp3, wave}) {
+    SCOPED_TRACE(path);
+    const std::string other = path + ".other";
+    ASSERT_EQ(link(path.c_str(), other.c_str()), 0);
+    const ino_t inode = InodeOf(path);
+    const TempoTagWriting written = WriteTempoTag(path, 123.4, 1);
+    ASSERT_TRUE(written.ok) << written.error;
+    EXPECT_FALSE(written.inPlace) << "the tag had no room: the audio moved";
+    EXPECT_EQ(InodeOf(path), inode);
+    EXPECT_EQ(LinksOf(path), 2u);
+    EXPECT_TRUE(ReadAll(other) == ReadAll(path));
+    EXPECT_EQ(ReadTempoTag(other).text, "123.4");
+    EXPECT_TRUE(LeftBeside(folder_.Path(), path.substr(path.rfind('/') + 1)).empty());
+  }
+  // The audio, and ffprobe's view of the tag, as for any other write.
+  const std::string fresh = Lame("fresh.mp3", "--id3v2-only --tt 'Fresh'");
+  ASSERT_EQ(link(fresh.c_str(), folder_.File("fresh.again").c_str()), 0);
+  WriteAndCheck(fresh, 99.5, 2, "99.50");
+}
+
+TEST_F(TempoTagFile, HardLinkedFileWhoseWriteFailsIsPutBack) {
+  const std::string path = Lame("full.mp3", "--id3v2-only --tt 'Keep Me'");
+  ASSERT_EQ(link(path.c_str(), folder_.File("full.other").c_str()), 0);
+  const Bytes before = ReadAll(path);
+  const ino_t inode = InodeOf(path);
+  // The backup fits under the limit, the longer tagged file does not.
+  const int status = WriteUnderSizeLimit(path, static_cast<rlim_t>(before.size()), false);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "a failed write reported as done";
+  EXPECT_TRUE(ReadAll(path) == before);
+  EXPECT_EQ(InodeOf(path), inode);
+  EXPECT_EQ(LinksOf(path), 2u);
+  EXPECT_TRUE(LeftBeside(folder_.Path(), "full.mp3").empty());
+  // No room even for the backup: refused before the file is touched.
+  const int noRoom = WriteUnderSizeLimit(path, static_cast<rlim_t>(before.size() / 2), false);
+  ASSERT_TRUE(WIFEXITED(noRoom));
+  EXPECT_EQ(WEXITSTATUS(noRoom), 0);
+  EXPECT_TRUE(ReadAll(path) == before);
+  EXPECT_TRUE(LeftBeside(folder_.Path(), "full.mp3").empty());
+}
+
+TEST_F(TempoTagFile, KilledWriterOfAHardLinkedFileLeavesItOrItsBackup) {
+  const std::string path = Lame("killed.mp3", "--id3v2-only --tt 'Keep Me'");
+  ASSERT_EQ(link(path.c_str(), folder_.File("killed.other").c_str()), 0);
+  const Bytes before = ReadAll(path);
+  const int status = WriteUnderSizeLimit(path, static_cast<rlim_t>(before.size()), true);
+  ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ);
+  EXPECT_EQ(LinksOf(path), 2u);
+  const std::vector<std::string> left = LeftBeside(folder_.Path(), "killed.mp3");
+  if (ReadAll(path) != before) {
+    // Killed while the file itself was written: the backup holds it whole.
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(left[0].rfind(".killed.mp3.tempyra-backup-", 0), 0u) << left[0];
+    EXPECT_TRUE(ReadAll(folder_.File(left[0])) == before);
+  }
+}
+
+TEST(WriteFailureReasons, CommonCausesComeFirst) {
+  EXPECT_EQ(WriteFailureReason(FileAction::kCreateInFolder, "cannot make", EACCES),
+            "the folder is read-only (cannot make: " + std::string(std::strerror(EACCES)) + ")");
+  EXPECT_EQ(WriteFailureReason(FileAction::kCreateInFolder, "x", EROFS)
+                .rfind("the folder is read-only", 0),
+            0u);
+  EXPECT_EQ(
+      WriteFailureReason(FileAction::kOpenFile, "x", EACCES).rfind("the file is read-only", 0), 0u);
+  for (FileAction action : {FileAction::kCreateInFolder, FileAction::kWrite, FileAction::kOpenFile})
+    EXPECT_EQ(WriteFailureReason(action, "x", ENOSPC).rfind("the disk is full", 0), 0u);
+  EXPECT_EQ(WriteFailureReason(FileAction::kWrite, "cannot read", EIO),
+            "cannot read: " + std::string(std::strerror(EIO)));
+}
+
+TEST_F(TempoTagFile, ReadOnlyFolderIsNamedAsTheCause) {
+  if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+  const std::string path = Lame("locked.mp3", "");
+  ASSERT_EQ(chmod(folder_.Path().c_str(), 0555), 0);
+  const TempoTagWriting written = WriteTempoTag(path, 120, 0);
+  chmod(folder_.Path().c_str(), 0755);
+  EXPECT_FALSE(written.ok);
+  EXPECT_EQ(written.error.rfind("the folder is read-only", 0), 0u) << written.error;
 }
 
 }  // namespace

@@ -53,7 +53,9 @@ TEST(WriteTempoTags, EachFailureHasItsMessageAndTheWalkGoesOn) {
   h.dialog.OnCommand(kWriteTagsCommand);
   EXPECT_EQ(h.tags.calls.size(), 2u);
   ASSERT_EQ(h.host.messages.size(), 1u);
-  EXPECT_EQ(h.host.messages[0].text, "Unable to write the BPM tag!\n" + a.folder.File("a.mp3"));
+  // The writer's reason on a line of its own.
+  EXPECT_EQ(h.host.messages[0].text,
+            "Unable to write the BPM tag!\n" + a.folder.File("a.mp3") + "\nRefused.");
   EXPECT_EQ(h.host.messages[0].caption, "Tempyra");
 }
 
