@@ -3,8 +3,8 @@
 # program as the reference: exit statuses, --help and --version, names with
 # non-ASCII letters (the wide command line), decode into an existing file,
 # onto the input itself (also through a hard link) and to standard output in
-# binary, write errors, folders (with looping links), and tag writing (read back by the Linux
-# program; the audio unchanged; a read-only file refused).
+# binary, write errors, folders (with looping links), and tag writing (read
+# back by the Linux program; the audio unchanged; a read-only file refused).
 #
 #   windows_cli.sh TEMPYRA_CLI.exe LINUX_TEMPYRA_CLI
 set -uo pipefail
