@@ -1,4 +1,5 @@
-// FaultGuard: survives SIGBUS while reading a mapped file.
+// FaultGuard: survives SIGBUS (Windows: EXCEPTION_IN_PAGE_ERROR) while
+// reading a mapped file.
 //
 // A mapped file that another program truncates (or a disk that fails) turns
 // reads of the vanished pages into SIGBUS, which would end the program. Code

@@ -17,6 +17,12 @@
 // vanished, the disk is full, the folder is read-only) leaves neither a
 // partial file nor a damaged target.
 //
+// On Windows (platform/win32/file_transfer.cpp) MoveFileExW without
+// MOVEFILE_REPLACE_EXISTING refuses a taken name on every file system, and
+// the copy is moved over the target with MOVEFILE_REPLACE_EXISTING once it
+// is flushed; it keeps the source's modification time and its read-only,
+// hidden and archive attributes.
+//
 // Both return false on failure and put a short reason into *error when
 // error is not null.
 #pragma once
@@ -29,9 +35,11 @@ bool MoveFileNoReplace(const std::string& from, const std::string& to,
 bool CopyFileReplacing(const std::string& from, const std::string& to,
                        std::string* error = nullptr);
 
-// The fallbacks of MoveFileNoReplace, one by one, for tests on file
-// systems that have renameat2 and hard links.
+// The fallbacks of MoveFileNoReplace on Linux, one by one, for tests on
+// file systems that have renameat2 and hard links.
+#if !defined(_WIN32)
 namespace file_transfer_detail {
 bool MoveByLink(const std::string& from, const std::string& to, int* errorNumber);
 bool MoveByClaim(const std::string& from, const std::string& to, int* errorNumber);
 }  // namespace file_transfer_detail
+#endif

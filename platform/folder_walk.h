@@ -8,9 +8,10 @@
 // links to folders are followed) and sorts the result its own way.
 //
 // Loops: every folder is entered at most once per walk (known by its device
-// and inode), so a symbolic link to one of its own parent folders, or two
-// links to one folder, can make the walk neither endless nor list a folder
-// twice. A folder that cannot be opened or read (no permission, removed
+// and inode; on Windows by its volume serial number and file index, and
+// junctions count as links), so a symbolic link to one of its own parent
+// folders, or two links to one folder, can make the walk neither endless
+// nor list a folder twice. A folder that cannot be opened or read (no permission, removed
 // meanwhile) is reported to the visitor and skipped; the walk goes on.
 //
 // Paths are built with JoinPath (platform/path.h): the folder's path, a

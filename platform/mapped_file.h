@@ -4,7 +4,9 @@
 // the compressed data. Only regular files open: an empty file, a folder, a
 // named pipe or a device fails with a reason, and never blocks.
 // Reading a page of a file that another program truncated after it was
-// mapped raises SIGBUS; read mapped bytes only inside a FaultGuard.
+// mapped raises SIGBUS (on Windows EXCEPTION_IN_PAGE_ERROR, also for a
+// network share or a removable drive that goes away); read mapped bytes
+// only inside a FaultGuard.
 #pragma once
 
 #include <cstddef>

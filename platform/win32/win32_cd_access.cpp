@@ -38,17 +38,15 @@ HANDLE OpenDevice(char letter, DWORD access) {
 std::string StringAt(const std::vector<uint8_t>& buffer, DWORD returned, DWORD offset) {
   if (offset == 0 || offset >= returned) return {};
   std::string text;
-  for (DWORD i = offset; i < returned && buffer[i] != 0; ++i)
-    text += static_cast<char>(buffer[i]);
+  for (DWORD i = offset; i < returned && buffer[i] != 0; ++i) text += static_cast<char>(buffer[i]);
   return text;
 }
 
 }  // namespace
 
 std::string WindowsCdTrackPath(char driveLetter, int track) {
-  const char letter = static_cast<char>(driveLetter >= 'a' && driveLetter <= 'z'
-                                            ? driveLetter - 'a' + 'A'
-                                            : driveLetter);
+  const char letter = static_cast<char>(
+      driveLetter >= 'a' && driveLetter <= 'z' ? driveLetter - 'a' + 'A' : driveLetter);
   if (letter < 'A' || letter > 'Z' || track < 1 || track > kMaxTrackNumber) return {};
   char text[32];
   std::snprintf(text, sizeof text, "%c:\\Track%02d.cda", letter, track);

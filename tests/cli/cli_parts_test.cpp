@@ -1,9 +1,9 @@
 // The command line's option parsing, result lines, name quoting, checked
-// output and folder expansion.
+// output and folder expansion. Built into the Windows suite too, where the
+// folder expansion is checked end to end instead (tests/windows/
+// windows_cli.sh): this test's tree holds a symbolic link, which Windows
+// lets only privileged users make.
 #include <gtest/gtest.h>
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -138,7 +138,7 @@ TEST(OutputStream, AFailedWriteIsKeptAndReported) {
   EXPECT_EQ(out.ErrorText(), "cannot write /dev/full: No space left on device");
 
   TempFolder t;
-  std::FILE* file = std::fopen(t.File("out.txt").c_str(), "w");
+  std::FILE* file = std::fopen(t.File("out.txt").c_str(), "wb");
   ASSERT_NE(file, nullptr);
   OutputStream good(file, "out.txt");
   EXPECT_TRUE(good.WriteLine("a"));
@@ -147,6 +147,7 @@ TEST(OutputStream, AFailedWriteIsKeptAndReported) {
   EXPECT_EQ(std::filesystem::file_size(t.File("out.txt")), 4u);
 }
 
+#if !defined(_WIN32)
 TEST(FileCollector, FoldersGiveTheirAudioFilesSortedAndFilesStayAsGiven) {
   namespace fs = std::filesystem;
   TempFolder t;
@@ -171,3 +172,4 @@ TEST(FileCollector, FoldersGiveTheirAudioFilesSortedAndFilesStayAsGiven) {
   EXPECT_EQ(files.back().error, "cannot open: no such file");
   EXPECT_TRUE(collected.unreadableFolders.empty());
 }
+#endif

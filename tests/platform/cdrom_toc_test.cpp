@@ -19,11 +19,10 @@ std::vector<uint8_t> Answer(uint8_t first, uint8_t last, const std::vector<int>&
   for (size_t i = 0; i < frames.size(); ++i) {
     const bool leadOut = i + 1 == frames.size();
     const int f = frames[i];
-    bytes.insert(bytes.end(),
-                 {0, static_cast<uint8_t>(0x10 | (leadOut ? 0 : controls[i])),
-                  static_cast<uint8_t>(leadOut ? kLeadOutTrack : first + i), 0, 0,
-                  static_cast<uint8_t>(f / 75 / 60), static_cast<uint8_t>(f / 75 % 60),
-                  static_cast<uint8_t>(f % 75)});
+    bytes.insert(bytes.end(), {0, static_cast<uint8_t>(0x10 | (leadOut ? 0 : controls[i])),
+                               static_cast<uint8_t>(leadOut ? kLeadOutTrack : first + i), 0, 0,
+                               static_cast<uint8_t>(f / 75 / 60), static_cast<uint8_t>(f / 75 % 60),
+                               static_cast<uint8_t>(f % 75)});
   }
   const size_t length = bytes.size() - 2;
   bytes[0] = static_cast<uint8_t>(length >> 8);

@@ -18,6 +18,7 @@
 #include "platform/file_identity.h"
 #include "platform/file_transfer.h"
 #include "platform/folder_walk.h"
+#include "platform/idle_priority.h"
 #include "platform/mapped_file.h"
 #include "platform/path.h"
 #include "platform/program_folder.h"
@@ -27,6 +28,11 @@
 
 #if defined(_WIN32)
 #include <windows.h>
+#else
+#include <sched.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 #endif
 
 namespace fs = std::filesystem;
@@ -291,6 +297,24 @@ TEST(PlatformServices, EachThreadHasItsOwnObjectAndItGoesWithTheThread) {
   EXPECT_EQ(distinct.load(), 16);
   EXPECT_EQ(CountedScratch::made.load(), 16);
   EXPECT_EQ(CountedScratch::destroyed.load(), 16);
+}
+
+TEST(PlatformServices, AWorkerThreadCanBeLoweredToIdlePriority) {
+  bool lowered = false;
+  bool idle = false;
+  std::thread worker([&] {
+    lowered = LowerThreadToIdlePriority();
+#if defined(_WIN32)
+    idle = GetThreadPriority(GetCurrentThread()) == THREAD_PRIORITY_IDLE;
+#else
+    // SCHED_IDLE, or where that is refused the weakest nice value.
+    const auto tid = static_cast<id_t>(syscall(SYS_gettid));
+    idle = sched_getscheduler(0) == SCHED_IDLE || getpriority(PRIO_PROCESS, tid) == 19;
+#endif
+  });
+  worker.join();
+  EXPECT_TRUE(lowered);
+  EXPECT_TRUE(idle);
 }
 
 #if defined(_WIN32)

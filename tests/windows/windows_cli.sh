@@ -3,8 +3,8 @@
 # program as the reference: exit statuses, --help and --version, names with
 # non-ASCII letters (the wide command line), decode into an existing file,
 # onto the input itself (also through a hard link) and to standard output in
-# binary, write errors, folders, and tag writing (read back by the Linux
-# program; the audio unchanged; a read-only file refused).
+# binary, write errors, folders (with looping links), and tag writing (read
+# back by the Linux program; the audio unchanged; a read-only file refused).
 #
 #   windows_cli.sh TEMPYRA_CLI.exe LINUX_TEMPYRA_CLI
 set -uo pipefail
@@ -53,6 +53,15 @@ check "a missing file says so" grep -q "no such file" "$work/err"
 # A folder: every file, with Windows separators below the folder given.
 out=$(win analyze --quiet "$work/$cafe" | tr -d '\r' | cut -f2 | sort)
 check "a folder lists its files" test "$out" = "$(printf '%s\n' "$work/$cafe\\$cafe.mp3" "$work/$cafe\\sub\\steady.mp3" | sort)"
+
+# Links that loop back (wine shows them as folders, or as reparse points):
+# every file once, and the walk ends.
+mkdir -p "$work/loop/a/b"
+cp "$root/demo/steady-140bpm.mp3" "$work/loop/a/b/x.mp3"
+ln -s .. "$work/loop/a/b/up"
+ln -s ../a "$work/loop/a/again"
+out=$(timeout 120 "$root/tools/windows/wine_run.sh" "$exe" analyze --quiet "$work/loop" | tr -d '\r' | cut -f2)
+check "a folder with looping links lists each file once" test "$out" = "$work/loop\\a\\b\\x.mp3"
 
 # decode: into an existing other file, onto itself, to standard output.
 "$linux" decode "$in" > "$work/linux.pcm" 2> /dev/null

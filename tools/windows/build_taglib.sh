@@ -6,7 +6,12 @@
 #
 # ARCH is x86_64 or i686. The result goes to BUILD_DIR/taglib/prefix
 # (include/taglib/*.h, lib/libtag.a) and is built once: a later run with
-# the prefix in place does nothing. The source package is fetched with
+# the prefix in place does nothing. A copy is kept in the user's cache
+# (TEMPYRA_CACHE, by default ~/.cache/tempyra), under a name made of the
+# TagLib version, the processor, the compiler's version and this script's
+# and the toolchain's checksums, so that a fresh build folder (a new clone,
+# a CI run) takes it from there instead of building TagLib again; set
+# TEMPYRA_CACHE to an empty value to keep none. The source package is fetched with
 # apt-get source through a private apt state under BUILD_DIR/taglib/apt
 # (the machine's own sources are left alone), unless TAGLIB_DSC names a
 # .dsc file already at hand.
@@ -37,6 +42,20 @@ command -v dpkg-source >/dev/null || die "dpkg-source is missing (install dpkg-d
 # tag with the same TagLib.
 version=$(dpkg-query -W -f='${source:Version}' libtag1-dev 2>/dev/null || true)
 [ -n "$version" ] || die "libtag1-dev is not installed: its source version names the package to build"
+
+cache_root=${TEMPYRA_CACHE-${XDG_CACHE_HOME:-${HOME:-/nonexistent}/.cache}/tempyra}
+cache=""
+if [ -n "$cache_root" ]; then
+  key=$( (cat "$0" "$here/mingw-w64.cmake"; "$triple-g++-posix" --version) | cksum | cut -d' ' -f1)
+  cache=$cache_root/taglib-$(echo "$version" | tr ':' '_')-$arch-$key
+  if [ -f "$cache/lib/libtag.a" ] && [ -f "$cache/include/taglib/mpegfile.h" ]; then
+    rm -rf "$prefix"
+    mkdir -p "$root"
+    cp -R "$cache" "$prefix"
+    echo "TagLib for $triple from $cache"
+    exit 0
+  fi
+fi
 
 rm -rf "$root/source" "$root/build"
 mkdir -p "$root/download"
@@ -80,4 +99,9 @@ cmake --build "$root/build" -j "${JOBS:-2}" >"$root/build.log" 2>&1 ||
   die "building TagLib failed; see $root/build.log"
 cmake --install "$root/build" >"$root/install.log" 2>&1 || die "installing TagLib failed"
 rm -rf "$root/source" "$root/build"
+if [ -n "$cache" ] && mkdir -p "$cache_root" 2>/dev/null; then
+  # Copied under a temporary name and renamed: a cache entry is whole or absent.
+  partial=$(mktemp -d "$cache_root/partial-XXXXXX")
+  if cp -R "$prefix/." "$partial/" && mv -T "$partial" "$cache" 2>/dev/null; then :; else rm -rf "$partial"; fi
+fi
 echo "TagLib for $triple in $prefix"
