@@ -36,8 +36,9 @@ BENCH_PACKAGES := valgrind drascula-music
 
 # What the tempo evaluation needs (make eval only): the peers it compares
 # with, and what renders and encodes its set.
-EVAL_PACKAGES := bpm-tools aubio-tools soundstretch sox timidity freepats abcmidi abcm2ps \
-                 lame mpg123 python3
+EVAL_PACKAGES := bpm-tools aubio-tools soundstretch sox timidity freepats fluidsynth \
+                 timgm6mb-soundfont opl3-soundfont musescore-general-soundfont-small \
+                 openmpt123 abcmidi abcm2ps lame mpg123 python3
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
@@ -142,11 +143,14 @@ bench: build-tests
 	@$(MAKE) --no-print-directory install-packages WANT="$(BENCH_PACKAGES)"
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
 
-# The evaluation set is made once into $(BUILD)/eval/set (again only when
-# its scripts or the pattern generator change); not part of `make test`.
+# The evaluation set is made once into EVAL_SET (each file again only when
+# its recipe changes), which may lie outside the tree and outlive the build;
+# EVAL_JOBS processes render and analyse it. Not part of `make test`.
+EVAL_SET  ?= $(BUILD)/eval/set
+EVAL_JOBS ?= 2
 eval: build
 	@$(MAKE) --no-print-directory install-packages WANT="$(EVAL_PACKAGES)"
-	eval/run_eval.sh $(BUILD)
+	eval/run_eval.py $(BUILD) $(EVAL_SET) --jobs $(EVAL_JOBS)
 
 # Installation. The program finds its help documents in
 # $(PREFIX)/share/doc/tempyra beside $(PREFIX)/bin, wherever PREFIX is.
