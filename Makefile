@@ -50,7 +50,7 @@ FUZZ_LONG    ?= 1800
 CHECK_OPTIONS := -DTEMPYRA_TESTS=ON -DTEMPYRA_WERROR=ON
 
 .PHONY: all deps test-deps build build-tests test check-format format tidy test-asan test-tsan \
-        test-fuzz fuzz demo bench eval fuzz-build clean install install-files uninstall package
+        test-fuzz fuzz demo bench eval eval-fit fuzz-build clean install install-files uninstall package
 
 all: build
 
@@ -151,6 +151,16 @@ EVAL_JOBS ?= 2
 eval: build
 	@$(MAKE) --no-print-directory install-packages WANT="$(EVAL_PACKAGES)"
 	eval/run_eval.py $(BUILD) $(EVAL_SET) --jobs $(EVAL_JOBS)
+
+# Refits the beat-level decision's weights on the development half of the
+# evaluation set (made by `make eval`) and writes them into its source.
+eval-fit: build
+	cmake --build $(BUILD) --target tempyra-levelfeatures
+	mkdir -p $(BUILD)/eval
+	awk -F'\t' '$$5 == "dev" { print "$(EVAL_SET)/" $$1 }' $(EVAL_SET)/truth.tsv | \
+	  xargs $(BUILD)/tools/levelfeatures/tempyra-levelfeatures > $(BUILD)/eval/features.tsv || true
+	eval/fit_beat_level.py $(EVAL_SET)/truth.tsv $(BUILD)/eval/features.tsv \
+	  --write engine/beat_level.cpp
 
 # Installation. The program finds its help documents in
 # $(PREFIX)/share/doc/tempyra beside $(PREFIX)/bin, wherever PREFIX is.

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <condition_variable>
 #include <cstdio>
+#include <limits>
 #include <mutex>
 #include <thread>
 
@@ -71,8 +72,11 @@ TrackResult AnalyseOne(const CollectedFile& file, TempoDetector& detector,
   }
   double tempo =
       EstimateTempo(detector.PeriodicitySpectrum(), a.sampleRate, kSearchMinTempo, kSearchMaxTempo);
+  TempoEstimate estimate{tempo, std::numeric_limits<double>::quiet_NaN()};
   if (precise != nullptr) {
-    const TempoEstimate estimate = precise->Estimate();
+    // The standard value is one piece of the precise estimator's evidence.
+    precise->SetStandardTempo(tempo);
+    estimate = precise->Estimate();
     tempo = estimate.bpm;
     r.confidence = estimate.confidence;
   }
@@ -84,6 +88,15 @@ TrackResult AnalyseOne(const CollectedFile& file, TempoDetector& detector,
   }
   r.ok = true;
   r.bpm = FoldTempo(tempo, options.minTempo, options.maxTempo);
+  if (std::isfinite(estimate.alternative)) {
+    // Folded into the same range, the runner-up may fall onto the chosen
+    // value: it is then no alternative within the range.
+    const double alternative = FoldTempo(estimate.alternative, options.minTempo, options.maxTempo);
+    if (std::fabs(alternative / r.bpm - 1.0) > 0.02) {
+      r.alternative = alternative;
+      r.alternativeConfidence = estimate.alternativeConfidence;
+    }
+  }
   if (options.writeTag) {
     const TempoTagWriting written = WriteTempoTag(file.path, r.bpm, options.tagDecimals);
     if (written.ok)

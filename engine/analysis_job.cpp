@@ -36,14 +36,17 @@ void AnalysisJob::Stop() {
 }
 
 double AnalysisJob::EstimateTempo() {
-  confidence_ = std::numeric_limits<double>::quiet_NaN();
-  if (preciseRun_) {
-    const TempoEstimate estimate = precise_->Estimate();
-    confidence_ = estimate.confidence;
-    return estimate.bpm;
-  }
-  return ::EstimateTempo(detector_.PeriodicitySpectrum(), sampleRate_, kSearchMinTempo,
-                         kSearchMaxTempo);
+  confidence_ = alternative_ = alternativeConfidence_ = std::numeric_limits<double>::quiet_NaN();
+  const double standard = ::EstimateTempo(detector_.PeriodicitySpectrum(), sampleRate_,
+                                          kSearchMinTempo, kSearchMaxTempo);
+  if (!preciseRun_) return standard;
+  // The standard value is one piece of the precise estimator's evidence.
+  precise_->SetStandardTempo(standard);
+  const TempoEstimate estimate = precise_->Estimate();
+  confidence_ = estimate.confidence;
+  alternative_ = estimate.alternative;
+  alternativeConfidence_ = estimate.alternativeConfidence;
+  return estimate.bpm;
 }
 
 ReadPosition AnalysisJob::Progress() const {

@@ -53,6 +53,8 @@ PreciseTempoEstimator::PreciseTempoEstimator()
 
 void PreciseTempoEstimator::Reset() {
   sampleRate_ = 0;
+  standardBpm_ = Nan();
+  level_ = {};
   framesFed_ = 0;
   valueRate_ = 0;
   onsetCount_ = 0;
@@ -278,12 +280,15 @@ TempoEstimate PreciseTempoEstimator::Estimate() {
   std::vector<double> r(maxLag_ + 1);
   for (uint32_t l = 0; l <= maxLag_; ++l) r[l] = (Correlated(l) / (n - l) - mean * mean) / variance;
 
-  // Level.
+  // Level: a scan of every tempo gives a first pick and the periodicity's
+  // other peaks; the beat-level decision weighs them and their relatives.
   double bestBpm = 0, bestWeighted = -std::numeric_limits<double>::infinity(), bestScore = 0;
+  std::vector<std::pair<double, double>> scan;  // tempo, score
   for (uint32_t i = 0; i <= 3 * kStepsPerOctave; ++i) {
     const double bpm = kMinTempo * std::exp2(static_cast<double>(i) / kStepsPerOctave);
     if (bpm > kMaxTempo) break;
     const double score = LevelScore(r, bpm);
+    scan.emplace_back(bpm, score);
     const double octaves = std::log2(bpm / kPreferredTempo) / kPreferenceOctaves;
     const double weighted = score * std::exp(-0.5 * octaves * octaves);
     if (weighted > bestWeighted) {
@@ -293,7 +298,10 @@ TempoEstimate PreciseTempoEstimator::Estimate() {
     }
   }
   if (!(bestScore > 0)) return none;
-  const double confidence = std::clamp(bestScore, 0.0, 1.0);
+  level_ = ChooseLevel(r, scan, bestBpm);
+  if (level_.candidates.empty()) return none;
+  bestBpm = level_.bpm();
+  const double confidence = level_.confidence();
 
   // Value: the strongest beat frequency near the level, over the whole
   // curve. The peak of harmonic h is about 1 / (h x seconds) wide: a grid
@@ -327,5 +335,47 @@ TempoEstimate PreciseTempoEstimator::Estimate() {
       pd = HarmonicPower(d, 6.0);
     }
   }
-  return {60.0 * 0.5 * (a + b), confidence};
+  const double bpm = 60.0 * 0.5 * (a + b);
+  TempoEstimate estimate{bpm, confidence};
+  if (level_.candidates.size() > 1) {
+    // The runner-up level, as the same grid read at its ratio to the
+    // chosen one where it is a simple one.
+    const BeatLevel::Candidate& second = level_.candidates[1];
+    estimate.alternative = second.bpm;
+    for (double ratio : {2.0, 0.5, 1.5, 2.0 / 3.0, 4.0 / 3.0, 0.75, 3.0, 1.0 / 3.0}) {
+      if (std::fabs(second.bpm / (level_.bpm() * ratio) - 1.0) < 0.015) {
+        estimate.alternative = bpm * ratio;
+        break;
+      }
+    }
+    estimate.alternativeConfidence = second.confidence;
+  }
+  return estimate;
+}
+
+BeatLevel::Choice PreciseTempoEstimator::ChooseLevel(
+    const std::vector<double>& r, const std::vector<std::pair<double, double>>& scan,
+    double scanBpm) const {
+  BeatLevelEvidence evidence;
+  evidence.autocorrelation = &r;
+  evidence.valueRate = valueRate_;
+  evidence.scanBpm = scanBpm;
+  evidence.standardBpm = standardBpm_;
+  // The scan's three strongest local peaks.
+  std::vector<std::pair<double, double>> peaks;
+  for (size_t i = 1; i + 1 < scan.size(); ++i)
+    if (scan[i].second > scan[i - 1].second && scan[i].second >= scan[i + 1].second &&
+        scan[i].second > 0)
+      peaks.emplace_back(scan[i].second, scan[i].first);
+  std::sort(peaks.rbegin(), peaks.rend());
+  for (size_t i = 0; i < peaks.size() && i < 3; ++i) evidence.scanPeaks.push_back(peaks[i].second);
+  std::vector<float> curve;
+  curve.reserve(chunks_.size() * kChunkValues + pendingCount_);
+  for (const CurveChunk& c : chunks_)
+    for (uint32_t i = 0; i < kChunkValues; ++i)
+      curve.push_back(static_cast<float>(c.q[i]) * c.scale);
+  curve.insert(curve.end(), pending_, pending_ + pendingCount_);
+  evidence.curve = &curve;
+  evidence.curveRate = curveRate_;
+  return BeatLevel::Choose(evidence);
 }

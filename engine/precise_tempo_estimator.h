@@ -18,17 +18,21 @@
 //   4. Level: every tempo from 30 to 240 BPM (300 steps per octave) is
 //      scored by the normalised autocorrelation at its beat period (counted
 //      twice) and at two, three and four beats, weighted by a broad
-//      preference (one octave wide) for tempi near 140 BPM; the best is the
-//      tempo's level.
+//      preference (one octave wide) for tempi near 140 BPM; the best, its
+//      relatives (x2, x1/2, x3/2, x2/3 ...), the scan's other peaks and the
+//      standard estimate (SetStandardTempo) are weighed by BeatLevel, whose
+//      choice is the tempo's level.
 //   5. Value: within 2 % of it, the beat frequency at which the whole
 //      track's curve carries the most power at half, once and two to six
 //      times that frequency (those below 10 Hz; each multiple's power
 //      weighted by its square), found on a grid finer than
 //      the curve's own resolution and refined by golden-section search. This
 //      is the tempo that puts the beats of the whole track on one grid.
-//   6. Confidence: the level's score before weighting, clamped to [0, 1]:
-//      1 when the onsets repeat exactly at every beat, near 0 when no
-//      period explains them.
+//   6. Confidence: BeatLevel's probability of the chosen level, lowered on
+//      tracks whose onsets hardly repeat; near 1 when one level clearly
+//      explains the onsets, low when another level was nearly as likely or
+//      no period explains them. The runner-up level and its confidence
+//      come with the estimate (TempoEstimate::alternative).
 //
 // Lifecycle: see TempoEstimator. Reset() keeps all memory; the curve's
 // storage grows with the track and is kept for the next file. Blocks at a
@@ -38,8 +42,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <utility>
 #include <vector>
 
+#include "engine/beat_level.h"
 #include "engine/onset_envelope.h"
 #include "engine/tempo_estimator.h"
 
@@ -55,6 +61,15 @@ class PreciseTempoEstimator final : public TempoEstimator {
                  uint32_t channels) override;
   // Does not change the state: calling it twice gives the same result.
   TempoEstimate Estimate() override;
+
+  // The standard estimator's tempo for the same audio, when the caller has
+  // it: one more piece of evidence for the beat level (the two estimators
+  // miss on different tracks). NaN, or not calling it, leaves it out;
+  // Reset() forgets it.
+  void SetStandardTempo(double bpm) { standardBpm_ = bpm; }
+  // The candidates of the beat level weighed by the last Estimate(), most
+  // probable first.
+  const BeatLevel::Choice& LastLevel() const { return level_; }
 
   // Seconds of audio fed since Reset(), and the bytes the whole-track curve
   // holds for them (its only memory that grows with the track).
@@ -77,6 +92,9 @@ class PreciseTempoEstimator final : public TempoEstimator {
   void AddToCurve(float deviation);
   void FlushCurveChunk();
 
+  BeatLevel::Choice ChooseLevel(const std::vector<double>& r,
+                                const std::vector<std::pair<double, double>>& scan,
+                                double scanBpm) const;
   // Normalised autocorrelation at a fractional lag (cubic interpolation).
   double Correlation(const std::vector<double>& r, double lag) const;
   double LevelScore(const std::vector<double>& r, double bpm) const;
@@ -90,6 +108,8 @@ class PreciseTempoEstimator final : public TempoEstimator {
   double BestOnGrid(double low, double high, double spacing, double highestMultiple) const;
 
   OnsetEnvelope envelope_;
+  double standardBpm_ = 0;  // NaN when not given
+  BeatLevel::Choice level_;
   uint32_t sampleRate_ = 0;  // of the stream; 0 before the first block
   uint64_t framesFed_ = 0;
   double valueRate_ = 0;  // onset values per second
