@@ -7,38 +7,47 @@
 namespace {
 
 constexpr double kTwoPi = 6.283185307179586;
-constexpr double kCentreTempo = 120.0;       // where log2(tempo / centre) is 0
-constexpr double kStretchSeconds = 16.0;     // length of each stretch of the grid fit
-constexpr double kRefineShare = 0.025;       // a candidate moves to a peak within 2.5 %
-constexpr double kStepsPerOctave = 300.0;    // of that search
-constexpr double kSameLevel = 0.03;          // candidates closer than 3 % are one
-constexpr double kAgreement = 0.04;          // the standard estimate agrees within 4 %
-constexpr double kLowestGridHz = 0.2;        // grid fit only between these
+constexpr double kCentreTempo = 120.0;     // where log2(tempo / centre) is 0
+constexpr double kStretchSeconds = 16.0;   // length of each stretch of the grid fit
+constexpr double kRefineShare = 0.025;     // a candidate moves to a peak within 2.5 %
+constexpr double kStepsPerOctave = 300.0;  // of that search
+constexpr double kSameLevel = 0.03;        // candidates closer than 3 % are one
+constexpr double kAgreement = 0.04;        // the standard estimate agrees within 4 %
+constexpr double kLowestGridHz = 0.2;      // grid fit only between these
 constexpr double kHighestGridHz = 10.0;
-constexpr double kGridFloor = -3.0;          // log power below the typical is clamped here
+constexpr double kGridFloor = -3.0;  // log power below the typical is clamped here
 constexpr double kGridCeiling = 8.0;
-constexpr int kFloorFrequencies = 32;        // spread over 0.35-8 Hz for the typical power
+constexpr int kFloorFrequencies = 32;  // spread over 0.35-8 Hz for the typical power
 constexpr double kRatios[] = {1.0, 2.0, 0.5, 1.5, 2.0 / 3.0, 4.0 / 3.0, 0.75, 3.0, 1.0 / 3.0};
 
 // Fitted weights, one per feature (eval/fit_beat_level.py rewrites this
 // block from the development half of the evaluation set).
 // BEGIN WEIGHTS
 constexpr BeatLevel::Features kWeights = {
-    0.0,   // log2(tempo / 120)
-    -1.0,  // its square
-    2.0,   // correlation at the beat
-    0.5,   // at two beats
-    0.0,   // at half a beat
-    0.0,   // at a third of a beat
-    0.0,   // grid at half the beat frequency
-    0.3,   // at the beat frequency
-    0.0,   // at three halves of it
-    0.0,   // at twice it
-    0.0,   // at three times it
-    1.0,   // the standard estimate agrees
-    0.0,   // it reads an octave away
-    0.0,   // it reads three to two away
-    1.0,   // the scan's own pick
+    0.8121,   // log2(tempo / 120)
+    -1.7932,  // its square
+    2.2047,   // correlation at the beat
+    -1.1546,  // at two beats
+    4.5839,   // at half a beat
+    2.4629,   // at a third of a beat
+    2.5372,   // at three beats
+    0.8828,   // at four beats
+    0.8120,   // grid at half the beat frequency
+    0.3290,   // at the beat frequency
+    -0.3008,  // at three halves of it
+    0.0849,   // at twice it
+    0.2564,   // at three times it
+    1.6418,   // the standard estimate agrees
+    1.9635,   // it reads an octave away
+    -1.1449,  // it reads three to two away
+    0.5120,   // the scan's own pick
+    -1.2850,  // tempo by onset density
+    -0.1772,  // kick at half the beat frequency
+    -0.3056,  // kick at the beat frequency
+    0.0762,   // kick at twice it
+    0.2808,   // snare at half the beat frequency
+    0.4780,   // snare at the beat frequency
+    -6.3593,  // beats without an onset
 };
 // END WEIGHTS
 
@@ -76,8 +85,8 @@ class StretchedPower {
     hop_ = std::max<size_t>(1, length_ / 2);
     window_.resize(length_);
     for (size_t i = 0; i < length_; ++i)
-      window_[i] = static_cast<float>(
-          0.5 - 0.5 * std::cos(kTwoPi * (static_cast<double>(i) + 0.5) / static_cast<double>(length_)));
+      window_[i] = static_cast<float>(0.5 - 0.5 * std::cos(kTwoPi * (static_cast<double>(i) + 0.5) /
+                                                           static_cast<double>(length_)));
   }
 
   double operator()(double hz) const {
@@ -104,6 +113,53 @@ class StretchedPower {
   size_t hop_ = 1;
   std::vector<float> window_;
 };
+
+// Typical power of a curve away from any one beat: the median over
+// frequencies spread at irrational steps between 0.35 Hz and `highest`.
+double TypicalPower(const StretchedPower& power, double highest) {
+  std::vector<double> floor;
+  for (int i = 0; i < kFloorFrequencies; ++i)
+    floor.push_back(
+        power(0.35 * std::pow(highest / 0.35, (i + 0.5 * std::sqrt(2.0)) / kFloorFrequencies)));
+  std::nth_element(floor.begin(), floor.begin() + kFloorFrequencies / 2, floor.end());
+  return std::max(floor[kFloorFrequencies / 2], 1e-30);
+}
+
+// The grid fit of a band's curve: log power against its typical power,
+// 0 where the curve is missing or the frequency beyond its reach.
+class BandGrid {
+ public:
+  BandGrid(const std::vector<float>* curve, double rate)
+      : usable_(curve != nullptr && rate > 0 && curve->size() > 2 * static_cast<size_t>(rate)),
+        rate_(rate),
+        power_(usable_ ? *curve : empty_, usable_ ? rate : 1.0) {
+    if (usable_) typical_ = TypicalPower(power_, 0.45 * rate_);
+  }
+  double operator()(double hz) const {
+    if (!usable_ || hz < kLowestGridHz || hz > 0.45 * rate_) return 0.0;
+    return std::clamp(std::log(std::max(power_(hz), 1e-30) / typical_), kGridFloor, kGridCeiling);
+  }
+
+ private:
+  static inline const std::vector<float> empty_{0.0f, 0.0f};
+  bool usable_;
+  double rate_;
+  StretchedPower power_;
+  double typical_ = 1.0;
+};
+
+// The curve's peaks above its mean absolute value, per second: how busy the
+// track is (at least 0.25, so that its logarithm stays finite).
+double OnsetsPerSecond(const std::vector<float>& curve, double rate) {
+  if (curve.size() < 3) return 0.25;
+  double level = 0;
+  for (float v : curve) level += std::fabs(v);
+  level /= static_cast<double>(curve.size());
+  size_t peaks = 0;
+  for (size_t i = 1; i + 1 < curve.size(); ++i)
+    if (curve[i] > level && curve[i] > curve[i - 1] && curve[i] >= curve[i + 1]) ++peaks;
+  return std::max(0.25, static_cast<double>(peaks) * rate / static_cast<double>(curve.size()));
+}
 
 bool Near(double a, double b, double share) {
   return std::fabs(a / b - 1.0) <= share;
@@ -151,19 +207,17 @@ BeatLevel::Choice BeatLevel::Choose(const BeatLevelEvidence& evidence) {
   // The typical power of the curve, away from any one beat: the median
   // over frequencies spread at irrational steps.
   const StretchedPower power(*evidence.curve, evidence.curveRate);
-  std::vector<double> floor;
-  for (int i = 0; i < kFloorFrequencies; ++i) {
-    const double hz = 0.35 * std::pow(8.0 / 0.35, (i + 0.5 * std::sqrt(2.0)) / kFloorFrequencies);
-    floor.push_back(power(hz));
-  }
-  std::nth_element(floor.begin(), floor.begin() + kFloorFrequencies / 2, floor.end());
-  const double typical = std::max(floor[kFloorFrequencies / 2], 1e-30);
+  const double typical = TypicalPower(power, 8.0);
   auto grid = [&](double hz) {
     if (hz < kLowestGridHz || hz > kHighestGridHz) return 0.0;
     const double p = power(hz);
     return std::clamp(std::log(std::max(p, 1e-30) / typical), kGridFloor, kGridCeiling);
   };
+  const BandGrid kick(evidence.kickCurve, evidence.bandRate);
+  const BandGrid snare(evidence.snareCurve, evidence.bandRate);
 
+  const double onsetsPerSecond = OnsetsPerSecond(*evidence.curve, evidence.curveRate);
+  const double density = std::log2(onsetsPerSecond / 4.0);
   for (double bpm : tempi) {
     Candidate c;
     c.bpm = bpm;
@@ -176,6 +230,8 @@ BeatLevel::Choice BeatLevel::Choose(const BeatLevelEvidence& evidence) {
     f[kCorrelationTwoBeats] = CorrelationAt(r, 2 * period);
     f[kCorrelationHalfBeat] = CorrelationAt(r, period / 2);
     f[kCorrelationThirdBeat] = CorrelationAt(r, period / 3);
+    f[kCorrelationThreeBeats] = CorrelationAt(r, 3 * period);
+    f[kCorrelationFourBeats] = CorrelationAt(r, 4 * period);
     const double hz = bpm / 60.0;
     f[kGridHalf] = grid(0.5 * hz);
     f[kGridBeat] = grid(hz);
@@ -190,6 +246,13 @@ BeatLevel::Choice BeatLevel::Choose(const BeatLevelEvidence& evidence) {
           Near(bpm, 1.5 * s, kAgreement) || Near(bpm, s / 1.5, kAgreement) ? 1.0 : 0.0;
     }
     f[kScanPick] = Near(bpm, evidence.scanBpm, kSameLevel) ? 1.0 : 0.0;
+    f[kTempoByDensity] = octaves * density;
+    f[kKickHalf] = kick(0.5 * hz);
+    f[kKickBeat] = kick(hz);
+    f[kKickDouble] = kick(2 * hz);
+    f[kSnareHalf] = snare(0.5 * hz);
+    f[kSnareBeat] = snare(hz);
+    f[kBeatsWithoutOnset] = std::max(0.0, std::log2(hz / onsetsPerSecond));
     for (size_t k = 0; k < kFeatureCount; ++k) c.score += kWeights[k] * f[k];
     c.periodicity = Periodicity(r, valueRate, bpm);
     choice.candidates.push_back(c);

@@ -10,9 +10,9 @@
 // Every candidate is described by a few numbers:
 //   - where it lies among DJ tempi: log2(tempo / 120) and its square, so
 //     that the weights form a log-normal preference with no hard limit;
-//   - the onsets' autocorrelation at its beat period, at two beats, at
-//     half a beat and at a third of a beat (binary against ternary
-//     subdivision);
+//   - the onsets' autocorrelation at its beat period, at two, three and
+//     four beats, at half a beat and at a third of a beat (binary against
+//     ternary subdivision);
 //   - how well a beat grid at its tempo fits the whole track: the power of
 //     the onset curve at half, one, three halves, two and three times its
 //     beat frequency, summed over overlapping 16-second stretches (so that
@@ -21,7 +21,15 @@
 //     spread of frequencies), in log units;
 //   - whether the standard estimator agrees with it, or reads it at an
 //     octave or at three to two;
-//   - whether it is the scan's own pick.
+//   - whether it is the scan's own pick;
+//   - log2(tempo / 120) times log2(onsets per second / 4), the onsets
+//     counted as the curve's peaks: busy tracks lean to faster beats;
+//   - the grid fit of the kick drum's band at half, once and twice the
+//     beat frequency, and of the snare's at half and once: a backbeat
+//     (kick on one and three, snare on two and four) puts the snare at
+//     half the beat frequency of the right level;
+//   - max(0, log2(beats per second / onsets per second)): a level with
+//     fewer onsets than beats is rarely the one a listener taps.
 // A linear score of these numbers (the weights below, fitted on the
 // development half of the evaluation set by eval/fit_beat_level.py) gives
 // each candidate a probability (softmax). The most probable one is the
@@ -43,6 +51,11 @@ struct BeatLevelEvidence {
   // The whole track's onset curve at curveRate values per second.
   const std::vector<float>* curve = nullptr;
   double curveRate = 0;
+  // The coarse curves of the low band (kick drum) and of the middle bands
+  // (snare) at bandRate values per second; may be null.
+  const std::vector<float>* kickCurve = nullptr;
+  const std::vector<float>* snareCurve = nullptr;
+  double bandRate = 0;
   // The level the periodicity scan chose (beats per minute).
   double scanBpm = 0;
   // Further peaks of the scan, strongest first (may be empty).
@@ -60,6 +73,8 @@ class BeatLevel {
     kCorrelationTwoBeats,
     kCorrelationHalfBeat,
     kCorrelationThirdBeat,
+    kCorrelationThreeBeats,
+    kCorrelationFourBeats,
     kGridHalf,
     kGridBeat,
     kGridThreeHalves,
@@ -69,6 +84,13 @@ class BeatLevel {
     kStandardOctave,
     kStandardThreeToTwo,
     kScanPick,
+    kTempoByDensity,
+    kKickHalf,
+    kKickBeat,
+    kKickDouble,
+    kSnareHalf,
+    kSnareBeat,
+    kBeatsWithoutOnset,
     kFeatureCount
   };
   using Features = std::array<double, kFeatureCount>;

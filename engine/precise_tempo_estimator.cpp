@@ -55,6 +55,7 @@ void PreciseTempoEstimator::Reset() {
   sampleRate_ = 0;
   standardBpm_ = Nan();
   level_ = {};
+  bands_.Reset();
   framesFed_ = 0;
   valueRate_ = 0;
   onsetCount_ = 0;
@@ -83,6 +84,7 @@ void PreciseTempoEstimator::StartStream(uint32_t sampleRate) {
   sampleRate_ = sampleRate;
   envelope_.Start(sampleRate);
   valueRate_ = envelope_.ValueRate();
+  bands_.Start(valueRate_);
   meanSpan_ = static_cast<uint32_t>(std::lround(valueRate_ * kMeanSeconds)) | 1u;
   meanSpan_ = std::min(meanSpan_, kMaxMeanSpan);
   maxLag_ = std::min(static_cast<uint32_t>(valueRate_ * kMaxLagSeconds) + 2, kLagHistory - 1);
@@ -126,6 +128,7 @@ void PreciseTempoEstimator::FeedBlock(const uint8_t* pcm, uint32_t bytes, uint32
 }
 
 void PreciseTempoEstimator::AddOnset(float value) {
+  bands_.Add(envelope_.BandValue(0), envelope_.BandValue(1) + envelope_.BandValue(2));
   meanSum_ += value - meanRing_[meanAt_];
   meanRing_[meanAt_] = value;
   meanAt_ = meanAt_ + 1 == meanSpan_ ? 0 : meanAt_ + 1;
@@ -377,5 +380,10 @@ BeatLevel::Choice PreciseTempoEstimator::ChooseLevel(
   curve.insert(curve.end(), pending_, pending_ + pendingCount_);
   evidence.curve = &curve;
   evidence.curveRate = curveRate_;
+  const std::vector<float> kick = bands_.Values(BandCurves::kLow);
+  const std::vector<float> snare = bands_.Values(BandCurves::kMiddle);
+  evidence.kickCurve = &kick;
+  evidence.snareCurve = &snare;
+  evidence.bandRate = bands_.Rate();
   return BeatLevel::Choose(evidence);
 }

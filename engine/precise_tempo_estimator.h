@@ -45,6 +45,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/band_curves.h"
 #include "engine/beat_level.h"
 #include "engine/onset_envelope.h"
 #include "engine/tempo_estimator.h"
@@ -72,9 +73,11 @@ class PreciseTempoEstimator final : public TempoEstimator {
   const BeatLevel::Choice& LastLevel() const { return level_; }
 
   // Seconds of audio fed since Reset(), and the bytes the whole-track curve
-  // holds for them (its only memory that grows with the track).
+  // holds for them; beside it only the kick and snare bands' coarse curves
+  // (BandCurveBytes) grow with the track.
   double SecondsFed() const;
   size_t CurveBytes() const { return chunks_.size() * sizeof(CurveChunk); }
+  size_t BandCurveBytes() const { return bands_.Bytes(); }
 
  private:
   static constexpr uint32_t kChunkValues = 64;
@@ -109,6 +112,7 @@ class PreciseTempoEstimator final : public TempoEstimator {
 
   OnsetEnvelope envelope_;
   double standardBpm_ = 0;  // NaN when not given
+  BandCurves bands_;        // the kick and snare bands, for the beat level
   BeatLevel::Choice level_;
   uint32_t sampleRate_ = 0;  // of the stream; 0 before the first block
   uint64_t framesFed_ = 0;

@@ -23,10 +23,12 @@ import sys
 
 NAMES = [
     "log2(tempo / 120)", "its square", "correlation at the beat", "at two beats",
-    "at half a beat", "at a third of a beat", "grid at half the beat frequency",
+    "at half a beat", "at a third of a beat", "at three beats", "at four beats", "grid at half the beat frequency",
     "at the beat frequency", "at three halves of it", "at twice it", "at three times it",
     "the standard estimate agrees", "it reads an octave away", "it reads three to two away",
-    "the scan's own pick",
+    "the scan's own pick", "tempo by onset density", "kick at half the beat frequency",
+    "kick at the beat frequency", "kick at twice it", "snare at half the beat frequency",
+    "snare at the beat frequency", "beats without an onset",
 ]
 
 
@@ -51,26 +53,41 @@ def load(truth_path, features_path):
             missing += 1
             continue
         best = min(right, key=lambda i: abs(candidates[i][0] / true - 1))
-        data.append((name, [f for _, f in candidates], best))
+        data.append((name, [f for _, f in candidates], best, [b / true for b, _ in candidates]))
     return data, missing, len(files)
 
 
 def accuracy(data, weights):
     hits = 0
-    for _, candidates, right in data:
+    for _, candidates, right, _ in data:
         scores = [sum(w * x for w, x in zip(weights, f)) for f in candidates]
         hits += max(range(len(scores)), key=scores.__getitem__) == right
     return hits
 
 
+def miss_classes(data, weights, counts):
+    """Adds the misses under the weights to counts, by the ratio read."""
+    for name, candidates, right, ratios in data:
+        scores = [sum(w * x for w, x in zip(weights, f)) for f in candidates]
+        chosen = max(range(len(scores)), key=scores.__getitem__)
+        if chosen == right:
+            continue
+        label = "other"
+        for text, factor in (("x2", 2), ("x1/2", 0.5), ("x3/2", 1.5), ("x2/3", 2 / 3),
+                             ("x4/3", 4 / 3), ("x3/4", 0.75), ("x3", 3), ("x1/3", 1 / 3)):
+            if abs(ratios[chosen] / factor - 1) <= 0.04:
+                label = text
+        counts[label] = counts.get(label, 0) + 1
+
+
 def fit(data, count, l2, iterations=600):
     # Standardise each feature over all candidates, fit, then scale back.
-    rows = [f for _, candidates, _ in data for f in candidates]
+    rows = [f for _, candidates, _, _ in data for f in candidates]
     mean = [sum(r[k] for r in rows) / len(rows) for k in range(count)]
     scale = [math.sqrt(sum((r[k] - mean[k]) ** 2 for r in rows) / len(rows)) or 1.0
              for k in range(count)]
     scaled = [([[(x - m) / s for x, m, s in zip(f, mean, scale)] for f in c], right)
-              for _, c, right in data]
+              for _, c, right, _ in data]
     w = [0.0] * count
     m1 = [0.0] * count
     m2 = [0.0] * count
@@ -129,11 +146,15 @@ def main():
     best = None
     for l2 in penalties:
         hits = 0
+        classes = {}
         for k in range(folds):
             test = [data[i] for j, i in enumerate(order) if j % folds == k]
             train = [data[i] for j, i in enumerate(order) if j % folds != k]
-            hits += accuracy(test, fit(train, count, l2))
-        print("L2 %.3f: cross-validated Acc1 %.1f %%" % (l2, 100 * hits / total))
+            weights = fit(train, count, l2)
+            hits += accuracy(test, weights)
+            miss_classes(test, weights, classes)
+        print("L2 %.3f: cross-validated Acc1 %.1f %% (level misses: %s)" % (
+            l2, 100 * hits / total, ", ".join("%s %d" % kv for kv in sorted(classes.items()))))
         if best is None or hits > best[0]:
             best = (hits, l2)
     weights = fit(data, count, best[1])

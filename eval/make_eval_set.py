@@ -16,6 +16,7 @@ Sources, all MP3 (lame) at several sampling rates, CBR and VBR:
   module     tracker modules written by tracker_module.py (their header
              states the tempo) rendered by openmpt123;
   pattern    tempyra-patterngen's synthetic styles;
+  pulse      bare pulses of tempyra-beatgen and tempyra-drumgen's loops;
   abc        tunes from the ABC examples of Debian's abcmidi and abcm2ps,
              rendered by abc2midi and timidity with a drum part on the
              metre's beats, then sped up or slowed down by sox by up to 3 %.
@@ -80,6 +81,11 @@ PATTERN_STYLES = {
     "breakdown": (118, 132, 3), "waltz": (90, 180, 4), "sixeight": (55, 100, 4),
     "dembow": (88, 102, 4), "pluck": (80, 140, 4),
 }
+
+# Bare pulses (tempyra-beatgen: a 200 Hz burst on every beat, nothing else)
+# and tempyra-drumgen's loops: (style, lowest tempo, highest tempo, files).
+PULSES = [("pulse", 55, 190, 60), ("house", 118, 135, 2), ("breaks", 85, 175, 3),
+          ("steady", 90, 175, 3)]
 
 # ABC tunes: file, tune number, range of the beat's tempo.
 TUNES = [
@@ -220,6 +226,46 @@ def pattern_items(build):
     return items
 
 
+def pulse_items(build):
+    beatgen = os.path.join(build, "tools", "beatgen", "tempyra-beatgen")
+    drumgen = os.path.join(build, "tools", "drumgen", "tempyra-drumgen")
+    tools = file_hash(beatgen)[:16] + file_hash(drumgen)[:16]
+    items = []
+    turn = 4
+    for style, low, high, count in PULSES:
+        for k in range(count):
+            name = "%s-%s-%d" % ("pulse" if style == "pulse" else "drumgen", style, k + 1)
+            rng = seeded(name)
+            seconds = rng.randint(30, 60)
+            if style == "pulse":
+                # A whole number of samples between beats: the tempo is exact.
+                interval = int(44100 * 60 / rng.uniform(low, high))
+                bpm = 44100 * 60 / interval
+
+                def make(item, work, out, interval=interval):
+                    wav = os.path.join(work, "b.wav")
+                    run([beatgen, wav, "44100", str(interval), str(44100 * (item.seconds + 1)),
+                         "2"])
+                    encode(wav, out, item.seconds, item.turn, work)
+
+                recipe = "pulse %s %d %d" % (tools, interval, seconds)
+                genre = "pulse"
+            else:
+                bpm = round(rng.uniform(low, high), 2)
+
+                def make(item, work, out, style=style, bpm=bpm):
+                    wav = os.path.join(work, "d.wav")
+                    run([drumgen, wav, "%.2f" % bpm, str(item.seconds + 1), "44100", style])
+                    encode(wav, out, item.seconds, item.turn, work)
+
+                recipe = "drumgen %s %s %.2f %d" % (tools, style, bpm, seconds)
+                genre = "drumgen-" + style
+            items.append(Item(name, genre, "beatgen" if style == "pulse" else "drumgen", bpm,
+                              seconds, recipe, make, turn))
+            turn += 1
+    return items
+
+
 def abc_items(build):
     script = file_hash(os.path.join(HERE, "abc_tune.py"))
     items = []
@@ -269,7 +315,8 @@ def main():
     build, set_dir = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
     jobs = int(sys.argv[sys.argv.index("--jobs") + 1]) if "--jobs" in sys.argv else 1
     os.makedirs(set_dir, exist_ok=True)
-    items = midi_items(build) + module_items(build) + pattern_items(build) + abc_items(build)
+    items = (midi_items(build) + module_items(build) + pattern_items(build) + pulse_items(build) +
+             abc_items(build))
     missing = [i for i in items if not os.path.exists(os.path.join(set_dir, i.file))]
     if missing:
         print("making %d of %d evaluation files in %s" % (len(missing), len(items), set_dir),

@@ -45,7 +45,8 @@ Track MakeTrack(const std::vector<double>& hits, double beatsPerBar, double bpm,
     if (bar * valuesPerBeat >= static_cast<double>(n)) break;
     for (double h : hits) {
       const auto at = static_cast<size_t>(std::lround((bar + h) * valuesPerBeat));
-      for (size_t k = 0; k < 3 && at + k < n; ++k) onsets[at + k] += 1.0 / (1.0 + static_cast<double>(k));
+      for (size_t k = 0; k < 3 && at + k < n; ++k)
+        onsets[at + k] += 1.0 / (1.0 + static_cast<double>(k));
     }
   }
   uint32_t state = noiseSeed * 2654435761u + 1;
