@@ -21,11 +21,12 @@ void BandCurves::Start(double onsetValueRate) {
   follow_ = onsetValueRate > 1 ? 1.0 / onsetValueRate : 1.0;  // a mean over about a second
 }
 
-void BandCurves::Add(float low, float middle) {
+void BandCurves::Add(float low, float middle, float high) {
   const bool flush = ++phase_ == kStep;
   if (flush) phase_ = 0;
   AddTo(curves_[kLow], low, flush);
   AddTo(curves_[kMiddle], middle, flush);
+  AddTo(curves_[kHigh], high, flush);
 }
 
 void BandCurves::AddTo(Curve& c, float value, bool flush) {

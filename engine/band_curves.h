@@ -1,6 +1,7 @@
-// BandCurves: two coarse onset curves of the whole track, one for the low
-// band (the kick drum) and one for the middle bands (the snare), kept for
-// the beat-level decision: which beats the kick and the snare mark tells a
+// BandCurves: three coarse onset curves of the whole track, one for the low
+// band (the kick drum), one for the middle bands (the snare) and one for
+// the top band (hats and cymbals), kept for the beat-level decision: which
+// beats the kick and the snare mark and how the hats divide them tells a
 // backbeat at one tempo from the same pattern read at twice or half of it.
 //
 // Each band's onset values (OnsetEnvelope::BandValue) less a running mean
@@ -20,12 +21,12 @@
 
 class BandCurves {
  public:
-  enum Band : uint32_t { kLow, kMiddle, kBandCount };
+  enum Band : uint32_t { kLow, kMiddle, kHigh, kBandCount };
   static constexpr uint32_t kStep = 8;  // onset values per curve value
 
   void Reset();
   void Start(double onsetValueRate);
-  void Add(float low, float middle);
+  void Add(float low, float middle, float high);
 
   // The band's curve, kStep onset values per value.
   std::vector<float> Values(Band band) const;

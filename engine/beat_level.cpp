@@ -24,30 +24,32 @@ constexpr double kRatios[] = {1.0, 2.0, 0.5, 1.5, 2.0 / 3.0, 4.0 / 3.0, 0.75, 3.
 // block from the development half of the evaluation set).
 // BEGIN WEIGHTS
 constexpr BeatLevel::Features kWeights = {
-    0.8121,   // log2(tempo / 120)
-    -1.7932,  // its square
-    2.2047,   // correlation at the beat
-    -1.1546,  // at two beats
-    4.5839,   // at half a beat
-    2.4629,   // at a third of a beat
-    2.5372,   // at three beats
-    0.8828,   // at four beats
-    0.8120,   // grid at half the beat frequency
-    0.3290,   // at the beat frequency
-    -0.3008,  // at three halves of it
-    0.0849,   // at twice it
-    0.2564,   // at three times it
-    1.6418,   // the standard estimate agrees
-    1.9635,   // it reads an octave away
-    -1.1449,  // it reads three to two away
-    0.5120,   // the scan's own pick
-    -1.2850,  // tempo by onset density
-    -0.1772,  // kick at half the beat frequency
-    -0.3056,  // kick at the beat frequency
-    0.0762,   // kick at twice it
-    0.2808,   // snare at half the beat frequency
-    0.4780,   // snare at the beat frequency
-    -6.3593,  // beats without an onset
+    0.8792,   // log2(tempo / 120)
+    -1.6521,  // its square
+    2.2097,   // correlation at the beat
+    -1.0909,  // at two beats
+    4.3992,   // at half a beat
+    2.8612,   // at a third of a beat
+    2.6710,   // at three beats
+    0.8213,   // at four beats
+    0.8236,   // grid at half the beat frequency
+    0.2199,   // at the beat frequency
+    -0.3191,  // at three halves of it
+    0.0857,   // at twice it
+    0.2277,   // at three times it
+    1.7625,   // the standard estimate agrees
+    2.0132,   // it reads an octave away
+    -0.8512,  // it reads three to two away
+    0.5151,   // the scan's own pick
+    -1.1894,  // tempo by onset density
+    -0.1827,  // kick at half the beat frequency
+    -0.3276,  // kick at the beat frequency
+    0.0259,   // kick at twice it
+    0.3058,   // snare at half the beat frequency
+    0.3601,   // snare at the beat frequency
+    -6.0685,  // beats without an onset
+    0.3142,   // hats at the beat frequency
+    0.1004,   // hats at twice it
 };
 // END WEIGHTS
 
@@ -215,6 +217,7 @@ BeatLevel::Choice BeatLevel::Choose(const BeatLevelEvidence& evidence) {
   };
   const BandGrid kick(evidence.kickCurve, evidence.bandRate);
   const BandGrid snare(evidence.snareCurve, evidence.bandRate);
+  const BandGrid hats(evidence.hatCurve, evidence.bandRate);
 
   const double onsetsPerSecond = OnsetsPerSecond(*evidence.curve, evidence.curveRate);
   const double density = std::log2(onsetsPerSecond / 4.0);
@@ -253,6 +256,8 @@ BeatLevel::Choice BeatLevel::Choose(const BeatLevelEvidence& evidence) {
     f[kSnareHalf] = snare(0.5 * hz);
     f[kSnareBeat] = snare(hz);
     f[kBeatsWithoutOnset] = std::max(0.0, std::log2(hz / onsetsPerSecond));
+    f[kHatBeat] = hats(hz);
+    f[kHatDouble] = hats(2 * hz);
     for (size_t k = 0; k < kFeatureCount; ++k) c.score += kWeights[k] * f[k];
     c.periodicity = Periodicity(r, valueRate, bpm);
     choice.candidates.push_back(c);

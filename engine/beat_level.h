@@ -29,7 +29,8 @@
 //     (kick on one and three, snare on two and four) puts the snare at
 //     half the beat frequency of the right level;
 //   - max(0, log2(beats per second / onsets per second)): a level with
-//     fewer onsets than beats is rarely the one a listener taps.
+//     fewer onsets than beats is rarely the one a listener taps;
+//   - the hats' grid fit at once and twice the beat frequency.
 // A linear score of these numbers (the weights below, fitted on the
 // development half of the evaluation set by eval/fit_beat_level.py) gives
 // each candidate a probability (softmax). The most probable one is the
@@ -51,10 +52,12 @@ struct BeatLevelEvidence {
   // The whole track's onset curve at curveRate values per second.
   const std::vector<float>* curve = nullptr;
   double curveRate = 0;
-  // The coarse curves of the low band (kick drum) and of the middle bands
-  // (snare) at bandRate values per second; may be null.
+  // The coarse curves of the low band (kick drum), of the middle bands
+  // (snare) and of the top band (hats) at bandRate values per second; may
+  // be null.
   const std::vector<float>* kickCurve = nullptr;
   const std::vector<float>* snareCurve = nullptr;
+  const std::vector<float>* hatCurve = nullptr;  // the top band (hats)
   double bandRate = 0;
   // The level the periodicity scan chose (beats per minute).
   double scanBpm = 0;
@@ -91,6 +94,8 @@ class BeatLevel {
     kSnareHalf,
     kSnareBeat,
     kBeatsWithoutOnset,
+    kHatBeat,
+    kHatDouble,
     kFeatureCount
   };
   using Features = std::array<double, kFeatureCount>;

@@ -128,7 +128,8 @@ void PreciseTempoEstimator::FeedBlock(const uint8_t* pcm, uint32_t bytes, uint32
 }
 
 void PreciseTempoEstimator::AddOnset(float value) {
-  bands_.Add(envelope_.BandValue(0), envelope_.BandValue(1) + envelope_.BandValue(2));
+  bands_.Add(envelope_.BandValue(0), envelope_.BandValue(1) + envelope_.BandValue(2),
+             envelope_.BandValue(3));
   meanSum_ += value - meanRing_[meanAt_];
   meanRing_[meanAt_] = value;
   meanAt_ = meanAt_ + 1 == meanSpan_ ? 0 : meanAt_ + 1;
@@ -384,6 +385,8 @@ BeatLevel::Choice PreciseTempoEstimator::ChooseLevel(
   const std::vector<float> snare = bands_.Values(BandCurves::kMiddle);
   evidence.kickCurve = &kick;
   evidence.snareCurve = &snare;
+  const std::vector<float> hats = bands_.Values(BandCurves::kHigh);
+  evidence.hatCurve = &hats;
   evidence.bandRate = bands_.Rate();
   return BeatLevel::Choose(evidence);
 }

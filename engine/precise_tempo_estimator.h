@@ -73,7 +73,7 @@ class PreciseTempoEstimator final : public TempoEstimator {
   const BeatLevel::Choice& LastLevel() const { return level_; }
 
   // Seconds of audio fed since Reset(), and the bytes the whole-track curve
-  // holds for them; beside it only the kick and snare bands' coarse curves
+  // holds for them; beside it only the kick, snare and hat bands' coarse curves
   // (BandCurveBytes) grow with the track.
   double SecondsFed() const;
   size_t CurveBytes() const { return chunks_.size() * sizeof(CurveChunk); }
@@ -112,7 +112,7 @@ class PreciseTempoEstimator final : public TempoEstimator {
 
   OnsetEnvelope envelope_;
   double standardBpm_ = 0;  // NaN when not given
-  BandCurves bands_;        // the kick and snare bands, for the beat level
+  BandCurves bands_;        // the kick, snare and hat bands, for the beat level
   BeatLevel::Choice level_;
   uint32_t sampleRate_ = 0;  // of the stream; 0 before the first block
   uint64_t framesFed_ = 0;

@@ -28,7 +28,8 @@ NAMES = [
     "the standard estimate agrees", "it reads an octave away", "it reads three to two away",
     "the scan's own pick", "tempo by onset density", "kick at half the beat frequency",
     "kick at the beat frequency", "kick at twice it", "snare at half the beat frequency",
-    "snare at the beat frequency", "beats without an onset",
+    "snare at the beat frequency", "beats without an onset", "hats at the beat frequency",
+    "hats at twice it",
 ]
 
 

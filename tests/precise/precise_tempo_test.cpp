@@ -253,10 +253,10 @@ TEST(PreciseTempo, CurveMemoryIsAFewBytesPerSecond) {
     const double perSecond = static_cast<double>(e.CurveBytes()) / e.SecondsFed();
     EXPECT_GT(perSecond, 20.0) << rate;
     EXPECT_LT(perSecond, 31.0) << rate;
-    // The kick and snare bands: two coarse curves of a byte a value.
+    // The kick, snare and hat bands: three coarse curves of a byte a value.
     const double bandsPerSecond = static_cast<double>(e.BandCurveBytes()) / e.SecondsFed();
-    EXPECT_GT(bandsPerSecond, 15.0) << rate;
-    EXPECT_LT(bandsPerSecond, 32.0) << rate;
+    EXPECT_GT(bandsPerSecond, 25.0) << rate;
+    EXPECT_LT(bandsPerSecond, 46.0) << rate;
   }
 }
 
