@@ -24,32 +24,32 @@ constexpr double kRatios[] = {1.0, 2.0, 0.5, 1.5, 2.0 / 3.0, 4.0 / 3.0, 0.75, 3.
 // block from the development half of the evaluation set).
 // BEGIN WEIGHTS
 constexpr BeatLevel::Features kWeights = {
-    0.8792,   // log2(tempo / 120)
-    -1.6521,  // its square
-    2.2097,   // correlation at the beat
-    -1.0909,  // at two beats
-    4.3992,   // at half a beat
-    2.8612,   // at a third of a beat
-    2.6710,   // at three beats
-    0.8213,   // at four beats
-    0.8236,   // grid at half the beat frequency
-    0.2199,   // at the beat frequency
-    -0.3191,  // at three halves of it
-    0.0857,   // at twice it
-    0.2277,   // at three times it
-    1.7625,   // the standard estimate agrees
-    2.0132,   // it reads an octave away
-    -0.8512,  // it reads three to two away
-    0.5151,   // the scan's own pick
-    -1.1894,  // tempo by onset density
-    -0.1827,  // kick at half the beat frequency
-    -0.3276,  // kick at the beat frequency
-    0.0259,   // kick at twice it
-    0.3058,   // snare at half the beat frequency
-    0.3601,   // snare at the beat frequency
-    -6.0685,  // beats without an onset
-    0.3142,   // hats at the beat frequency
-    0.1004,   // hats at twice it
+    0.2469,   // log2(tempo / 120)
+    -1.0096,  // its square
+    1.0068,   // correlation at the beat
+    -0.6001,  // at two beats
+    1.7489,   // at half a beat
+    2.9402,   // at a third of a beat
+    2.0313,   // at three beats
+    1.7335,   // at four beats
+    0.5018,   // grid at half the beat frequency
+    0.0964,   // at the beat frequency
+    -0.1786,  // at three halves of it
+    0.1818,   // at twice it
+    0.0731,   // at three times it
+    1.3999,   // the standard estimate agrees
+    0.8527,   // it reads an octave away
+    -0.8676,  // it reads three to two away
+    0.6474,   // the scan's own pick
+    -0.6984,  // tempo by onset density
+    -0.2199,  // kick at half the beat frequency
+    -0.2204,  // kick at the beat frequency
+    0.0705,   // kick at twice it
+    0.3587,   // snare at half the beat frequency
+    0.2018,   // snare at the beat frequency
+    -4.0335,  // beats without an onset
+    0.3971,   // hats at the beat frequency
+    0.1775,   // hats at twice it
 };
 // END WEIGHTS
 

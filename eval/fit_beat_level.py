@@ -140,7 +140,7 @@ def main():
     if source:
         old = read_weights(source)
         print("weights in the source: Acc1 %.1f %%" % (100 * accuracy(data, old) / total))
-    penalties = [float(args[args.index("--l2") + 1])] if "--l2" in args else [0.003, 0.03, 0.3]
+    penalties = [float(args[args.index("--l2") + 1])] if "--l2" in args else [0.003, 0.01, 0.03, 0.3]
     folds = 5
     order = list(range(len(data)))
     random.Random(1).shuffle(order)

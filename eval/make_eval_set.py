@@ -73,6 +73,8 @@ MIDI_GENRES = {
     "chiptune": (120, 180, 9), "bluegrass": (150, 200, 9), "metal": (150, 200, 9),
     "funk": (95, 115, 7), "boombap": (84, 98, 7),
 }
+# Further songs of every genre, numbered on after the first ones.
+MIDI_MORE = 4
 
 # style: (lowest tempo, highest tempo, files)
 PATTERN_STYLES = {
@@ -152,25 +154,28 @@ def midi_items(build):
     items = []
     script = file_hash(os.path.join(HERE, "midi_song.py"))
     turn = 0
-    for genre, (low, high, count) in MIDI_GENRES.items():
-        for k in range(count):
-            name = "midi-%s-%d" % (genre, k + 1)
-            rng = seeded(name)
-            bpm = round(rng.uniform(low, high), 2)
-            seconds = rng.randint(30, 60)
-            seed = rng.randrange(1 << 30)
-            sound = SOUNDS[SOUND_TURNS[turn % len(SOUND_TURNS)]][0]
-            # The tempo a MIDI tempo event states (whole microseconds per beat).
-            written = 60_000_000 / round(60_000_000 / bpm)
+    songs = [(genre, low, high, k) for genre, (low, high, count) in MIDI_GENRES.items()
+             for k in range(count)]
+    songs += [(genre, low, high, count + k) for genre, (low, high, count) in MIDI_GENRES.items()
+              for k in range(MIDI_MORE)]
+    for genre, low, high, k in songs:
+        name = "midi-%s-%d" % (genre, k + 1)
+        rng = seeded(name)
+        bpm = round(rng.uniform(low, high), 2)
+        seconds = rng.randint(30, 60)
+        seed = rng.randrange(1 << 30)
+        sound = SOUNDS[SOUND_TURNS[turn % len(SOUND_TURNS)]][0]
+        # The tempo a MIDI tempo event states (whole microseconds per beat).
+        written = 60_000_000 / round(60_000_000 / bpm)
 
-            def make(item, work, out, genre=genre, bpm=bpm, seed=seed):
-                run([sys.executable, os.path.join(HERE, "midi_song.py"), genre, str(bpm),
-                     str(item.seconds + 8), str(seed), os.path.join(work, "song.mid")])
-                make_midi(item, work, out)
+        def make(item, work, out, genre=genre, bpm=bpm, seed=seed):
+            run([sys.executable, os.path.join(HERE, "midi_song.py"), genre, str(bpm),
+                 str(item.seconds + 8), str(seed), os.path.join(work, "song.mid")])
+            make_midi(item, work, out)
 
-            recipe = "midi %s %s %s %d %s %s" % (script, genre, bpm, seed, seconds, sound)
-            items.append(Item(name, genre, "midi-" + sound, written, seconds, recipe, make, turn))
-            turn += 1
+        recipe = "midi %s %s %s %d %s %s" % (script, genre, bpm, seed, seconds, sound)
+        items.append(Item(name, genre, "midi-" + sound, written, seconds, recipe, make, turn))
+        turn += 1
     return items
 
 
