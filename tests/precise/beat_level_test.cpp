@@ -1,15 +1,18 @@
 // The beat-level decision on evidence built by hand: which candidates it
 // weighs, the evidence it reads for each, and the probabilities and
-// confidence it gives. (The decision on real audio is tested through the
-// precise estimator in precise_tempo_test.cpp.)
+// confidence it gives; and the band curves it reads. (The decision on real
+// audio is tested through the precise estimator in precise_tempo_test.cpp.)
 #include "engine/beat_level.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 #include <vector>
+
+#include "engine/band_curves.h"
 
 namespace {
 
@@ -189,4 +192,35 @@ TEST(BeatLevel, NothingToChooseWithoutAScanPick) {
   EXPECT_TRUE(BeatLevel::Choose(t.Evidence(0, kNaN)).candidates.empty());
   EXPECT_TRUE(BeatLevel::Choose(t.Evidence(kNaN, kNaN)).candidates.empty());
   EXPECT_EQ(BeatLevel::Choose(t.Evidence(0, kNaN)).bpm(), 0.0);
+}
+
+TEST(BandCurves, OneValuePerStepOfEachBandWithoutItsSteadyLevel) {
+  BandCurves bands;
+  bands.Start(86.0);
+  EXPECT_DOUBLE_EQ(bands.Rate(), 86.0 / BandCurves::kStep);
+  // A steady level in every band and a pulse every 43 onset values (two
+  // per second) in the low band only, for a minute.
+  const uint32_t values = 86 * 60;
+  for (uint32_t i = 0; i < values; ++i) bands.Add(i % 43 == 0 ? 5.0f : 1.0f, 2.0f, 3.0f);
+  const std::vector<float> low = bands.Values(BandCurves::kLow);
+  const std::vector<float> middle = bands.Values(BandCurves::kMiddle);
+  ASSERT_EQ(low.size(), values / BandCurves::kStep);
+  ASSERT_EQ(middle.size(), low.size());
+  // The steady level is taken off once the running mean has settled.
+  for (size_t i = low.size() / 2; i < middle.size(); ++i) EXPECT_NEAR(middle[i], 0.0f, 0.02f);
+  // The pulses stand out of the low band's curve: one value each (43
+  // onset values apart, 8 to a curve value), 60 in the second half.
+  float top = 0;
+  for (size_t i = low.size() / 2; i < low.size(); ++i) top = std::max(top, low[i]);
+  int above = 0;
+  for (size_t i = low.size() / 2; i < low.size(); ++i) above += low[i] > 0.5f * top ? 1 : 0;
+  EXPECT_GT(top, 0.3f);
+  EXPECT_GE(above, 59);
+  EXPECT_LE(above, 61);
+  // Kept in a byte a value per band, plus a scale every 64 values.
+  EXPECT_LE(bands.Bytes(), 3 * (values / BandCurves::kStep) * 17 / 16 + 3 * 68);
+  EXPECT_GE(bands.Bytes(), 3 * (values / BandCurves::kStep) - 3 * 68);
+  bands.Reset();
+  EXPECT_TRUE(bands.Values(BandCurves::kHigh).empty());
+  EXPECT_EQ(bands.Bytes(), 0u);
 }
