@@ -169,10 +169,6 @@ bool Near(double a, double b, double share) {
 
 }  // namespace
 
-const BeatLevel::Features& BeatLevel::Weights() {
-  return kWeights;
-}
-
 BeatLevel::Choice BeatLevel::Choose(const BeatLevelEvidence& evidence) {
   Choice choice;
   const std::vector<double>& r = *evidence.autocorrelation;

@@ -130,7 +130,4 @@ class BeatLevel {
   // set. Costs a few hundred passes over the curve, none of them longer
   // than the curve: linear in the track's length.
   static Choice Choose(const BeatLevelEvidence& evidence);
-
-  // The weights in use, one per feature.
-  static const Features& Weights();
 };
