@@ -49,8 +49,9 @@ BENCH_PACKAGES := valgrind drascula-music
 
 # What the tempo evaluation needs (make eval only): the peers it compares
 # with, and what renders and encodes its set.
-EVAL_PACKAGES := bpm-tools aubio-tools soundstretch sox timidity freepats abcmidi abcm2ps \
-                 lame mpg123 python3
+EVAL_PACKAGES := bpm-tools aubio-tools soundstretch sox timidity freepats fluidsynth \
+                 timgm6mb-soundfont opl3-soundfont musescore-general-soundfont-small \
+                 openmpt123 abcmidi abcm2ps lame mpg123 python3
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
@@ -62,7 +63,7 @@ FUZZ_LONG    ?= 1800
 CHECK_OPTIONS := -DTEMPYRA_TESTS=ON -DTEMPYRA_WERROR=ON
 
 .PHONY: all deps test-deps build build-tests test check-format format tidy test-asan test-tsan \
-        test-fuzz fuzz demo bench eval fuzz-build clean install install-files uninstall package \
+        test-fuzz fuzz demo bench eval eval-fit fuzz-build clean install install-files uninstall package \
         windows windows-deps test-windows
 
 all: build
@@ -159,11 +160,24 @@ bench: build-tests
 	@$(MAKE) --no-print-directory install-packages WANT="$(BENCH_PACKAGES)"
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
 
-# The evaluation set is made once into $(BUILD)/eval/set (again only when
-# its scripts or the pattern generator change); not part of `make test`.
+# The evaluation set is made once into EVAL_SET (each file again only when
+# its recipe changes), which may lie outside the tree and outlive the build;
+# EVAL_JOBS processes render and analyse it. Not part of `make test`.
+EVAL_SET  ?= $(BUILD)/eval/set
+EVAL_JOBS ?= 2
 eval: build
 	@$(MAKE) --no-print-directory install-packages WANT="$(EVAL_PACKAGES)"
-	eval/run_eval.sh $(BUILD)
+	eval/run_eval.py $(BUILD) $(EVAL_SET) --jobs $(EVAL_JOBS)
+
+# Refits the beat-level decision's weights on the development half of the
+# evaluation set (made by `make eval`) and writes them into its source.
+eval-fit: build
+	cmake --build $(BUILD) --target tempyra-levelfeatures
+	mkdir -p $(BUILD)/eval
+	awk -F'\t' '$$5 == "dev" { print "$(EVAL_SET)/" $$1 }' $(EVAL_SET)/truth.tsv | \
+	  xargs $(BUILD)/tools/levelfeatures/tempyra-levelfeatures > $(BUILD)/eval/features.tsv || true
+	eval/fit_beat_level.py $(EVAL_SET)/truth.tsv $(BUILD)/eval/features.tsv \
+	  --write engine/beat_level.cpp
 
 # Installation. The program finds its help documents in
 # $(PREFIX)/share/doc/tempyra beside $(PREFIX)/bin, wherever PREFIX is.

@@ -80,6 +80,18 @@ TrackResult AnalyseOne(const CollectedFile& file, TempoEstimator& estimator,
   }
   r.ok = true;
   r.bpm = FoldTempo(tempo, options.minTempo, options.maxTempo);
+  if (std::isfinite(estimate.alternative)) {
+    // Folded into the same range, the runner-up may fall onto the chosen
+    // value or stay outside the range (a three-to-two relative has no
+    // octave inside a narrow one): it is then no alternative within it.
+    const double alternative = FoldTempo(estimate.alternative, options.minTempo, options.maxTempo);
+    const bool inRange = (!options.minTempo || alternative >= *options.minTempo) &&
+                         (!options.maxTempo || alternative <= *options.maxTempo);
+    if (inRange && std::fabs(alternative / r.bpm - 1.0) > 0.02) {
+      r.alternative = alternative;
+      r.alternativeConfidence = estimate.alternativeConfidence;
+    }
+  }
   if (options.writeTag) {
     const TempoTagWriting written = WriteTempoTag(file.path, r.bpm, options.tagDecimals);
     if (written.ok)

@@ -73,6 +73,9 @@ std::string FormatResult(const TrackResult& r, OutputFormat format) {
               "\",\"duration\":" + Fixed(r.durationSeconds, 3) +
               ",\"sample_rate\":" + (r.sampleRate ? std::to_string(r.sampleRate) : "null");
       if (r.ok && std::isfinite(r.confidence)) line += ",\"confidence\":" + Fixed(r.confidence, 3);
+      if (r.ok && std::isfinite(r.alternative) && std::isfinite(r.alternativeConfidence))
+        line += ",\"alternative\":" + Fixed(r.alternative, 2) +
+                ",\"alternative_confidence\":" + Fixed(r.alternativeConfidence, 3);
       if (!r.ok && !r.reason.empty()) line += ",\"reason\":" + JsonString(r.reason);
       if (!r.tagText.empty()) line += ",\"tag\":" + JsonString(r.tagText);
       if (!r.tagError.empty()) line += ",\"tag_error\":" + JsonString(r.tagError);

@@ -25,6 +25,10 @@ struct TrackResult {
   // How strongly one tempo explains the onsets, 0 to 1, when the precise
   // estimator measured it (json only); NaN otherwise.
   double confidence = std::numeric_limits<double>::quiet_NaN();
+  // The precise estimator's runner-up beat level (folded like bpm) and its
+  // strength on the confidence's scale (json only); NaN when there is none.
+  double alternative = std::numeric_limits<double>::quiet_NaN();
+  double alternativeConfidence = std::numeric_limits<double>::quiet_NaN();
 };
 
 // The line printed before the results, if any (CSV's header); may be empty.

@@ -42,9 +42,11 @@ void AnalysisJob::Stop() {
 }
 
 double AnalysisJob::EstimateTempo() {
-  confidence_ = std::numeric_limits<double>::quiet_NaN();
+  confidence_ = alternative_ = alternativeConfidence_ = std::numeric_limits<double>::quiet_NaN();
   if (preciseRun_) {
     confidence_ = preciseEstimate_.confidence;
+    alternative_ = preciseEstimate_.alternative;
+    alternativeConfidence_ = preciseEstimate_.alternativeConfidence;
     return preciseEstimate_.bpm;
   }
   if (estimator_ == nullptr) return std::numeric_limits<double>::quiet_NaN();

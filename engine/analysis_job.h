@@ -73,6 +73,12 @@ class AnalysisJob {
   // The precise estimate's confidence (0 to 1) from the last EstimateTempo()
   // of a precise run; NaN after a standard one.
   double TempoConfidence() const { return confidence_; }
+  // The runner-up beat level of the same precise estimate (a tempo that
+  // reads the same beats at another level, such as twice or two thirds the
+  // value) and its strength on TempoConfidence's scale; NaN after a
+  // standard run or when no other level was weighed.
+  double AlternativeTempo() const { return alternative_; }
+  double AlternativeConfidence() const { return alternativeConfidence_; }
 
   // The formats the runs that Start begins take: kMpegAndWave from
   // construction on (a file of another format fails, as the window's
@@ -110,4 +116,6 @@ class AnalysisJob {
   AudioFormats formats_ = AudioFormats::kMpegAndWave;
   AudioFormats runFormats_ = AudioFormats::kMpegAndWave;  // fixed by Start for the worker
   double confidence_ = std::numeric_limits<double>::quiet_NaN();
+  double alternative_ = std::numeric_limits<double>::quiet_NaN();
+  double alternativeConfidence_ = std::numeric_limits<double>::quiet_NaN();
 };

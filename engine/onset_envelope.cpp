@@ -52,6 +52,7 @@ void OnsetEnvelope::Start(uint32_t sampleRate) {
   partialFrames_ = 0;
   havePrevious_ = false;
   std::fill(bandMean_, bandMean_ + kBands, 0.0f);
+  std::fill(bandValue_, bandValue_ + kBands, 0.0f);
   framesSeen_ = 0;
   sampleScale_ = 1.0f / static_cast<float>(reduction_);
 }
@@ -176,6 +177,9 @@ float OnsetEnvelope::FrameFlux() {
   }
   float flux = 0.0f;
   const float floor = 0.25f * levelSum / kBands + 1e-3f;
-  for (uint32_t b = 0; b < kBands; ++b) flux += bandFlux_[b] / (bandMean_[b] + floor);
+  for (uint32_t b = 0; b < kBands; ++b) {
+    bandValue_[b] = bandFlux_[b] / (bandMean_[b] + floor);
+    flux += bandValue_[b];
+  }
   return flux;
 }

@@ -34,10 +34,17 @@ class OnsetEnvelope {
   void Start(uint32_t sampleRate);
   // Onset values per second: sampleRate / (D x kHop).
   double ValueRate() const { return valueRate_; }
+  // See Feed(); band < kBandCount.
+  static constexpr uint32_t kBandCount = 4;
+  float BandValue(uint32_t band) const { return bandValue_[band]; }
 
   // Adds `frames` interleaved sample frames of `channels` signed samples of
   // `bits` (8 or 16, little-endian) bits each; calls sink(value) for every
   // onset value completed.
+  // While sink runs, BandValue(b) tells how band b (below 170 Hz, to 500
+  // Hz, to 1.5 kHz, above) rose in the frame of that value, against its
+  // own running mean: the low band follows the kick drum, the middle ones
+  // the snare, the top one the hats.
   template <typename Sink>
   void Feed(const uint8_t* pcm, uint32_t frames, uint32_t bits, uint32_t channels, Sink&& sink) {
     while (frames != 0) {
@@ -74,13 +81,14 @@ class OnsetEnvelope {
   // Bands of bins whose rises are summed and weighed against their own
   // running means: below 170 Hz, to 500 Hz, to 1.5 kHz, and above (at a
   // reduced rate of 11025 Hz). kBandEnds[b] is one past band b's last bin.
-  static constexpr uint32_t kBands = 4;
+  static constexpr uint32_t kBands = kBandCount;
   static constexpr uint32_t kBandEnds[kBands] = {4, 12, 36, kFrameLength / 2};
   static constexpr float kMeanFollow = 1.0f / 400.0f;  // about 4.6 s of values
   static constexpr uint32_t kMeanWarmUp = 400;  // frames until the means follow at kMeanFollow
   uint32_t framesSeen_ = 0;
   float bandMean_[kBands] = {};
   float bandFlux_[kBands] = {};
+  float bandValue_[kBands] = {};  // bandFlux_ / (bandMean_ + floor) of the last frame
   std::vector<float> window_, frame_, power_, previous_;
   bool havePrevious_ = false;
 };

@@ -55,6 +55,11 @@ PreciseTempoEstimator::PreciseTempoEstimator()
 
 void PreciseTempoEstimator::Reset() {
   sampleRate_ = 0;
+  standard_.Reset();
+  standardBpm_ = Nan();
+  standardMade_ = false;
+  level_ = {};
+  bands_.Reset();
   framesFed_ = 0;
   valueRate_ = 0;
   onsetCount_ = 0;
@@ -83,6 +88,7 @@ void PreciseTempoEstimator::StartStream(uint32_t sampleRate) {
   sampleRate_ = sampleRate;
   envelope_.Start(sampleRate);
   valueRate_ = envelope_.ValueRate();
+  bands_.Start(valueRate_);
   meanSpan_ = static_cast<uint32_t>(std::lround(valueRate_ * kMeanSeconds)) | 1u;
   meanSpan_ = std::min(meanSpan_, kMaxMeanSpan);
   maxLag_ = std::min(static_cast<uint32_t>(valueRate_ * kMaxLagSeconds) + 2, kLagHistory - 1);
@@ -110,6 +116,7 @@ void PreciseTempoEstimator::StartStream(uint32_t sampleRate) {
 
 void PreciseTempoEstimator::FeedBlock(const uint8_t* pcm, uint32_t bytes, uint32_t sampleRate,
                                       uint32_t frameBytes, uint32_t channels) {
+  standard_.FeedBlock(pcm, bytes, sampleRate, frameBytes, channels);
   // The same admission as the standard detector: whole 8- or 16-bit samples
   // at a rate it reads.
   const uint32_t ch = channels == 0 ? 1 : channels;
@@ -126,6 +133,8 @@ void PreciseTempoEstimator::FeedBlock(const uint8_t* pcm, uint32_t bytes, uint32
 }
 
 void PreciseTempoEstimator::AddOnset(float value) {
+  bands_.Add(envelope_.BandValue(0), envelope_.BandValue(1) + envelope_.BandValue(2),
+             envelope_.BandValue(3));
   meanSum_ += value - meanRing_[meanAt_];
   meanRing_[meanAt_] = value;
   meanAt_ = meanAt_ + 1 == meanSpan_ ? 0 : meanAt_ + 1;
@@ -298,33 +307,53 @@ TempoEstimate PreciseTempoEstimator::Estimate() {
   std::vector<double> r(maxLag_ + 1);
   for (uint32_t l = 0; l <= maxLag_; ++l) r[l] = (Correlated(l) / (n - l) - mean * mean) / variance;
 
-  const Level level = ChooseLevel(r);
-  if (!(level.score > 0)) return none;
-  const double confidence = std::clamp(level.score, 0.0, 1.0);
-  const double bpm = FindValue(level.bpm);
-  // The value search's work memory grows with the track: handed back, so
-  // that an estimator kept for the next file holds only its curve.
-  spectrum_ = CurveSpectrum();
-  gridHz_ = gridPower_ = multipleHz_ = multiplePower_ = std::vector<double>();
-  return {bpm, confidence};
-}
-
-PreciseTempoEstimator::Level PreciseTempoEstimator::ChooseLevel(
-    const std::vector<double>& r) const {
-  Level best{0, 0};
-  double bestWeighted = -std::numeric_limits<double>::infinity();
+  // Level: a scan of every tempo gives a first pick and the periodicity's
+  // other peaks; the beat-level decision weighs them and their relatives.
+  double bestBpm = 0, bestWeighted = -std::numeric_limits<double>::infinity(), bestScore = 0;
+  std::vector<std::pair<double, double>> scan;  // tempo, score
   for (uint32_t i = 0; i <= 3 * kStepsPerOctave; ++i) {
     const double bpm = kMinTempo * std::exp2(static_cast<double>(i) / kStepsPerOctave);
     if (bpm > kMaxTempo) break;
     const double score = LevelScore(r, bpm);
+    scan.emplace_back(bpm, score);
     const double octaves = std::log2(bpm / kPreferredTempo) / kPreferenceOctaves;
     const double weighted = score * std::exp(-0.5 * octaves * octaves);
     if (weighted > bestWeighted) {
       bestWeighted = weighted;
-      best = {bpm, score};
+      bestBpm = bpm;
+      bestScore = score;
     }
   }
-  return best;
+  if (!(bestScore > 0)) return none;
+  // The standard estimate rewrites part of its detector's spectrum: made
+  // once per file, so that a second Estimate() weighs the same value.
+  if (!standardMade_) {
+    standardBpm_ = standard_.Estimate().bpm;
+    standardMade_ = true;
+  }
+  level_ = ChooseLevel(r, scan, bestBpm);
+  if (level_.candidates.empty()) return none;
+  const double confidence = level_.confidence();
+  const double bpm = FindValue(level_.bpm());
+  // The value search's work memory grows with the track: handed back, so
+  // that an estimator kept for the next file holds only its curve.
+  spectrum_ = CurveSpectrum();
+  gridHz_ = gridPower_ = multipleHz_ = multiplePower_ = std::vector<double>();
+  TempoEstimate estimate{bpm, confidence};
+  if (level_.candidates.size() > 1) {
+    // The runner-up level, as the same grid read at its ratio to the
+    // chosen one where it is a simple one.
+    const BeatLevel::Candidate& second = level_.candidates[1];
+    estimate.alternative = second.bpm;
+    for (double ratio : {2.0, 0.5, 1.5, 2.0 / 3.0, 4.0 / 3.0, 0.75, 3.0, 1.0 / 3.0}) {
+      if (std::fabs(second.bpm / (level_.bpm() * ratio) - 1.0) < 0.015) {
+        estimate.alternative = bpm * ratio;
+        break;
+      }
+    }
+    estimate.alternativeConfidence = second.confidence;
+  }
+  return estimate;
 }
 
 double PreciseTempoEstimator::FindValue(double levelBpm) {
@@ -361,4 +390,38 @@ double PreciseTempoEstimator::FindValue(double levelBpm) {
     }
   }
   return 60.0 * 0.5 * (a + b);
+}
+
+BeatLevel::Choice PreciseTempoEstimator::ChooseLevel(
+    const std::vector<double>& r, const std::vector<std::pair<double, double>>& scan,
+    double scanBpm) const {
+  BeatLevelEvidence evidence;
+  evidence.autocorrelation = &r;
+  evidence.valueRate = valueRate_;
+  evidence.scanBpm = scanBpm;
+  evidence.standardBpm = standardBpm_;
+  // The scan's three strongest local peaks.
+  std::vector<std::pair<double, double>> peaks;
+  for (size_t i = 1; i + 1 < scan.size(); ++i)
+    if (scan[i].second > scan[i - 1].second && scan[i].second >= scan[i + 1].second &&
+        scan[i].second > 0)
+      peaks.emplace_back(scan[i].second, scan[i].first);
+  std::sort(peaks.rbegin(), peaks.rend());
+  for (size_t i = 0; i < peaks.size() && i < 3; ++i) evidence.scanPeaks.push_back(peaks[i].second);
+  std::vector<float> curve;
+  curve.reserve(chunks_.size() * kChunkValues + pendingCount_);
+  for (const CurveChunk& c : chunks_)
+    for (uint32_t i = 0; i < kChunkValues; ++i)
+      curve.push_back(static_cast<float>(c.q[i]) * c.scale);
+  curve.insert(curve.end(), pending_, pending_ + pendingCount_);
+  evidence.curve = &curve;
+  evidence.curveRate = curveRate_;
+  const std::vector<float> kick = bands_.Values(BandCurves::kLow);
+  const std::vector<float> snare = bands_.Values(BandCurves::kMiddle);
+  evidence.kickCurve = &kick;
+  evidence.snareCurve = &snare;
+  const std::vector<float> hats = bands_.Values(BandCurves::kHigh);
+  evidence.hatCurve = &hats;
+  evidence.bandRate = bands_.Rate();
+  return BeatLevel::Choose(evidence);
 }

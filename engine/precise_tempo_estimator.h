@@ -18,8 +18,11 @@
 //   4. Level: every tempo from 30 to 240 BPM (300 steps per octave) is
 //      scored by the normalised autocorrelation at its beat period (counted
 //      twice) and at two, three and four beats, weighted by a broad
-//      preference (one octave wide) for tempi near 140 BPM; the best is the
-//      tempo's level.
+//      preference (one octave wide) for tempi near 140 BPM; the best, its
+//      relatives (x2, x1/2, x3/2, x2/3 ...), the scan's other peaks and the
+//      standard estimate of the same audio (a DefaultTempoEstimator fed
+//      the same blocks alongside: the two estimators miss on different
+//      tracks) are weighed by BeatLevel, whose choice is the tempo's level.
 //   5. Value: within 2 % of it, the beat frequency at which the whole
 //      track's curve carries the most power at half, once and two to six
 //      times that frequency (those below 10 Hz; each multiple's power
@@ -33,9 +36,11 @@
 //      curve in doubles (8 bytes per curve value, 1.2 MB for two hours),
 //      handed back before Estimate() returns, and the transforms' arrays,
 //      about 1.5 MB whatever the track's length.
-//   6. Confidence: the level's score before weighting, clamped to [0, 1]:
-//      1 when the onsets repeat exactly at every beat, near 0 when no
-//      period explains them.
+//   6. Confidence: BeatLevel's probability of the chosen level, lowered on
+//      tracks whose onsets hardly repeat; near 1 when one level clearly
+//      explains the onsets, low when another level was nearly as likely or
+//      no period explains them. The runner-up level and its confidence
+//      come with the estimate (TempoEstimate::alternative).
 //
 // Lifecycle: see TempoEstimator. Reset() keeps all memory; the curve's
 // storage grows with the track and is kept for the next file. Blocks at a
@@ -45,9 +50,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <utility>
 #include <vector>
 
+#include "engine/band_curves.h"
+#include "engine/beat_level.h"
 #include "engine/curve_spectrum.h"
+#include "engine/default_tempo_estimator.h"
 #include "engine/onset_envelope.h"
 #include "engine/tempo_estimator.h"
 
@@ -64,10 +73,19 @@ class PreciseTempoEstimator final : public TempoEstimator {
   // Does not change the state: calling it twice gives the same result.
   TempoEstimate Estimate() override;
 
+  // The standard estimate of the audio fed since Reset() that the last
+  // Estimate() weighed; NaN before it, or when the audio was too short.
+  double StandardTempo() const { return standardBpm_; }
+  // The candidates of the beat level weighed by the last Estimate(), most
+  // probable first.
+  const BeatLevel::Choice& LastLevel() const { return level_; }
+
   // Seconds of audio fed since Reset(), and the bytes the whole-track curve
-  // holds for them (its only memory that grows with the track).
+  // holds for them; beside it only the kick, snare and hat bands' coarse curves
+  // (BandCurveBytes) grow with the track.
   double SecondsFed() const;
   size_t CurveBytes() const { return chunks_.size() * sizeof(CurveChunk); }
+  size_t BandCurveBytes() const { return bands_.Bytes(); }
 
  private:
   static constexpr uint32_t kChunkValues = 64;
@@ -85,15 +103,12 @@ class PreciseTempoEstimator final : public TempoEstimator {
   void AddToCurve(float deviation);
   void FlushCurveChunk();
 
+  BeatLevel::Choice ChooseLevel(const std::vector<double>& r,
+                                const std::vector<std::pair<double, double>>& scan,
+                                double scanBpm) const;
   // Normalised autocorrelation at a fractional lag (cubic interpolation).
   double Correlation(const std::vector<double>& r, double lag) const;
   double LevelScore(const std::vector<double>& r, double bpm) const;
-  // Step 4: the tempo's level, and its score before the preference.
-  struct Level {
-    double bpm;
-    double score;
-  };
-  Level ChooseLevel(const std::vector<double>& r) const;
   // Step 5: the exact value near the level's tempo, in BPM.
   double FindValue(double levelBpm);
   // Puts the tapered curve into spectrum_.
@@ -108,6 +123,11 @@ class PreciseTempoEstimator final : public TempoEstimator {
   double BestOnGrid(double low, double high, double spacing, double highestMultiple);
 
   OnsetEnvelope envelope_;
+  DefaultTempoEstimator standard_;  // fed the same blocks, for the beat level
+  double standardBpm_ = 0;          // its estimate, made once per file; NaN before
+  bool standardMade_ = false;
+  BandCurves bands_;        // the kick, snare and hat bands, for the beat level
+  BeatLevel::Choice level_;
   uint32_t sampleRate_ = 0;  // of the stream; 0 before the first block
   uint64_t framesFed_ = 0;
   double valueRate_ = 0;  // onset values per second

@@ -16,14 +16,20 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 
 // The result of one estimate. `bpm` is NaN when the audio held nothing to
 // measure (too short, silent); callers treat a non-finite value as a failed
 // analysis. `confidence` lies in [0, 1]: how strongly one tempo explains the
 // onsets; NaN when the estimator does not judge it.
+// `alternative` is the runner-up beat level (a tempo in beats per minute)
+// and `alternativeConfidence` its strength on the same scale, for an
+// estimator that weighs levels against each other; both NaN otherwise.
 struct TempoEstimate {
   double bpm;
   double confidence;
+  double alternative = std::numeric_limits<double>::quiet_NaN();
+  double alternativeConfidence = std::numeric_limits<double>::quiet_NaN();
 };
 
 class TempoEstimator {

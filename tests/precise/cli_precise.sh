@@ -36,8 +36,23 @@ echo "$json"
 confidence=$(printf '%s' "$json" | sed -n 's/.*"confidence":\([0-9.]*\).*/\1/p')
 [ -n "$confidence" ] || fail "no confidence: $json"
 awk -v c="${confidence:-2}" 'BEGIN { exit !(c >= 0 && c <= 1) }' || fail "confidence $confidence"
+# The runner-up level: another tempo, its confidence in [0, 1], and none
+# when a range leaves no room for another level.
+alternative=$(printf '%s' "$json" | sed -n 's/.*"alternative":\([0-9.]*\),.*/\1/p')
+alt_confidence=$(printf '%s' "$json" | sed -n 's/.*"alternative_confidence":\([0-9.]*\).*/\1/p')
+[ -n "$alternative" ] && [ -n "$alt_confidence" ] || fail "no alternative: $json"
+near "${alternative:-128}" 128 5 && fail "alternative $alternative at the chosen level"
+awk -v c="${alt_confidence:-2}" 'BEGIN { exit !(c >= 0 && c <= 1) }' ||
+  fail "alternative confidence $alt_confidence"
+json=$("$cli" analyze --quiet --precise --format json --min-tempo 100 --max-tempo 150 \
+  "$demo/house-128bpm.mp3")
+case "$json" in *'"alternative":'*)
+  alternative=$(printf '%s' "$json" | sed -n 's/.*"alternative":\([0-9.]*\),.*/\1/p')
+  awk -v a="$alternative" 'BEGIN { exit !(a >= 100 && a <= 150) }' || fail "unfolded: $json" ;;
+esac
 json=$("$cli" analyze --quiet --format json "$demo/house-128bpm.mp3")
 case "$json" in *confidence*) fail "confidence without --precise: $json" ;; esac
+case "$json" in *alternative*) fail "alternative without --precise: $json" ;; esac
 
 # Twelve seconds: too short for the standard estimate, enough for this one.
 "$patterngen" "$work/short.wav" house 124.6 12 44100 3 || fail "patterngen"

@@ -69,15 +69,24 @@ TEST(PreciseJob, OffByDefaultOnWhenAskedForAndOffAgain) {
   EXPECT_FALSE(job.PreciseTempo());
   EXPECT_TRUE(SameBits(RunJob(job, house), standard));
   EXPECT_TRUE(std::isnan(job.TempoConfidence()));
+  EXPECT_TRUE(std::isnan(job.AlternativeTempo()));
 
   job.SetPreciseTempo(true);
-  EXPECT_NEAR(RunJob(job, house), 128.0, 0.005);
+  const double precise = RunJob(job, house);
+  EXPECT_NEAR(precise, 128.0, 0.005);
   EXPECT_GT(job.TempoConfidence(), 0.0);
   EXPECT_LE(job.TempoConfidence(), 1.0);
+  // The runner-up is another level of the same beats, less likely.
+  ASSERT_TRUE(std::isfinite(job.AlternativeTempo()));
+  EXPECT_GT(std::fabs(job.AlternativeTempo() / precise - 1.0), 0.1);
+  EXPECT_GE(job.AlternativeConfidence(), 0.0);
+  EXPECT_LT(job.AlternativeConfidence(), job.TempoConfidence());
 
   job.SetPreciseTempo(false);
   EXPECT_TRUE(SameBits(RunJob(job, house), standard));
   EXPECT_TRUE(std::isnan(job.TempoConfidence()));
+  EXPECT_TRUE(std::isnan(job.AlternativeTempo()));
+  EXPECT_TRUE(std::isnan(job.AlternativeConfidence()));
 }
 
 TEST(PreciseJob, DemoTracksAtTheirTempo) {

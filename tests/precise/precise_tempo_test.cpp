@@ -68,6 +68,9 @@ void Feed(Estimator& e, const std::vector<int16_t>& samples, uint32_t rate, uint
   }
 }
 
+// The precise estimate of the samples (with the standard estimate of the
+// same audio, which the estimator makes alongside, as one piece of its
+// evidence).
 TempoEstimate Precise(const std::vector<int16_t>& samples, uint32_t rate, uint32_t channels = 1) {
   PreciseTempoEstimator e;
   Feed(e, samples, rate, channels);
@@ -153,6 +156,28 @@ TEST(PreciseTempo, RightLevelInTripleMetre) {
   EXPECT_NEAR(Precise(Render(sixEight, 2, 68.4, 60, 44100), 44100).bpm, 68.4, 0.02);
 }
 
+TEST(PreciseTempo, RightLevelOnFastHalfTimeAndOnShuffles) {
+  // 176 BPM with a half-time backbeat (kick on one, snare on three) under
+  // eighth hats: not 88, not 117 (two thirds).
+  const std::vector<Hit> halfTime = {{0, 0.9, 60},  {2, 0.8, 0},  {2.5, 0.5, 60}, {0, 0.25, 0},
+                                     {0.5, 0.2, 0}, {1, 0.25, 0}, {1.5, 0.2, 0},  {2.5, 0.2, 0},
+                                     {3, 0.25, 0},  {3.5, 0.2, 0}};
+  EXPECT_NEAR(Precise(Render(halfTime, 4, 176.4, 50, 44100), 44100).bpm, 176.4, 0.02);
+  // A shuffle at 97.3: hats on the beat and on its last triplet, kick on
+  // one and three, snare on two and four: not 146 (three halves).
+  std::vector<Hit> shuffle = {{0, 0.9, 60}, {1, 0.8, 0}, {2, 0.9, 60}, {3, 0.8, 0}};
+  for (int b = 0; b < 4; ++b) {
+    shuffle.push_back({b + 0.0, 0.3, 0});
+    shuffle.push_back({b + 2.0 / 3, 0.2, 0});
+  }
+  EXPECT_NEAR(Precise(Render(shuffle, 4, 97.3, 50, 44100), 44100).bpm, 97.3, 0.02);
+  // Reggae's one drop at 78.6: kick and rim together on three only, a
+  // chord on every off-beat: not 157 (the off-beats' own rate).
+  const std::vector<Hit> oneDrop = {{2, 0.9, 60},    {2, 0.6, 0},     {0.5, 0.4, 300},
+                                    {1.5, 0.4, 300}, {2.5, 0.4, 300}, {3.5, 0.4, 300}};
+  EXPECT_NEAR(Precise(Render(oneDrop, 4, 78.6, 50, 44100), 44100).bpm, 78.6, 0.02);
+}
+
 TEST(PreciseTempo, NothingToMeasureGivesNoTempo) {
   // Silence, a few seconds of beats, and steady noise with no beat.
   EXPECT_TRUE(std::isnan(Precise(std::vector<int16_t>(44100 * 40, 0), 44100).bpm));
@@ -225,6 +250,10 @@ TEST(PreciseTempo, CurveMemoryIsAFewBytesPerSecond) {
     const double perSecond = static_cast<double>(e.CurveBytes()) / e.SecondsFed();
     EXPECT_GT(perSecond, 20.0) << rate;
     EXPECT_LT(perSecond, 31.0) << rate;
+    // The kick, snare and hat bands: three coarse curves of a byte a value.
+    const double bandsPerSecond = static_cast<double>(e.BandCurveBytes()) / e.SecondsFed();
+    EXPECT_GT(bandsPerSecond, 25.0) << rate;
+    EXPECT_LT(bandsPerSecond, 46.0) << rate;
   }
 }
 
