@@ -126,7 +126,7 @@ class PreciseTempoEstimator final : public TempoEstimator {
   DefaultTempoEstimator standard_;  // fed the same blocks, for the beat level
   double standardBpm_ = 0;          // its estimate, made once per file; NaN before
   bool standardMade_ = false;
-  BandCurves bands_;        // the kick, snare and hat bands, for the beat level
+  BandCurves bands_;  // the kick, snare and hat bands, for the beat level
   BeatLevel::Choice level_;
   uint32_t sampleRate_ = 0;  // of the stream; 0 before the first block
   uint64_t framesFed_ = 0;

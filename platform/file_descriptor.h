@@ -19,7 +19,7 @@ struct DescriptorStatus {
   bool regular = false;   // a regular file (not a folder, pipe or device)
   bool writable = false;  // not marked read-only (any write bit; no read-only attribute)
   uint64_t size = 0;
-  uint32_t links = 1;     // names the file has (hard links)
+  uint32_t links = 1;  // names the file has (hard links)
 };
 
 // -1 with errno set on failure.

@@ -87,8 +87,7 @@ FileKind KindOf(int descriptor) {
   const size_t tag = Id3v2Length(head, got);
   if (tag != 0) {
     char signature[4] = {};
-    if (ReadAt(descriptor, signature, 4, tag) == 4 &&
-        std::memcmp(signature, "fLaC", 4) == 0)
+    if (ReadAt(descriptor, signature, 4, tag) == 4 && std::memcmp(signature, "fLaC", 4) == 0)
       return FileKind::kFlac;
   }
   return FileKind::kMpeg;

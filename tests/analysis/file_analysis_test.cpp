@@ -86,8 +86,10 @@ TEST(FileAnalysis, WaveShrinkingUnderTheMappingFailsAndLeavesTheDetectorSound) {
   // The same detector, reset, analyses a whole file exactly as a fresh one.
   const std::string whole = WriteTempFile("whole.wav", wave);
   DefaultTempoEstimator fresh;
-  ASSERT_EQ(AnalyseFile(whole, AudioFormats::kMpegAndWave, detector, nullptr).status, FileAnalysis::Status::kComplete);
-  ASSERT_EQ(AnalyseFile(whole, AudioFormats::kMpegAndWave, fresh, nullptr).status, FileAnalysis::Status::kComplete);
+  ASSERT_EQ(AnalyseFile(whole, AudioFormats::kMpegAndWave, detector, nullptr).status,
+            FileAnalysis::Status::kComplete);
+  ASSERT_EQ(AnalyseFile(whole, AudioFormats::kMpegAndWave, fresh, nullptr).status,
+            FileAnalysis::Status::kComplete);
   EXPECT_TRUE(SameSpectrum(detector.Detector(), fresh.Detector()));
 }
 
@@ -98,7 +100,8 @@ TEST(FileAnalysis, WaveWithAnAbsurdSamplingRateIsNotFedAsPcm) {
   const uint32_t absurd = 4000000000u;
   std::memcpy(wave.data() + 24, &absurd, 4);
   DefaultTempoEstimator detector;
-  FileAnalysis a = AnalyseFile(WriteTempFile("absurd.wav", wave), AudioFormats::kMpegAndWave, detector, nullptr);
+  FileAnalysis a =
+      AnalyseFile(WriteTempFile("absurd.wav", wave), AudioFormats::kMpegAndWave, detector, nullptr);
   EXPECT_EQ(a.status, FileAnalysis::Status::kNotOpened);
   EXPECT_EQ(a.sampleFrames, 0u);
 }
@@ -107,7 +110,8 @@ TEST(FileAnalysis, NamedPipeIsRefusedWithoutWaitingForAWriter) {
   const std::string path = TempPath("pipe.mp3");
   ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
   DefaultTempoEstimator detector;
-  FileAnalysis a = AnalyseFile(path, AudioFormats::kMpegAndWave, detector, nullptr);  // would block in open()
+  FileAnalysis a =
+      AnalyseFile(path, AudioFormats::kMpegAndWave, detector, nullptr);  // would block in open()
   EXPECT_EQ(a.status, FileAnalysis::Status::kNotOpened);
   EXPECT_NE(a.error.find("cannot open"), std::string::npos) << a.error;
   AudioSource source;
@@ -122,8 +126,8 @@ TEST(FileAnalysis, CompletenessCountsTheBlocksInFullWidth) {
   const FrameShape tiny{3, 1, 2, 0, 3};
   for (uint32_t frames : {65537u, 65536u + 41u}) {
     DefaultTempoEstimator detector;
-    const FileAnalysis a =
-        AnalyseFile(WriteTempFile("wide.mp3", SilentStream(tiny, frames)), AudioFormats::kMpegAndWave, detector, nullptr);
+    const FileAnalysis a = AnalyseFile(WriteTempFile("wide.mp3", SilentStream(tiny, frames)),
+                                       AudioFormats::kMpegAndWave, detector, nullptr);
     EXPECT_EQ(a.status, FileAnalysis::Status::kComplete) << frames << " frames";
     EXPECT_EQ(a.sampleFrames, uint64_t{frames} * 576) << frames << " frames";
   }
@@ -157,7 +161,8 @@ TEST(FileAnalysis, ZeroPaddingAfterTheLastFrameIsNotMissingAudio) {
   };
   for (const Case& c : cases) {
     DefaultTempoEstimator detector;
-    const FileAnalysis a = AnalyseFile(WriteTempFile(c.name, c.bytes), AudioFormats::kMpegAndWave, detector, nullptr);
+    const FileAnalysis a =
+        AnalyseFile(WriteTempFile(c.name, c.bytes), AudioFormats::kMpegAndWave, detector, nullptr);
     EXPECT_EQ(a.status, c.status) << c.name;
   }
 }
@@ -171,8 +176,8 @@ TEST(FileAnalysis, ScatteredFrameHeadersAreNotAStream) {
   for (uint8_t& b : noise) b = static_cast<uint8_t>(random());
   DefaultTempoEstimator detector;
   const FileAnalysis a =
-      AnalyseFile(WriteTempFile("scattered.mp3", Concat({SilentStream(FrameShape{}, 2), noise})), AudioFormats::kMpegAndWave,
-                  detector, nullptr);
+      AnalyseFile(WriteTempFile("scattered.mp3", Concat({SilentStream(FrameShape{}, 2), noise})),
+                  AudioFormats::kMpegAndWave, detector, nullptr);
   EXPECT_EQ(a.status, FileAnalysis::Status::kNotOpened);
   EXPECT_EQ(a.error, "not MPEG audio (its frame headers are scattered, not a stream)");
 }

@@ -18,8 +18,8 @@
 
 #include "engine/analysis_job.h"
 #include "engine/audio_file_names.h"
-#include "engine/ffmpeg_audio.h"
 #include "engine/default_tempo_estimator.h"
+#include "engine/ffmpeg_audio.h"
 #include "engine/file_analysis.h"
 #include "engine/pcm_wave.h"
 #include "engine/tempo_estimation.h"
@@ -94,8 +94,8 @@ double TempoOf(const std::string& path, AudioFormats formats, FileAnalysis* anal
   DefaultTempoEstimator estimator;
   *analysis = AnalyseFile(path, formats, estimator, nullptr);
   if (analysis->status != FileAnalysis::Status::kComplete) return NAN;
-  return EstimateTempo(estimator.Detector().PeriodicitySpectrum(), analysis->sampleRate, kSearchMinTempo,
-                       kSearchMaxTempo);
+  return EstimateTempo(estimator.Detector().PeriodicitySpectrum(), analysis->sampleRate,
+                       kSearchMinTempo, kSearchMaxTempo);
 }
 
 struct Encoding {

@@ -351,7 +351,9 @@ TEST(DamagedSource, BrokenId3v2Sizes) {
   EXPECT_EQ(hidden.openResult, AudioSource::kCannotOpen);
   EXPECT_EQ(hidden.work.headerReads, 0u);
   DefaultTempoEstimator detector;
-  EXPECT_EQ(AnalyseFile(WriteTempFile("id3past2.mp3", past), AudioFormats::kMpegAndWave, detector, nullptr).status,
+  EXPECT_EQ(AnalyseFile(WriteTempFile("id3past2.mp3", past), AudioFormats::kMpegAndWave, detector,
+                        nullptr)
+                .status,
             FileAnalysis::Status::kNotOpened);
 
   // A size too small ends the tag inside its own body: the scan goes on
@@ -466,7 +468,8 @@ TEST(DamagedSource, ZeroFilledTailFailsTheCompletenessRule) {
     Bytes damaged = in.bytes;
     std::fill(damaged.end() - static_cast<long>(size * percent / 100), damaged.end(), 0);
     DefaultTempoEstimator detector;
-    FileAnalysis a = AnalyseFile(WriteTempFile("zerotail.mp3", damaged), AudioFormats::kMpegAndWave, detector, nullptr);
+    FileAnalysis a = AnalyseFile(WriteTempFile("zerotail.mp3", damaged), AudioFormats::kMpegAndWave,
+                                 detector, nullptr);
     EXPECT_EQ(static_cast<int>(a.status),
               static_cast<int>(percent < 5 ? FileAnalysis::Status::kComplete
                                            : FileAnalysis::Status::kIncomplete))
@@ -498,8 +501,8 @@ TEST(DamagedSource, RandomBytesCostOneHeaderCheckPerByte) {
   EXPECT_EQ(covered + d.work.bytesSkipped, start.size() + noise.size() - d.blocks.front().offset);
   EXPECT_LE(d.work.headerReads, 2 * (start.size() + noise.size()));
   DefaultTempoEstimator detector;
-  const FileAnalysis a =
-      AnalyseFile(WriteTempFile("noise_behind2.mp3", Concat({start, noise})), AudioFormats::kMpegAndWave, detector, nullptr);
+  const FileAnalysis a = AnalyseFile(WriteTempFile("noise_behind2.mp3", Concat({start, noise})),
+                                     AudioFormats::kMpegAndWave, detector, nullptr);
   EXPECT_EQ(a.status, FileAnalysis::Status::kNotOpened);
   EXPECT_EQ(a.error.rfind("not MPEG audio", 0), 0u) << a.error;
   std::printf("4 MiB of noise behind two frames: %zu stray frames decoded, %llu header checks\n",

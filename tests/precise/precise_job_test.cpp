@@ -61,7 +61,8 @@ bool SameBits(double a, double b) {
 TEST(PreciseJob, OffByDefaultOnWhenAskedForAndOffAgain) {
   const std::string house = kDemo + "/house-128bpm.mp3";
   DefaultTempoEstimator estimator;
-  ASSERT_EQ(AnalyseFile(house, AudioFormats::kMpegAndWave, estimator, nullptr).status, FileAnalysis::Status::kComplete);
+  ASSERT_EQ(AnalyseFile(house, AudioFormats::kMpegAndWave, estimator, nullptr).status,
+            FileAnalysis::Status::kComplete);
   const double standard =
       EstimateTempo(estimator.Detector().PeriodicitySpectrum(), 44100, 30.0, 240.0);
 
@@ -100,7 +101,9 @@ TEST(PreciseJob, DemoTracksAtTheirTempo) {
                                   {"breaks-174bpm.mp3", 174.0}}) {
     const std::string path = kDemo + "/" + name;
     const std::unique_ptr<TempoEstimator> precise = MakeTempoEstimator(true);
-    ASSERT_EQ(AnalyseFile(path, AudioFormats::kMpegAndWave, *precise, nullptr).status, FileAnalysis::Status::kComplete) << name;
+    ASSERT_EQ(AnalyseFile(path, AudioFormats::kMpegAndWave, *precise, nullptr).status,
+              FileAnalysis::Status::kComplete)
+        << name;
     const TempoEstimate estimate = precise->Estimate();
     EXPECT_NEAR(estimate.bpm, bpm, 0.015) << name;
     EXPECT_TRUE(SameBits(RunJob(job, path), estimate.bpm)) << name;
@@ -116,9 +119,11 @@ TEST(PreciseJob, FactoryChoosesOneEstimator) {
   const std::unique_ptr<TempoEstimator> precise = MakeTempoEstimator(true);
   ASSERT_NE(dynamic_cast<DefaultTempoEstimator*>(standard.get()), nullptr);
   ASSERT_NE(dynamic_cast<PreciseTempoEstimator*>(precise.get()), nullptr);
-  ASSERT_EQ(AnalyseFile(house, AudioFormats::kMpegAndWave, *standard, nullptr).status, FileAnalysis::Status::kComplete);
+  ASSERT_EQ(AnalyseFile(house, AudioFormats::kMpegAndWave, *standard, nullptr).status,
+            FileAnalysis::Status::kComplete);
   DefaultTempoEstimator reference;
-  ASSERT_EQ(AnalyseFile(house, AudioFormats::kMpegAndWave, reference, nullptr).status, FileAnalysis::Status::kComplete);
+  ASSERT_EQ(AnalyseFile(house, AudioFormats::kMpegAndWave, reference, nullptr).status,
+            FileAnalysis::Status::kComplete);
   const double alone =
       EstimateTempo(reference.Detector().PeriodicitySpectrum(), 44100, 30.0, 240.0);
   const TempoEstimate estimate = standard->Estimate();
