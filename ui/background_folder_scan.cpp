@@ -7,14 +7,14 @@ BackgroundFolderScan::~BackgroundFolderScan() {
   Cancel();
 }
 
-uintptr_t BackgroundFolderScan::Start(const std::string& folder) {
+uintptr_t BackgroundFolderScan::Start(const std::string& folder, AudioFormats formats) {
   Cancel();
   stop_.store(false);
   found_.store(0);
   paths_.clear();
   const uintptr_t number = ++number_;
-  worker_ = std::thread([this, folder, number] {
-    paths_ = ScanFolderPaths(folder, &stop_, &found_);
+  worker_ = std::thread([this, folder, number, formats] {
+    paths_ = ScanFolderPaths(folder, &stop_, &found_, formats);
     // Posting is the worker's last use of anything shared: the owner joins
     // it before it reads the paths.
     target_.Post(kFolderScanned, number, 0);

@@ -20,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine/audio_file_names.h"
 #include "platform/message_target.h"
 
 class BackgroundFolderScan {
@@ -32,7 +33,8 @@ class BackgroundFolderScan {
   BackgroundFolderScan& operator=(const BackgroundFolderScan&) = delete;
   ~BackgroundFolderScan();
 
-  uintptr_t Start(const std::string& folder);
+  // `formats` chooses the names listed (folder_scan.h).
+  uintptr_t Start(const std::string& folder, AudioFormats formats = AudioFormats::kMpegAndWave);
   // Whether a scan was started and its result not yet taken or cancelled.
   bool Running() const { return worker_.joinable(); }
   // Files found so far by the scan that runs (or ran last).

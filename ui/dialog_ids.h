@@ -67,7 +67,10 @@ enum CommandId : int {
   // choice of the precise estimator.
   kWriteTagsCommand = 32781,
   kPreciseTempoCommand = 32782,
+  // Checkable choices for large libraries, each off at start: listing and
+  // analysing every audio format FFmpeg decodes.
+  kAllFormatsCommand = 32783,
 };
 
 constexpr int kFirstMenuCommand = kBrowseFolderCommand;
-constexpr int kLastMenuCommand = kPreciseTempoCommand;
+constexpr int kLastMenuCommand = kAllFormatsCommand;

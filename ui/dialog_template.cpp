@@ -63,6 +63,7 @@ constexpr std::array kProjectMenu{
     MenuItemTemplate{kWriteTagsCommand, "Write BPM &Tags"},
     MenuItemTemplate{0, ""},
     MenuItemTemplate{kPreciseTempoCommand, "&Precise Tempo", true},
+    MenuItemTemplate{kAllFormatsCommand, "All Audio &Formats", true},
 };
 constexpr std::array kHelpMenu{
     MenuItemTemplate{kTutorialCommand, "&Tutorial"},

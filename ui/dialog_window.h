@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "engine/audio_file_names.h"
+
 class DialogWindow {
  public:
   virtual ~DialogWindow() = default;
@@ -20,5 +22,8 @@ class DialogWindow {
   // window can: true means it will hand the paths to the dialog's
   // FinishListing later, showing the count found meanwhile through
   // OnListingProgress. False (the default): the dialog lists at once.
-  virtual bool ListInBackground(const std::string& /*folder*/) { return false; }
+  // `formats` chooses the file names listed (folder_scan.h).
+  virtual bool ListInBackground(const std::string& /*folder*/, AudioFormats /*formats*/) {
+    return false;
+  }
 };

@@ -11,8 +11,8 @@
 class EngineTrackAnalysis : public TrackAnalysis {
  public:
   // The target must outlive this object.
-  // The window analyses MPEG audio only: a file of another format fails
-  // with the recogniser's reason, whatever its name.
+  // The window analyses MPEG audio only unless told otherwise: a file of
+  // another format fails with the recogniser's reason, whatever its name.
   explicit EngineTrackAnalysis(MessageTarget& target) : target_(target) {
     job_.SetFormats(AudioFormats::kMpegAndWave);
   }
@@ -21,6 +21,9 @@ class EngineTrackAnalysis : public TrackAnalysis {
   double EstimateTempo() override { return job_.EstimateTempo(); }
   ReadPosition Progress() const override { return job_.Progress(); }
   void SetPreciseTempo(bool on) override { job_.SetPreciseTempo(on); }
+  void SetEveryFormat(bool on) override {
+    job_.SetFormats(on ? AudioFormats::kEveryFormat : AudioFormats::kMpegAndWave);
+  }
   // Stops a running worker now; nothing more is posted.
   void Stop() { job_.Stop(); }
 

@@ -28,9 +28,14 @@ class PathCollector : public FolderWalkVisitor {
   std::vector<std::string> paths_;
 };
 
-FolderWalkRules WindowListingRules() {
+FolderWalkRules WindowListingRules(AudioFormats formats) {
   FolderWalkRules rules;
-  rules.takeName = IsListedAudioName;
+  if (formats == AudioFormats::kEveryFormat)
+    rules.takeName = [](std::string_view name) {
+      return IsListedAudioName(name, AudioFormats::kEveryFormat);
+    };
+  else
+    rules.takeName = [](std::string_view name) { return IsListedAudioName(name); };
   rules.followFolderLinks = true;
   rules.regularFilesOnly = false;
   return rules;
@@ -47,6 +52,11 @@ bool IsListedAudioName(std::string_view name) {
   return lower == ".mp3" || lower == ".wav";
 }
 
+bool IsListedAudioName(std::string_view name, AudioFormats formats) {
+  if (formats == AudioFormats::kMpegAndWave) return IsListedAudioName(name);
+  return IsAudioFileName(name, AudioFormats::kEveryFormat);
+}
+
 int ScanFolder(const std::string& folder, TrackList& tracks) {
   std::vector<std::string> paths = ScanFolderPaths(folder);
   for (std::string& path : paths) tracks.AppendRow(std::move(path));
@@ -54,8 +64,8 @@ int ScanFolder(const std::string& folder, TrackList& tracks) {
 }
 
 std::vector<std::string> ScanFolderPaths(const std::string& folder, const std::atomic<bool>* stop,
-                                         std::atomic<int>* found) {
+                                         std::atomic<int>* found, AudioFormats formats) {
   PathCollector collector(stop, found);
-  WalkFolder(folder, WindowListingRules(), collector);
+  WalkFolder(folder, WindowListingRules(formats), collector);
   return collector.Take();
 }

@@ -12,10 +12,16 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/audio_file_names.h"
+
 class TrackList;
 
 // True for the file names the window lists.
 bool IsListedAudioName(std::string_view name);
+// The same for `formats`: kMpegAndWave is the window's own rule above;
+// kEveryFormat takes every name the analysis takes for every format
+// (audio_file_names.h), ".mp3" and ".wav" among them.
+bool IsListedAudioName(std::string_view name, AudioFormats formats);
 
 // Appends a row for each listed file below folder, in walk order (depth
 // first, entries in the order the file system returns them). Returns the
@@ -26,6 +32,8 @@ int ScanFolder(const std::string& folder, TrackList& tracks);
 // track list; `stop` (when given) is read before each entry and ends the
 // walk early when it becomes true, and `found` (when given) counts the
 // files as they are found. Both may be read or set by another thread.
+// `formats` chooses the names listed (IsListedAudioName).
 std::vector<std::string> ScanFolderPaths(const std::string& folder,
                                          const std::atomic<bool>* stop = nullptr,
-                                         std::atomic<int>* found = nullptr);
+                                         std::atomic<int>* found = nullptr,
+                                         AudioFormats formats = AudioFormats::kMpegAndWave);

@@ -148,7 +148,8 @@ void MainDialog::OnCommand(int id) {
       WriteTempoTags();
       break;
     case kPreciseTempoCommand:
-      state_.SetMenuChecked(kPreciseTempoCommand, !state_.MenuChecked(kPreciseTempoCommand));
+    case kAllFormatsCommand:
+      state_.SetMenuChecked(id, !state_.MenuChecked(id));
       break;
     case kOkCommand:
     case kCancelCommand:
@@ -275,7 +276,7 @@ void MainDialog::ListFolder(const std::string& path) {
   state_.Control(kSourcePath).text = path;
   sourceKind_ = SourceKind::kFolder;
   tracks_.DeleteAllRows();
-  if (services_.window.ListInBackground(path)) {
+  if (services_.window.ListInBackground(path, ListedFormats())) {
     // Nothing may start on a half-listed folder; the user still can read
     // the help or end the program.
     listing_ = true;
@@ -283,7 +284,14 @@ void MainDialog::ListFolder(const std::string& path) {
     OnListingProgress(0);
     return;
   }
-  FinishListing(ScanFolderPaths(path));
+  FinishListing(ScanFolderPaths(path, nullptr, nullptr, ListedFormats()));
+}
+
+// All Audio Formats chooses the names of the next listing; a listing
+// already shown stays as it is.
+AudioFormats MainDialog::ListedFormats() const {
+  return state_.MenuChecked(kAllFormatsCommand) ? AudioFormats::kEveryFormat
+                                                : AudioFormats::kMpegAndWave;
 }
 
 void MainDialog::OnListingProgress(int found) {
@@ -356,6 +364,8 @@ void MainDialog::StartRun() {
   analysisRunning_ = true;
   // The whole run uses the estimator chosen when it starts.
   services_.analysis.SetPreciseTempo(state_.MenuChecked(kPreciseTempoCommand));
+  runEveryFormat_ = state_.MenuChecked(kAllFormatsCommand);
+  services_.analysis.SetEveryFormat(runEveryFormat_);
   // Every row is written back once: deselected, marked when it was selected
   // and has no tempo yet (a marked row also loses its old image).
   for (int row = 0; row < tracks_.RowCount(); ++row) {
@@ -382,7 +392,11 @@ void MainDialog::NextRow() {
       return;
     }
     const std::string& path = tracks_.Row(currentRow_).fileName;
-    if (sourceKind_ == SourceKind::kFolder && EndsInMp3(path)) {
+    // With every format, every listed audio file is analysed (WAV files
+    // too); otherwise MP3 files only.
+    const bool analysed =
+        runEveryFormat_ ? IsAudioFileName(path, AudioFormats::kEveryFormat) : EndsInMp3(path);
+    if (sourceKind_ == SourceKind::kFolder && analysed) {
       if (services_.analysis.Start(path)) {
         state_.Control(kStatusLine).text = path;
         return;

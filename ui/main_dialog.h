@@ -116,6 +116,7 @@ class MainDialog : private TrackListObserver {
   void SetControlsEnabled(bool enable);
   void FinishRun();
 
+  AudioFormats ListedFormats() const;
   void SetUpUpDown(int upDown, int buddy, int lower, int upper, int position);
 
   void RenameFiles();
@@ -134,6 +135,9 @@ class MainDialog : private TrackListObserver {
   std::vector<DriveRecord> boxDrives_;  // the drive behind each drive box entry
   SourceKind sourceKind_ = SourceKind::kNothing;
   bool analysisRunning_ = false;
+  // The run that goes on analyses every audio format (All Audio Formats
+  // was checked when it started).
+  bool runEveryFormat_ = false;
   bool listing_ = false;  // a folder is being listed in the background
   int currentRow_ = -1;
   TapTempo tapTempo_;

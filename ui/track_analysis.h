@@ -26,4 +26,7 @@ class TrackAnalysis {
   virtual ReadPosition Progress() const = 0;
   // Whether the runs started from now on use the precise estimator.
   virtual void SetPreciseTempo(bool on) = 0;
+  // Whether the runs started from now on decode every audio format (FFmpeg
+  // for what is not MPEG audio) or MPEG audio only.
+  virtual void SetEveryFormat(bool on) = 0;
 };

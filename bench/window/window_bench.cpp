@@ -82,6 +82,7 @@ class NoAnalysis : public TrackAnalysis {
   double EstimateTempo() override { return 127.856; }
   ReadPosition Progress() const override { return {}; }
   void SetPreciseTempo(bool) override {}
+  void SetEveryFormat(bool) override {}
 };
 
 class CountingVisitor : public FolderWalkVisitor {

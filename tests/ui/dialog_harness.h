@@ -28,6 +28,7 @@ class ScriptedAnalysis : public TrackAnalysis {
   }
   ReadPosition Progress() const override { return position; }
   void SetPreciseTempo(bool on) override { precise = on; }
+  void SetEveryFormat(bool on) override { everyFormat = on; }
 
   std::vector<std::string> started;
   std::set<std::string> refused;
@@ -35,6 +36,7 @@ class ScriptedAnalysis : public TrackAnalysis {
   int estimates = 0;
   ReadPosition position;  // total 0: no steady position
   bool precise = false;
+  bool everyFormat = false;
 };
 
 // A tag writer that records what it was asked and fails for the paths in

@@ -39,9 +39,10 @@ class MemoryDialogHost : public DialogWindow,
   void ShowAboutBox() override { ++aboutBoxes; }
   // Lists in the background only when told to; the caller then hands the
   // paths to the dialog (FinishListing) itself.
-  bool ListInBackground(const std::string& folder) override {
+  bool ListInBackground(const std::string& folder, AudioFormats formats) override {
     if (!listInBackground) return false;
     backgroundListings.push_back(folder);
+    backgroundListingFormats.push_back(formats);
     return true;
   }
 
@@ -75,6 +76,7 @@ class MemoryDialogHost : public DialogWindow,
   // What the dialog asked.
   int endDialogCalls = 0;
   std::vector<std::string> backgroundListings;
+  std::vector<AudioFormats> backgroundListingFormats;
   std::vector<int> fittedColumns;
   std::vector<ShownMessage> messages;
   std::vector<std::string> folderTitles;

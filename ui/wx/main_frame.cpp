@@ -412,8 +412,8 @@ void MainFrame::ShowAboutBox() {
   box.ShowModal();
 }
 
-bool MainFrame::ListInBackground(const std::string& folder) {
-  scan_.Start(folder);
+bool MainFrame::ListInBackground(const std::string& folder, AudioFormats formats) {
+  scan_.Start(folder, formats);
   listingTimer_.Start(kListingProgressInterval);
   if (!busy_) {
     wxBeginBusyCursor();

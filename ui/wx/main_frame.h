@@ -68,7 +68,7 @@ class MainFrame : public wxFrame, public MessageTarget, public DialogWindow {
   void EndDialog() override;
   void FitColumnToContents(int column) override;
   void ShowAboutBox() override;
-  bool ListInBackground(const std::string& folder) override;
+  bool ListInBackground(const std::string& folder, AudioFormats formats) override;
 
   // Brings every control up to date with the logic's state.
   void Render();
