@@ -55,11 +55,29 @@ constexpr std::array<const char*, 16> kRaisedThumb{
     "oYoyyyyyooooo...", "oYoyyyyyyyyYo...", "oooooooooooo....", "................",
 };
 
+// o outline, b blue, B the label's hole.
+constexpr std::array<const char*, 16> kTagLabel{
+    "................", "................", "...ooooooooo....", "..obbbbbbbbbo...",
+    "..obBBbbbbbbbo..", "..obBBbbbbbbbbo.", "..obbbbbbbbbbbbo", "..obbbbbbbbbbbbo",
+    "..obbbbbbbbbbbo.", "..obbbbbbbbbbo..", "..obbbbbbbbbo...", "...ooooooooo....",
+    "................", "................", "................", "................",
+};
+
+// o outline, a amber: a warning triangle with an exclamation mark.
+constexpr std::array<const char*, 16> kWarning{
+    "................", ".......oo.......", "......oaao......", "......oaao......",
+    ".....oaaaao.....", ".....oaooao.....", "....oaaooaao....", "....oaaooaao....",
+    "...oaaaooaaao...", "...oaaaooaaao...", "..oaaaaaaaaaao..", "..oaaaaooaaaao..",
+    ".oaaaaaooaaaaao.", ".oaaaaaaaaaaaao.", "oooooooooooooooo", "................",
+};
+
 constexpr std::array kPalette{
-    PaletteEntry{'.', kTransparent},       PaletteEntry{'o', {32, 32, 32, 255}},
-    PaletteEntry{'g', {0, 160, 0, 255}},   PaletteEntry{'L', {96, 224, 96, 255}},
-    PaletteEntry{'r', {208, 0, 0, 255}},   PaletteEntry{'p', {255, 128, 128, 255}},
-    PaletteEntry{'y', {255, 216, 0, 255}}, PaletteEntry{'Y', {200, 150, 0, 255}},
+    PaletteEntry{'.', kTransparent},        PaletteEntry{'o', {32, 32, 32, 255}},
+    PaletteEntry{'g', {0, 160, 0, 255}},    PaletteEntry{'L', {96, 224, 96, 255}},
+    PaletteEntry{'r', {208, 0, 0, 255}},    PaletteEntry{'p', {255, 128, 128, 255}},
+    PaletteEntry{'y', {255, 216, 0, 255}},  PaletteEntry{'Y', {200, 150, 0, 255}},
+    PaletteEntry{'b', {40, 110, 220, 255}}, PaletteEntry{'B', {255, 255, 255, 255}},
+    PaletteEntry{'a', {255, 160, 0, 255}},
 };
 
 Colour PaletteColour(char key) {
@@ -93,6 +111,10 @@ RgbaPicture RowImagePicture(RowImage image) {
       return FromPixelArt(kQuestionMark);
     case RowImage::kSetByHand:
       return FromPixelArt(kRaisedThumb);
+    case RowImage::kFromTag:
+      return FromPixelArt(kTagLabel);
+    case RowImage::kUnsure:
+      return FromPixelArt(kWarning);
   }
   return FromPixelArt(kEmpty);
 }

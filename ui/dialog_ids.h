@@ -68,9 +68,13 @@ enum CommandId : int {
   kWriteTagsCommand = 32781,
   kPreciseTempoCommand = 32782,
   // Checkable choices for large libraries, each off at start: listing and
-  // analysing every audio format FFmpeg decodes.
+  // analysing every audio format FFmpeg decodes; the "Tag" column with the
+  // tempo already in each file's tag; a run taking that tempo instead of
+  // analysing a tagged file.
   kAllFormatsCommand = 32783,
+  kShowTagsCommand = 32784,
+  kSkipTaggedCommand = 32785,
 };
 
 constexpr int kFirstMenuCommand = kBrowseFolderCommand;
-constexpr int kLastMenuCommand = kAllFormatsCommand;
+constexpr int kLastMenuCommand = kSkipTaggedCommand;

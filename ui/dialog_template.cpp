@@ -64,6 +64,8 @@ constexpr std::array kProjectMenu{
     MenuItemTemplate{0, ""},
     MenuItemTemplate{kPreciseTempoCommand, "&Precise Tempo", true},
     MenuItemTemplate{kAllFormatsCommand, "All Audio &Formats", true},
+    MenuItemTemplate{kShowTagsCommand, "&Show Tags", true},
+    MenuItemTemplate{kSkipTaggedCommand, "S&kip Tagged Files", true},
 };
 constexpr std::array kHelpMenu{
     MenuItemTemplate{kTutorialCommand, "&Tutorial"},

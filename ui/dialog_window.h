@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/audio_file_names.h"
+#include "ui/tag_reading.h"
 
 class DialogWindow {
  public:
@@ -26,4 +27,9 @@ class DialogWindow {
   virtual bool ListInBackground(const std::string& /*folder*/, AudioFormats /*formats*/) {
     return false;
   }
+  // Starts reading the tempo tags of the request's rows without waiting,
+  // when the window can: true means it will hand what it read to the
+  // dialog's OnTagsRead, in parts, later. A new request replaces one that
+  // still runs. False (the default): the dialog reads them at once.
+  virtual bool ReadTagsInBackground(const TagReadRequest& /*request*/) { return false; }
 };

@@ -14,6 +14,7 @@
 #include "ui/progress_rule.h"
 #include "ui/rename_with_bpm.h"
 #include "ui/run_log.h"
+#include "ui/tag_reading.h"
 
 namespace {
 
@@ -149,7 +150,14 @@ void MainDialog::OnCommand(int id) {
       break;
     case kPreciseTempoCommand:
     case kAllFormatsCommand:
+    case kSkipTaggedCommand:
       state_.SetMenuChecked(id, !state_.MenuChecked(id));
+      break;
+    case kShowTagsCommand:
+      state_.SetMenuChecked(id, !state_.MenuChecked(id));
+      // The column appears with the tags of the rows listed; they are read
+      // again each time, as files may have changed meanwhile.
+      if (ShowsTags()) ReadAllTags();
       break;
     case kOkCommand:
     case kCancelCommand:
@@ -312,6 +320,7 @@ void MainDialog::FinishListing(std::vector<std::string> paths) {
     state_.Control(kStatusLine).text.clear();
     SetControlsEnabled(true);
   }
+  if (ShowsTags()) ReadAllTags();
 }
 
 void MainDialog::ChooseDrive(int entry) {
@@ -366,6 +375,7 @@ void MainDialog::StartRun() {
   services_.analysis.SetPreciseTempo(state_.MenuChecked(kPreciseTempoCommand));
   runEveryFormat_ = state_.MenuChecked(kAllFormatsCommand);
   services_.analysis.SetEveryFormat(runEveryFormat_);
+  runSkipTagged_ = state_.MenuChecked(kSkipTaggedCommand);
   // Every row is written back once: deselected, marked when it was selected
   // and has no tempo yet (a marked row also loses its old image).
   for (int row = 0; row < tracks_.RowCount(); ++row) {
@@ -397,6 +407,7 @@ void MainDialog::NextRow() {
     const bool analysed =
         runEveryFormat_ ? IsAudioFileName(path, AudioFormats::kEveryFormat) : EndsInMp3(path);
     if (sourceKind_ == SourceKind::kFolder && analysed) {
+      if (runSkipTagged_ && TakeTaggedTempo(currentRow_)) continue;
       if (services_.analysis.Start(path)) {
         state_.Control(kStatusLine).text = path;
         return;
@@ -406,6 +417,20 @@ void MainDialog::NextRow() {
     // Any other marked row (a WAV file, a CD track) is passed over: it keeps
     // image 0 and an empty tempo.
   }
+}
+
+// A row whose file's tag holds a tempo gets that tempo, as it is (not
+// folded: it is the tempo the user already trusted), and the tag's image.
+bool MainDialog::TakeTaggedTempo(int row) {
+  const std::optional<double> tagged = services_.tagWriter.ReadTempo(tracks_.Row(row).fileName);
+  if (!tagged || !std::isfinite(*tagged)) return false;
+  TrackRow values = tracks_.Row(row);
+  values.bpm = FormatFixed(*tagged, 2);
+  values.image = RowImage::kFromTag;
+  if (ShowsTags()) values.tag = TagTempoText(tagged);
+  tracks_.SetRow(row, std::move(values));
+  services_.window.FitColumnToContents(0);
+  return true;
 }
 
 void MainDialog::ProgressStep(uint32_t blockIndex, int64_t totalBlocks) {
@@ -541,10 +566,12 @@ void MainDialog::OnRowChanged(int) {
 }
 
 void MainDialog::OnRowsReset() {
+  ++listingNumber_;
   OnTrackListChanged();
 }
 
 void MainDialog::OnTrackListChanged() {
+  if (applyingTags_) return;
   tapTempo_.Reset(state_.Control(kSetBpmButton));
   state_.Control(kTapButton).enabled = tracks_.SelectedCount() == 1;
 }
@@ -571,15 +598,51 @@ std::string TagFailureMessage(const std::string& path, std::string reason) {
 void MainDialog::WriteTempoTags() {
   if (sourceKind_ == SourceKind::kAudioCd) return;
   int attempted = 0;
+  std::vector<int> written;
   for (int row = 0; row < tracks_.RowCount(); ++row) {
     const TrackRow& values = tracks_.Row(row);
     if (!values.selected || values.bpm.empty()) continue;
     ++attempted;
     const std::string path = values.fileName;
     std::string error;
-    if (!services_.tagWriter.Write(path, ParseBpmText(values.bpm),
-                                   state_.UpDown(kDecimalPlacesUpDown).position, &error))
+    if (services_.tagWriter.Write(path, ParseBpmText(values.bpm),
+                                  state_.UpDown(kDecimalPlacesUpDown).position, &error))
+      written.push_back(row);
+    else
       services_.messageBox.ShowMessage(TagFailureMessage(path, error), "Tempyra");
   }
   if (attempted == 0) services_.messageBox.ShowMessage("No tags were written.", "Tempyra");
+  // The "Tag" column shows what the files hold now.
+  if (ShowsTags() && !written.empty()) ReadTags(written);
+}
+
+void MainDialog::ReadAllTags() {
+  std::vector<int> rows(static_cast<size_t>(tracks_.RowCount()));
+  for (int row = 0; row < tracks_.RowCount(); ++row) rows[static_cast<size_t>(row)] = row;
+  ReadTags(rows);
+}
+
+// A disc's tracks have no tags; a half-listed folder has no rows yet.
+void MainDialog::ReadTags(const std::vector<int>& rows) {
+  if (sourceKind_ != SourceKind::kFolder || listing_ || rows.empty()) return;
+  TagReadRequest request;
+  request.listing = listingNumber_;
+  request.items.reserve(rows.size());
+  for (int row : rows) request.items.push_back({row, tracks_.Row(row).fileName, {}});
+  if (services_.window.ReadTagsInBackground(request)) return;
+  for (TagReadItem& item : request.items)
+    item.text = TagTempoText(services_.tagWriter.ReadTempo(item.path));
+  OnTagsRead(request);
+}
+
+void MainDialog::OnTagsRead(const TagReadRequest& read) {
+  if (read.listing != listingNumber_) return;
+  applyingTags_ = true;
+  for (const TagReadItem& item : read.items) {
+    if (item.row < 0 || item.row >= tracks_.RowCount()) continue;
+    const TrackRow& values = tracks_.Row(item.row);
+    if (values.fileName != item.path || values.tag == item.text) continue;
+    tracks_.SetTag(item.row, item.text);
+  }
+  applyingTags_ = false;
 }

@@ -88,6 +88,12 @@ class MainDialog : private TrackListObserver {
   // list at once, sorted, and the controls are given back.
   void FinishListing(std::vector<std::string> paths);
   bool Listing() const { return listing_; }
+  // Tempo tags the window read in the background (DialogWindow::
+  // ReadTagsInBackground) for the "Tag" column; rows of an older listing,
+  // or that hold another file now, are left alone.
+  void OnTagsRead(const TagReadRequest& read);
+  // Whether the list shows the "Tag" column (Project > Show Tags).
+  bool ShowsTags() const { return state_.MenuChecked(kShowTagsCommand); }
 
   const DialogState& State() const { return state_; }
   // The rows; the window adds itself as an observer and reads them.
@@ -117,6 +123,9 @@ class MainDialog : private TrackListObserver {
   void FinishRun();
 
   AudioFormats ListedFormats() const;
+  void ReadTags(const std::vector<int>& rows);
+  void ReadAllTags();
+  bool TakeTaggedTempo(int row);
   void SetUpUpDown(int upDown, int buddy, int lower, int upper, int position);
 
   void RenameFiles();
@@ -138,6 +147,13 @@ class MainDialog : private TrackListObserver {
   // The run that goes on analyses every audio format (All Audio Formats
   // was checked when it started).
   bool runEveryFormat_ = false;
+  // The run takes a tagged file's tempo from its tag (Skip Tagged Files).
+  bool runSkipTagged_ = false;
+  // Counts the refills and re-sorts of the list, so that tags read for an
+  // older listing are recognised.
+  uint64_t listingNumber_ = 0;
+  // Tags are being put into the rows: not a change that ends a tap series.
+  bool applyingTags_ = false;
   bool listing_ = false;  // a folder is being listed in the background
   int currentRow_ = -1;
   TapTempo tapTempo_;

@@ -9,3 +9,9 @@ bool FileTempoTagWriter::Write(const std::string& path, double bpm, int decimals
   if (!written.ok && error != nullptr) *error = written.error;
   return written.ok;
 }
+
+std::optional<double> FileTempoTagWriter::ReadTempo(const std::string& path) {
+  const TempoTagReading reading = ReadTempoTag(path);
+  if (reading.status != TempoTagReading::Status::kTempo) return std::nullopt;
+  return reading.bpm;
+}

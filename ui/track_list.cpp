@@ -43,6 +43,11 @@ void TrackList::SetBpm(int row, std::string bpm) {
   SignalRowChanged(row);
 }
 
+void TrackList::SetTag(int row, std::string tag) {
+  MutableRow(row).tag = std::move(tag);
+  SignalRowChanged(row);
+}
+
 void TrackList::SetImage(int row, RowImage image) {
   MutableRow(row).image = image;
   SignalRowChanged(row);

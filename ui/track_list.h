@@ -3,7 +3,10 @@
 //
 //   column 0 "BPM"       text, empty until a tempo is known
 //   column 1 "FileName"  the full path of the file (or the CD track's path)
-//   image                0 new or waiting, 1 analysed, 2 failed, 3 set by hand
+//   column 2 "Tag"       the tempo already in the file's tag, when the
+//                        window shows tags; empty where there is none
+//   image                0 new or waiting, 1 analysed, 2 failed, 3 set by hand,
+//                        4 taken from the tag, 5 analysed with low confidence
 //   item data            the row's index when it was added; from the first
 //                        analysis run on, 1 for a row of the last run, else 0
 //   selected             the user's selection; new rows start selected
@@ -25,11 +28,14 @@ enum class RowImage : uint8_t {
   kAnalysed = 1,   // green tick
   kFailed = 2,     // red question mark
   kSetByHand = 3,  // yellow raised thumb
+  kFromTag = 4,    // blue label: the tempo the file's tag held, not analysed
+  kUnsure = 5,     // amber warning: analysed, but with low confidence
 };
 
 struct TrackRow {
   std::string bpm;
   std::string fileName;
+  std::string tag;
   RowImage image = RowImage::kNone;
   int32_t itemData = 0;
   bool selected = false;
@@ -56,6 +62,7 @@ class TrackList {
 
   void SetBpm(int row, std::string bpm);
   void SetImage(int row, RowImage image);
+  void SetTag(int row, std::string tag);
   void SetItemData(int row, int32_t itemData);
   void SetSelected(int row, bool selected);
   // Writes a whole row in one change (one signal).

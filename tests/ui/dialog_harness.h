@@ -4,6 +4,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -40,7 +41,7 @@ class ScriptedAnalysis : public TrackAnalysis {
 };
 
 // A tag writer that records what it was asked and fails for the paths in
-// `refused`.
+// `refused`; its tags hold the tempi of `tagged` (and what it wrote).
 class RecordingTagWriter : public TempoTagWriter {
  public:
   struct Call {
@@ -50,11 +51,22 @@ class RecordingTagWriter : public TempoTagWriter {
   };
   bool Write(const std::string& path, double bpm, int decimals, std::string* error) override {
     calls.push_back({path, bpm, decimals});
-    if (refused.count(path) == 0) return true;
+    if (refused.count(path) == 0) {
+      tagged[path] = bpm;
+      return true;
+    }
     *error = "refused";
     return false;
   }
+  std::optional<double> ReadTempo(const std::string& path) override {
+    reads.push_back(path);
+    const auto found = tagged.find(path);
+    if (found == tagged.end()) return std::nullopt;
+    return found->second;
+  }
   std::vector<Call> calls;
+  std::map<std::string, double> tagged;
+  std::vector<std::string> reads;
   std::set<std::string> refused;
 };
 

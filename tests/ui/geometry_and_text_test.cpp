@@ -254,8 +254,8 @@ TEST(StartupArguments, DoubleDashEndsTheOptions) {
 }
 
 TEST(Artwork, PicturesHaveTheirSizesAndShapes) {
-  for (RowImage image :
-       {RowImage::kNone, RowImage::kAnalysed, RowImage::kFailed, RowImage::kSetByHand}) {
+  for (RowImage image : {RowImage::kNone, RowImage::kAnalysed, RowImage::kFailed,
+                         RowImage::kSetByHand, RowImage::kFromTag, RowImage::kUnsure}) {
     const RgbaPicture picture = RowImagePicture(image);
     ASSERT_EQ(picture.width, 16);
     ASSERT_EQ(picture.height, 16);

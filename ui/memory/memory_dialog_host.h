@@ -46,6 +46,14 @@ class MemoryDialogHost : public DialogWindow,
     return true;
   }
 
+  // Reads tags in the background only when told to; the caller then hands
+  // the results to the dialog (OnTagsRead) itself.
+  bool ReadTagsInBackground(const TagReadRequest& request) override {
+    if (!readTagsInBackground) return false;
+    tagRequests.push_back(request);
+    return true;
+  }
+
   // MessageBoxService
   void ShowMessage(const std::string& text, const std::string& caption) override {
     messages.push_back({text, caption});
@@ -77,6 +85,8 @@ class MemoryDialogHost : public DialogWindow,
   int endDialogCalls = 0;
   std::vector<std::string> backgroundListings;
   std::vector<AudioFormats> backgroundListingFormats;
+  bool readTagsInBackground = false;
+  std::vector<TagReadRequest> tagRequests;
   std::vector<int> fittedColumns;
   std::vector<ShownMessage> messages;
   std::vector<std::string> folderTitles;

@@ -68,6 +68,7 @@ MainFrame::MainFrame(const std::optional<std::string>& folder,
       helpDocuments_(StandardHelpFolders(CurrentFolder(), ProgramFolder())),
       opener_(Either<DesktopOpener>(overrides.opener, launcher_)),
       scan_(*this),
+      tagRead_(*this, tagWriter_),
       dialog_(DialogServices{*this, Either<MessageBoxService>(overrides.messageBox, modal_), modal_,
                              Either<SaveFileChooser>(overrides.saveFileChooser, modal_), analysis_,
                              cdAccess_, files_, Either<TickClock>(overrides.clock, clock_),
@@ -138,6 +139,7 @@ MainFrame::~MainFrame() {
   // logic's rows and so must go before it.
   analysis_.Stop();
   EndListing();
+  tagRead_.Cancel();
   timer_.Stop();
   DestroyChildren();
 }
@@ -399,6 +401,7 @@ void MainFrame::EndDialog() {
   ended_ = true;
   analysis_.Stop();
   EndListing();
+  tagRead_.Cancel();
   Destroy();
 }
 
@@ -419,6 +422,11 @@ bool MainFrame::ListInBackground(const std::string& folder, AudioFormats formats
     wxBeginBusyCursor();
     busy_ = true;
   }
+  return true;
+}
+
+bool MainFrame::ReadTagsInBackground(const TagReadRequest& request) {
+  tagRead_.Start(request);
   return true;
 }
 
@@ -490,6 +498,10 @@ void MainFrame::OnAnalysisEvent(wxThreadEvent& event) {
   const auto message = event.GetPayload<AnalysisMessage>();
   if (message.message == BackgroundFolderScan::kFolderScanned) {
     OnFolderScanned(message.wParam);
+    return;
+  }
+  if (message.message == BackgroundTagRead::kTagsRead) {
+    Forward([&] { dialog_.OnTagsRead(tagRead_.TakeResults()); });
     return;
   }
   Forward([&] { dialog_.OnAnalysisMessage(message.message, message.wParam, message.lParam); });

@@ -27,6 +27,7 @@
 #include "platform/libcdio_cd_access.h"
 #include "platform/message_target.h"
 #include "ui/background_folder_scan.h"
+#include "ui/background_tag_read.h"
 #include "ui/dialog_layout.h"
 #include "ui/dialog_state.h"
 #include "ui/dialog_window.h"
@@ -69,6 +70,7 @@ class MainFrame : public wxFrame, public MessageTarget, public DialogWindow {
   void FitColumnToContents(int column) override;
   void ShowAboutBox() override;
   bool ListInBackground(const std::string& folder, AudioFormats formats) override;
+  bool ReadTagsInBackground(const TagReadRequest& request) override;
 
   // Brings every control up to date with the logic's state.
   void Render();
@@ -114,8 +116,9 @@ class MainFrame : public wxFrame, public MessageTarget, public DialogWindow {
   // Declared before the dialog, so that the dialog may list a folder as
   // soon as it exists.
   BackgroundFolderScan scan_;
-  wxTimer listingTimer_;  // shows the count of files found while listing
-  bool busy_ = false;     // the busy cursor is shown
+  BackgroundTagRead tagRead_;  // the "Tag" column's tags
+  wxTimer listingTimer_;       // shows the count of files found while listing
+  bool busy_ = false;          // the busy cursor is shown
   MainDialog dialog_;
   RowFollower follower_;  // keeps the row under analysis in view
 

@@ -29,9 +29,9 @@ wxBitmap BitmapOfPicture(const RgbaPicture& picture) {
 }
 
 wxImageList* NewRowImageList() {
-  auto* list = new wxImageList(16, 16, false, 4);
-  for (RowImage image :
-       {RowImage::kNone, RowImage::kAnalysed, RowImage::kFailed, RowImage::kSetByHand})
+  auto* list = new wxImageList(16, 16, false, 6);
+  for (RowImage image : {RowImage::kNone, RowImage::kAnalysed, RowImage::kFailed,
+                         RowImage::kSetByHand, RowImage::kFromTag, RowImage::kUnsure})
     list->Add(BitmapOfPicture(RowImagePicture(image)));
   return list;
 }

@@ -13,6 +13,9 @@
 namespace {
 
 const char* const kColumnTitles[2] = {"BPM", "FileName"};
+// The third column, shown while the dialog shows tags.
+const char* const kTagColumnTitle = "Tag";
+constexpr long kTagColumn = 2;
 
 // Room around a column's text: the control's margins on both sides.
 constexpr int kTextMargin = 14;
@@ -108,6 +111,7 @@ void TrackListView::OnRowsReset() {
 
 void TrackListView::Render() {
   rendering_ = true;
+  ShowTagColumn(dialog_.ShowsTags());
   const int count = tracks_.RowCount();
   if (GetItemCount() != count) SetItemCount(count);
   const int first = std::max(dirtyFirst_, 0);
@@ -137,6 +141,18 @@ void TrackListView::FitColumn(int column) {
   SetColumnWidth(column, widest + kTextMargin + (column == 0 ? kImageRoom : 0));
 }
 
+void TrackListView::ShowTagColumn(bool show) {
+  if (show == (GetColumnCount() > kTagColumn)) return;
+  if (!show) {
+    DeleteColumn(kTagColumn);
+    return;
+  }
+  InsertColumn(kTagColumn, kTagColumnTitle, wxLIST_FORMAT_LEFT);
+  // Wide enough for the title and a tempo with two decimals.
+  SetColumnWidth(kTagColumn,
+                 std::max(TextWidth(kTagColumnTitle), TextWidth("000.00")) + kTextMargin);
+}
+
 int TrackListView::TextWidth(std::string_view text) const {
   if (text.empty()) return 0;
   int width = 0;
@@ -148,7 +164,8 @@ int TrackListView::TextWidth(std::string_view text) const {
 wxString TrackListView::OnGetItemText(long item, long column) const {
   if (item < 0 || item >= tracks_.RowCount()) return {};
   const TrackRow& values = tracks_.Row(static_cast<int>(item));
-  const std::string& text = column == 0 ? values.bpm : values.fileName;
+  const std::string& text =
+      column == 0 ? values.bpm : (column == kTagColumn ? values.tag : values.fileName);
   return wxString::FromUTF8(DisplayText(text));
 }
 

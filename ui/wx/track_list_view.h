@@ -12,8 +12,8 @@
 // part, so it is read whole). Column widths come from a ColumnFitter per
 // column, which measures in the list's font only the texts that can be the
 // widest. A double click on a row goes to the dialog, which opens the row's
-// file. The user's scrolling is reported, so that the window stops bringing
-// the row under analysis into view for a while.
+// file. A third column, "Tag", is there while the dialog shows tags. The user's scrolling is
+// reported, so that the window stops bringing the row under analysis into view for a while.
 #pragma once
 
 #include <wx/listctrl.h>
@@ -51,6 +51,8 @@ class TrackListView : public wxListCtrl, public TrackListObserver {
   int OnGetItemColumnImage(long item, long column) const override;
 
  private:
+  // Adds or removes the "Tag" column.
+  void ShowTagColumn(bool show);
   void ReadSelectionFromControl();
   void ScheduleSelectionRead();
   int TextWidth(std::string_view text) const;
