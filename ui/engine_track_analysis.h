@@ -24,6 +24,8 @@ class EngineTrackAnalysis : public TrackAnalysis {
   void SetEveryFormat(bool on) override {
     job_.SetFormats(on ? AudioFormats::kEveryFormat : AudioFormats::kMpegAndWave);
   }
+  double TempoConfidence() const override { return job_.TempoConfidence(); }
+  double AlternativeTempo() const override { return job_.AlternativeTempo(); }
   // Stops a running worker now; nothing more is posted.
   void Stop() { job_.Stop(); }
 

@@ -372,7 +372,8 @@ void MainDialog::StartRun() {
   SetControlsEnabled(false);
   analysisRunning_ = true;
   // The whole run uses the estimator chosen when it starts.
-  services_.analysis.SetPreciseTempo(state_.MenuChecked(kPreciseTempoCommand));
+  runPrecise_ = state_.MenuChecked(kPreciseTempoCommand);
+  services_.analysis.SetPreciseTempo(runPrecise_);
   runEveryFormat_ = state_.MenuChecked(kAllFormatsCommand);
   services_.analysis.SetEveryFormat(runEveryFormat_);
   runSkipTagged_ = state_.MenuChecked(kSkipTaggedCommand);
@@ -458,7 +459,20 @@ void MainDialog::ResultStep() {
   if (state_.Control(kMaxTempoBox).checked) maximum = state_.UpDown(kMaxTempoUpDown).position;
   tempo = FoldTempo(tempo, minimum, maximum);
   tracks_.SetBpm(currentRow_, FormatFixed(tempo, 2));
-  tracks_.SetImage(currentRow_, RowImage::kAnalysed);
+  // A precise estimate of low confidence is marked for checking; its
+  // runner-up level is kept for the row menu.
+  RowImage image = RowImage::kAnalysed;
+  if (runPrecise_) {
+    const double confidence = services_.analysis.TempoConfidence();
+    if (std::isfinite(confidence) && confidence < kUnsureConfidence) image = RowImage::kUnsure;
+    const double alternative = services_.analysis.AlternativeTempo();
+    TrackRow values = tracks_.Row(currentRow_);
+    if (std::isfinite(alternative) && alternative > 0) {
+      values.alternative = alternative;
+      tracks_.SetRow(currentRow_, std::move(values));
+    }
+  }
+  tracks_.SetImage(currentRow_, image);
   services_.window.FitColumnToContents(0);
   NextRow();
 }
@@ -559,6 +573,64 @@ void MainDialog::SetBpmFromTaps() {
   values.image = RowImage::kSetByHand;
   tracks_.SetRow(row, std::move(values));
   services_.window.FitColumnToContents(0);
+}
+
+// ---- The row menu ----
+
+namespace {
+
+bool HasTempo(const TrackRow& values) {
+  const double bpm = ParseBpmText(values.bpm);
+  return !values.bpm.empty() && std::isfinite(bpm) && bpm > 0;
+}
+
+}  // namespace
+
+std::vector<RowMenuItem> MainDialog::RowMenu(int row) {
+  if (analysisRunning_ || listing_ || tracks_.RowCount() == 0) return {};
+  if (row >= tracks_.RowCount()) return {};
+  if (row >= 0 && !tracks_.Row(row).selected)
+    for (int other = 0; other < tracks_.RowCount(); ++other)
+      if (tracks_.Row(other).selected != (other == row)) tracks_.SetSelected(other, other == row);
+  if (tracks_.SelectedCount() == 0) return {};
+  bool anyTempo = false;
+  std::optional<double> alternative;  // the clicked row's, else the first selected one's
+  if (row >= 0 && HasTempo(tracks_.Row(row))) alternative = tracks_.Row(row).alternative;
+  for (int other = 0; other < tracks_.RowCount(); ++other) {
+    const TrackRow& values = tracks_.Row(other);
+    if (!values.selected || !HasTempo(values)) continue;
+    anyTempo = true;
+    if (!alternative) alternative = values.alternative;
+  }
+  std::vector<RowMenuItem> items;
+  for (TempoFix fix :
+       {TempoFix::kDouble, TempoFix::kHalve, TempoFix::kThreeHalves, TempoFix::kTwoThirds})
+    items.push_back({fix, FixLabel(fix, std::nullopt), anyTempo});
+  // The second-best level only where a precise run left one.
+  if (alternative)
+    items.push_back({TempoFix::kSecondBest, FixLabel(TempoFix::kSecondBest, alternative), true});
+  return items;
+}
+
+void MainDialog::OnRowMenuChosen(TempoFix fix) {
+  if (analysisRunning_ || listing_) return;
+  bool changed = false;
+  for (int row = 0; row < tracks_.RowCount(); ++row) {
+    const TrackRow& current = tracks_.Row(row);
+    if (!current.selected || !HasTempo(current)) continue;
+    const double bpm = ParseBpmText(current.bpm);
+    const std::optional<double> fixed = FixedTempo(fix, bpm, current.alternative);
+    if (!fixed) continue;
+    // As "Set BPM" writes a row: two decimals and the raised thumb.
+    TrackRow values = current;
+    values.bpm = FormatFixed(*fixed, 2);
+    values.image = RowImage::kSetByHand;
+    // The level left becomes the second best, so the choice can be undone.
+    if (fix == TempoFix::kSecondBest) values.alternative = bpm;
+    tracks_.SetRow(row, std::move(values));
+    changed = true;
+  }
+  if (changed) services_.window.FitColumnToContents(0);
 }
 
 void MainDialog::OnRowChanged(int) {

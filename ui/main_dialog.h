@@ -30,6 +30,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/beat_level_fixes.h"
 #include "ui/dialog_services.h"
 #include "ui/dialog_state.h"
 #include "ui/source_kind.h"
@@ -92,6 +93,15 @@ class MainDialog : private TrackListObserver {
   // ReadTagsInBackground) for the "Tag" column; rows of an older listing,
   // or that hold another file now, are left alone.
   void OnTagsRead(const TagReadRequest& read);
+  // The user asked for the row menu on `row` (a right click, or the
+  // context-menu key on the row with the focus; -1 for none): a row not
+  // selected becomes the only selected one, and the menu's items come
+  // back, enabled where some selected row can take them. Empty (no menu)
+  // during a run or a listing, or without a row.
+  std::vector<RowMenuItem> RowMenu(int row);
+  // The user chose an item of the row menu: every selected row with a
+  // tempo gets the fixed tempo, written as "Set BPM" writes it.
+  void OnRowMenuChosen(TempoFix fix);
   // Whether the list shows the "Tag" column (Project > Show Tags).
   bool ShowsTags() const { return state_.MenuChecked(kShowTagsCommand); }
 
@@ -147,6 +157,8 @@ class MainDialog : private TrackListObserver {
   // The run that goes on analyses every audio format (All Audio Formats
   // was checked when it started).
   bool runEveryFormat_ = false;
+  // The run uses the precise estimator.
+  bool runPrecise_ = false;
   // The run takes a tagged file's tempo from its tag (Skip Tagged Files).
   bool runSkipTagged_ = false;
   // Counts the refills and re-sorts of the list, so that tags read for an

@@ -29,4 +29,9 @@ class TrackAnalysis {
   // Whether the runs started from now on decode every audio format (FFmpeg
   // for what is not MPEG audio) or MPEG audio only.
   virtual void SetEveryFormat(bool on) = 0;
+  // After EstimateTempo() in a precise run: how far to trust its tempo (0
+  // to 1) and the runner-up beat level's tempo. NaN after a standard run,
+  // or when there is none.
+  virtual double TempoConfidence() const = 0;
+  virtual double AlternativeTempo() const = 0;
 };

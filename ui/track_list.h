@@ -18,6 +18,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,9 @@ struct TrackRow {
   std::string bpm;
   std::string fileName;
   std::string tag;
+  // After a precise run: the runner-up beat level's tempo, offered by the
+  // row menu.
+  std::optional<double> alternative;
   RowImage image = RowImage::kNone;
   int32_t itemData = 0;
   bool selected = false;

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <wx/app.h>
 #include <wx/init.h>
+#include <cmath>
 
 #include <algorithm>
 #include <chrono>
@@ -83,6 +84,8 @@ class NoAnalysis : public TrackAnalysis {
   ReadPosition Progress() const override { return {}; }
   void SetPreciseTempo(bool) override {}
   void SetEveryFormat(bool) override {}
+  double TempoConfidence() const override { return std::nan(""); }
+  double AlternativeTempo() const override { return std::nan(""); }
 };
 
 class CountingVisitor : public FolderWalkVisitor {

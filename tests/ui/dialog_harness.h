@@ -3,6 +3,7 @@
 // window host. Helpers make folders of empty audio files for listing.
 #pragma once
 
+#include <cmath>
 #include <map>
 #include <optional>
 #include <set>
@@ -30,6 +31,8 @@ class ScriptedAnalysis : public TrackAnalysis {
   ReadPosition Progress() const override { return position; }
   void SetPreciseTempo(bool on) override { precise = on; }
   void SetEveryFormat(bool on) override { everyFormat = on; }
+  double TempoConfidence() const override { return confidence; }
+  double AlternativeTempo() const override { return alternative; }
 
   std::vector<std::string> started;
   std::set<std::string> refused;
@@ -38,6 +41,8 @@ class ScriptedAnalysis : public TrackAnalysis {
   ReadPosition position;  // total 0: no steady position
   bool precise = false;
   bool everyFormat = false;
+  double confidence = std::nan("");
+  double alternative = std::nan("");
 };
 
 // A tag writer that records what it was asked and fails for the paths in

@@ -203,8 +203,7 @@ TEST(BackgroundTagRead, ReadsEveryRowInOrderInBatches) {
   ASSERT_EQ(results.size(), static_cast<size_t>(rows));
   for (int row = 0; row < rows; ++row) {
     EXPECT_EQ(results[static_cast<size_t>(row)].row, row);
-    EXPECT_EQ(results[static_cast<size_t>(row)].text,
-              row % 3 == 0 ? std::to_string(60 + row) : "");
+    EXPECT_EQ(results[static_cast<size_t>(row)].text, row % 3 == 0 ? std::to_string(60 + row) : "");
   }
   EXPECT_TRUE(read.TakeResults().items.empty());
 }

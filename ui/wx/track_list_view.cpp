@@ -2,6 +2,7 @@
 #include "ui/wx/track_list_view.h"
 
 #include <wx/imaglist.h>
+#include <wx/menu.h>
 
 #include <algorithm>
 #include <climits>
@@ -50,6 +51,11 @@ TrackListView::TrackListView(wxWindow* parent, wxWindowID id, MainDialog& dialog
   Bind(wxEVT_LIST_ITEM_ACTIVATED, [this](wxListEvent& event) {
     dialog_.OnRowActivated(static_cast<int>(event.GetIndex()));
     if (afterUserChange_) afterUserChange_();
+  });
+  // The row menu: a right click on a row, or the context-menu key.
+  Bind(wxEVT_CONTEXT_MENU, [this](wxContextMenuEvent& event) {
+    auto* source = wxDynamicCast(event.GetEventObject(), wxWindow);
+    ShowRowMenu(source != nullptr ? source : this, event.GetPosition());
   });
   // The rows' window is a child of the control; clicks and keys there may
   // change the selection without an event for every row.
@@ -139,6 +145,39 @@ void TrackListView::FitColumn(int column) {
   if (column < 0 || column > 1) return;
   const int widest = fitters_[column].Widest(tracks_, kColumnTitles[column]);
   SetColumnWidth(column, widest + kTextMargin + (column == 0 ? kImageRoom : 0));
+}
+
+void TrackListView::ShowRowMenu(wxWindow* source, wxPoint screen) {
+  long row = -1;
+  wxPoint where;
+  if (screen == wxDefaultPosition) {
+    // From the keyboard: the row with the focus, the menu at its left end.
+    row = GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_FOCUSED);
+    if (row < 0) row = GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
+    wxRect rect;
+    if (row >= 0 && GetItemRect(row, rect)) where = rect.GetBottomLeft();
+  } else {
+    // The point in the coordinates of the rows' window, which HitTest takes.
+    int flags = 0;
+    row = HitTest(source->ScreenToClient(screen), flags);
+    if ((flags & wxLIST_HITTEST_ONITEM) == 0) return;  // not on a row
+    where = ScreenToClient(screen);
+  }
+  // The user's last clicks first, then the menu's own change of selection
+  // drawn before the menu opens.
+  ReadSelectionFromControl();
+  const std::vector<RowMenuItem> items = dialog_.RowMenu(static_cast<int>(row));
+  if (afterUserChange_) afterUserChange_();
+  if (items.empty()) return;
+  wxMenu menu;
+  for (size_t i = 0; i < items.size(); ++i) {
+    menu.Append(static_cast<int>(i) + 1, wxString::FromUTF8(items[i].label));
+    menu.Enable(static_cast<int>(i) + 1, items[i].enabled);
+  }
+  const int chosen = GetPopupMenuSelectionFromUser(menu, where);
+  if (chosen < 1 || chosen > static_cast<int>(items.size())) return;
+  dialog_.OnRowMenuChosen(items[static_cast<size_t>(chosen) - 1].fix);
+  if (afterUserChange_) afterUserChange_();
 }
 
 void TrackListView::ShowTagColumn(bool show) {

@@ -12,8 +12,10 @@
 // part, so it is read whole). Column widths come from a ColumnFitter per
 // column, which measures in the list's font only the texts that can be the
 // widest. A double click on a row goes to the dialog, which opens the row's
-// file. A third column, "Tag", is there while the dialog shows tags. The user's scrolling is
-// reported, so that the window stops bringing the row under analysis into view for a while.
+// file. A right click on a row, or the context-menu key, opens the row
+// menu of beat-level fixes that the dialog offers. A third column, "Tag", is there while the dialog
+// shows tags. The user's scrolling is reported, so that the window stops bringing the row under
+// analysis into view for a while.
 #pragma once
 
 #include <wx/listctrl.h>
@@ -51,6 +53,9 @@ class TrackListView : public wxListCtrl, public TrackListObserver {
   int OnGetItemColumnImage(long item, long column) const override;
 
  private:
+  // Opens the row menu for a right click at `screen` on `source` (the
+  // rows' window), or at the focused row for wxDefaultPosition (a key).
+  void ShowRowMenu(wxWindow* source, wxPoint screen);
   // Adds or removes the "Tag" column.
   void ShowTagColumn(bool show);
   void ReadSelectionFromControl();
