@@ -69,16 +69,20 @@ TEST(RowMenu, EachFixWritesEverySelectedRowWithATempoAsSetBpmDoes) {
   EXPECT_EQ(a.Labels(1).size(), 4u);
   EXPECT_EQ(h.dialog.Tracks().SelectedCount(), 3);
   h.dialog.OnRowMenuChosen(TempoFix::kDouble);
-  EXPECT_EQ(BpmTexts(h.dialog.Tracks()), (std::vector<std::string>{"240.00", "180.00", "", "100.00"}));
+  EXPECT_EQ(BpmTexts(h.dialog.Tracks()),
+            (std::vector<std::string>{"240.00", "180.00", "", "100.00"}));
   EXPECT_EQ(Images(h.dialog.Tracks()), (std::vector<int>{3, 3, 2, 1}));
   h.dialog.OnRowMenuChosen(TempoFix::kHalve);
   h.dialog.OnRowMenuChosen(TempoFix::kTwoThirds);
-  EXPECT_EQ(BpmTexts(h.dialog.Tracks()), (std::vector<std::string>{"80.00", "60.00", "", "100.00"}));
+  EXPECT_EQ(BpmTexts(h.dialog.Tracks()),
+            (std::vector<std::string>{"80.00", "60.00", "", "100.00"}));
   h.dialog.OnRowMenuChosen(TempoFix::kThreeHalves);
-  EXPECT_EQ(BpmTexts(h.dialog.Tracks()), (std::vector<std::string>{"120.00", "90.00", "", "100.00"}));
+  EXPECT_EQ(BpmTexts(h.dialog.Tracks()),
+            (std::vector<std::string>{"120.00", "90.00", "", "100.00"}));
   // No second best without a precise run: nothing changes.
   h.dialog.OnRowMenuChosen(TempoFix::kSecondBest);
-  EXPECT_EQ(BpmTexts(h.dialog.Tracks()), (std::vector<std::string>{"120.00", "90.00", "", "100.00"}));
+  EXPECT_EQ(BpmTexts(h.dialog.Tracks()),
+            (std::vector<std::string>{"120.00", "90.00", "", "100.00"}));
 }
 
 TEST(RowMenu, AFixEndsATapSeriesAsSetBpmDoes) {
@@ -112,7 +116,8 @@ TEST(RowMenu, APreciseRunOffersEachRowsSecondBestAndMarksLowConfidence) {
   a.Select({0, 1, 3});
   EXPECT_EQ(a.Labels(0).back(), "Second Best Level: 240.00");
   h.dialog.OnRowMenuChosen(TempoFix::kSecondBest);
-  EXPECT_EQ(BpmTexts(h.dialog.Tracks()), (std::vector<std::string>{"240.00", "135.00", "", "100.00"}));
+  EXPECT_EQ(BpmTexts(h.dialog.Tracks()),
+            (std::vector<std::string>{"240.00", "135.00", "", "100.00"}));
   EXPECT_EQ(Images(h.dialog.Tracks()), (std::vector<int>{3, 3, 2, 1}));
   EXPECT_EQ(a.Labels(1).back(), "Second Best Level: 90.00");
 }

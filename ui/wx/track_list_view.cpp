@@ -53,10 +53,7 @@ TrackListView::TrackListView(wxWindow* parent, wxWindowID id, MainDialog& dialog
     if (afterUserChange_) afterUserChange_();
   });
   // The row menu: a right click on a row, or the context-menu key.
-  Bind(wxEVT_CONTEXT_MENU, [this](wxContextMenuEvent& event) {
-    auto* source = wxDynamicCast(event.GetEventObject(), wxWindow);
-    ShowRowMenu(source != nullptr ? source : this, event.GetPosition());
-  });
+  Bind(wxEVT_CONTEXT_MENU, [this](wxContextMenuEvent& event) { ShowRowMenu(event.GetPosition()); });
   // The rows' window is a child of the control; clicks and keys there may
   // change the selection without an event for every row.
   auto read = [this](wxEvent& event) {
@@ -147,7 +144,7 @@ void TrackListView::FitColumn(int column) {
   SetColumnWidth(column, widest + kTextMargin + (column == 0 ? kImageRoom : 0));
 }
 
-void TrackListView::ShowRowMenu(wxWindow* source, wxPoint screen) {
+void TrackListView::ShowRowMenu(wxPoint screen) {
   long row = -1;
   wxPoint where;
   if (screen == wxDefaultPosition) {
@@ -157,11 +154,16 @@ void TrackListView::ShowRowMenu(wxWindow* source, wxPoint screen) {
     wxRect rect;
     if (row >= 0 && GetItemRect(row, rect)) where = rect.GetBottomLeft();
   } else {
-    // The point in the coordinates of the rows' window, which HitTest takes.
-    int flags = 0;
-    row = HitTest(source->ScreenToClient(screen), flags);
-    if ((flags & wxLIST_HITTEST_ONITEM) == 0) return;  // not on a row
+    // The row under the point: GetItemRect is in the control's client
+    // coordinates (HitTest's are the rows' window's, below the header).
     where = ScreenToClient(screen);
+    const long top = std::max(GetTopItem(), 0L);
+    const long end = std::min(top + GetCountPerPage() + 1, static_cast<long>(GetItemCount()));
+    for (long candidate = top; candidate < end && row < 0; ++candidate) {
+      wxRect rect;
+      if (GetItemRect(candidate, rect) && rect.Contains(where)) row = candidate;
+    }
+    if (row < 0) return;  // not on a row
   }
   // The user's last clicks first, then the menu's own change of selection
   // drawn before the menu opens.

@@ -53,9 +53,9 @@ class TrackListView : public wxListCtrl, public TrackListObserver {
   int OnGetItemColumnImage(long item, long column) const override;
 
  private:
-  // Opens the row menu for a right click at `screen` on `source` (the
-  // rows' window), or at the focused row for wxDefaultPosition (a key).
-  void ShowRowMenu(wxWindow* source, wxPoint screen);
+  // Opens the row menu for a right click at `screen`, or at the focused
+  // row for wxDefaultPosition (a key).
+  void ShowRowMenu(wxPoint screen);
   // Adds or removes the "Tag" column.
   void ShowTagColumn(bool show);
   void ReadSelectionFromControl();
