@@ -186,7 +186,7 @@ DESTDIR    ?=
 ICON_SIZES := 16 22 24 32 48 64 128 256
 INSTALLED  := bin/tempyra bin/tempyra-cli \
               $(addprefix share/doc/tempyra/,tutorial.html help.html EULA.html \
-                tempyra-window.png tempyra-about.png copyright changelog.gz) \
+                tempyra-window.png tempyra-about.png tempyra-library.png copyright changelog.gz) \
               share/applications/tempyra.desktop \
               $(foreach s,$(ICON_SIZES),share/icons/hicolor/$(s)x$(s)/apps/tempyra.png) \
               share/man/man1/tempyra.1.gz share/man/man1/tempyra-cli.1.gz \

@@ -22,6 +22,7 @@ import sys
 CLASSES = [("x2", 2), ("x1/2", 1 / 2), ("x3/2", 3 / 2), ("x2/3", 2 / 3), ("x4/3", 4 / 3),
            ("x3/4", 3 / 4), ("x3", 3), ("x1/3", 1 / 3)]
 OURS = ["tempyra --precise", "tempyra (default)"]
+WINDOW_UNSURE = 0.8
 
 
 def number(text):
@@ -109,6 +110,13 @@ def main():
             print("  median confidence: hits %.3f, misses %.3f" % (
                 statistics.median(hit_conf) if hit_conf else float("nan"),
                 statistics.median(miss_conf)))
+            # The window marks a precise result below this confidence for
+            # checking (ui/beat_level_fixes.h).
+            flagged = {n for c, n in scored if c < WINDOW_UNSURE}
+            print("  below the window's %.2f: %d of %d files (%.0f %%), %d of %d misses (%.0f %%)" % (
+                WINDOW_UNSURE, len(flagged), len(scored), 100 * len(flagged) / len(scored),
+                len(flagged & set(misses)), len(misses),
+                100 * len(flagged & set(misses)) / len(misses)))
         print()
 
     print("Acc1 by genre, whole set (precise / standard / best Debian estimator)")

@@ -71,8 +71,7 @@ void LibraryApp::MakeMusic() {
   Run("'" + beatgen_ + "' '" + work_ + "/b120.wav' 44100 22050 2690100 1");
   Run("'" + beatgen_ + "' '" + work_ + "/b90.wav' 44100 29400 2690100 1");
   Run("lame --quiet -b 128 '" + work_ + "/b120.wav' '" + music_ + "/beats120.mp3'");
-  Run("lame --quiet -b 128 --tv TBPM=90 '" + work_ + "/b90.wav' '" + music_ +
-      "/sub/tagged90.mp3'");
+  Run("lame --quiet -b 128 --tv TBPM=90 '" + work_ + "/b90.wav' '" + music_ + "/sub/tagged90.mp3'");
   Run("ffmpeg -loglevel error -i '" + work_ + "/b120.wav' '" + music_ + "/loop120.flac'");
   fs::copy_file(work_ + "/b120.wav", music_ + "/click120.wav");
 }
@@ -142,7 +141,8 @@ void LibraryApp::Script() {
         column.SetMask(wxLIST_MASK_TEXT);
         list.GetColumn(2, column);
         check(column.GetText() == "Tag", "the third column is " + column.GetText().ToStdString());
-        check(list.GetItemText(3, 2) == "90", "the list shows " + list.GetItemText(3, 2).ToStdString());
+        check(list.GetItemText(3, 2) == "90",
+              "the list shows " + list.GetItemText(3, 2).ToStdString());
         check(list.GetItemText(0, 2).empty(), "an untagged file shows a tag");
         check(Tracks().Row(2).fileName == music_ + "/loop120.flac", "no FLAC row");
         grab_->Save(frame_, out_ + "/tempyra-library-listed.png");
@@ -199,7 +199,8 @@ void LibraryApp::Script() {
         frame_->GetEventHandler()->QueueEvent(
             new wxCommandEvent(wxEVT_MENU, WxIdOfCommand(kExitCommand)));
       });
-  step("the window has closed", [] { return false; }, [] {}, 30);
+  step(
+      "the window has closed", [] { return false; }, [] {}, 30);
 }
 
 }  // namespace
