@@ -74,7 +74,9 @@ enum CommandId : int {
   kAllFormatsCommand = 32783,
   kShowTagsCommand = 32784,
   kSkipTaggedCommand = 32785,
+  // A run analysing as many files at once as the machine has cores.
+  kUseAllCoresCommand = 32786,
 };
 
 constexpr int kFirstMenuCommand = kBrowseFolderCommand;
-constexpr int kLastMenuCommand = kSkipTaggedCommand;
+constexpr int kLastMenuCommand = kUseAllCoresCommand;

@@ -51,7 +51,7 @@ class DialogState {
   UpDownState& UpDown(int id);
   const UpDownState& UpDown(int id) const;
 
-  // Menu items by command id (32771-32785); items start enabled and
+  // Menu items by command id (32771-32786); items start enabled and
   // without a check mark.
   bool MenuEnabled(int command) const;
   void SetMenuEnabled(int command, bool enabled);

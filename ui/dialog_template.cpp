@@ -66,6 +66,7 @@ constexpr std::array kProjectMenu{
     MenuItemTemplate{kAllFormatsCommand, "All Audio &Formats", true},
     MenuItemTemplate{kShowTagsCommand, "&Show Tags", true},
     MenuItemTemplate{kSkipTaggedCommand, "S&kip Tagged Files", true},
+    MenuItemTemplate{kUseAllCoresCommand, "Use All &Cores", true},
 };
 constexpr std::array kHelpMenu{
     MenuItemTemplate{kTutorialCommand, "&Tutorial"},

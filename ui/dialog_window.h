@@ -7,6 +7,8 @@
 #include "engine/audio_file_names.h"
 #include "ui/tag_reading.h"
 
+class AnalysisSlots;
+
 class DialogWindow {
  public:
   virtual ~DialogWindow() = default;
@@ -32,4 +34,7 @@ class DialogWindow {
   // dialog's OnTagsRead, in parts, later. A new request replaces one that
   // still runs. False (the default): the dialog reads them at once.
   virtual bool ReadTagsInBackground(const TagReadRequest& /*request*/) { return false; }
+  // The analyses a run on every core uses, one per core; null (the
+  // default) where the window has none: runs go one file at a time.
+  virtual AnalysisSlots* AllCoresAnalysis() { return nullptr; }
 };

@@ -7,8 +7,11 @@
 #include <cstring>
 #include <optional>
 
+#include <filesystem>
+
 #include "engine/analysis_job.h"
 #include "engine/tempo_folding.h"
+#include "ui/analysis_slots.h"
 #include "ui/bpm_text.h"
 #include "ui/folder_scan.h"
 #include "ui/progress_rule.h"
@@ -151,6 +154,7 @@ void MainDialog::OnCommand(int id) {
     case kPreciseTempoCommand:
     case kAllFormatsCommand:
     case kSkipTaggedCommand:
+    case kUseAllCoresCommand:
       state_.SetMenuChecked(id, !state_.MenuChecked(id));
       break;
     case kShowTagsCommand:
@@ -255,6 +259,12 @@ void MainDialog::OnRowActivated(int row) {
 }
 
 void MainDialog::OnAnalysisMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+  if (message == AnalysisSlots::kSlotMessage) {
+    if (analysisRunning_) OnSlotMessage(static_cast<int>(wParam), static_cast<uint32_t>(lParam));
+    return;
+  }
+  // One file at a time: nothing comes from the slots.
+  if (slots_ != nullptr) return;
   // Messages belong to the row under analysis; none can come outside a run.
   if (!analysisRunning_ || currentRow_ < 0 || currentRow_ >= tracks_.RowCount()) return;
   switch (message) {
@@ -388,6 +398,13 @@ void MainDialog::StartRun() {
     tracks_.SetRow(row, std::move(values));
   }
   currentRow_ = -1;
+  // On every core when asked and the window has more than one.
+  AnalysisSlots* slots =
+      state_.MenuChecked(kUseAllCoresCommand) ? services_.window.AllCoresAnalysis() : nullptr;
+  if (slots != nullptr && slots->Count() > 1) {
+    StartSlotRun(*slots);
+    return;
+  }
   NextRow();
 }
 
@@ -403,11 +420,7 @@ void MainDialog::NextRow() {
       return;
     }
     const std::string& path = tracks_.Row(currentRow_).fileName;
-    // With every format, every listed audio file is analysed (WAV files
-    // too); otherwise MP3 files only.
-    const bool analysed =
-        runEveryFormat_ ? IsAudioFileName(path, AudioFormats::kEveryFormat) : EndsInMp3(path);
-    if (sourceKind_ == SourceKind::kFolder && analysed) {
+    if (RowAnalysed(currentRow_)) {
       if (runSkipTagged_ && TakeTaggedTempo(currentRow_)) continue;
       if (services_.analysis.Start(path)) {
         state_.Control(kStatusLine).text = path;
@@ -447,34 +460,138 @@ void MainDialog::ProgressStep(uint32_t blockIndex, int64_t totalBlocks) {
 
 void MainDialog::ResultStep() {
   state_.progressBar = {0, 0};
-  double tempo = services_.analysis.EstimateTempo();
-  if (!std::isfinite(tempo)) {
-    // No tempo found (a file too short to measure): a failed row, never "nan".
-    FailureStep();
-    return;
-  }
+  if (!ApplyResult(currentRow_, services_.analysis)) MarkCurrentRowFailed();
+  NextRow();
+}
+
+// The tempo of a finished analysis into its row, folded into the range;
+// false when it found none (a file too short to measure: a failed row,
+// never "nan").
+bool MainDialog::ApplyResult(int row, TrackAnalysis& analysis) {
+  double tempo = analysis.EstimateTempo();
+  if (!std::isfinite(tempo)) return false;
   std::optional<double> minimum;
   std::optional<double> maximum;
   if (state_.Control(kMinTempoBox).checked) minimum = state_.UpDown(kMinTempoUpDown).position;
   if (state_.Control(kMaxTempoBox).checked) maximum = state_.UpDown(kMaxTempoUpDown).position;
   tempo = FoldTempo(tempo, minimum, maximum);
-  tracks_.SetBpm(currentRow_, FormatFixed(tempo, 2));
+  tracks_.SetBpm(row, FormatFixed(tempo, 2));
   // A precise estimate of low confidence is marked for checking; its
   // runner-up level is kept for the row menu.
   RowImage image = RowImage::kAnalysed;
   if (runPrecise_) {
-    const double confidence = services_.analysis.TempoConfidence();
+    const double confidence = analysis.TempoConfidence();
     if (std::isfinite(confidence) && confidence < kUnsureConfidence) image = RowImage::kUnsure;
-    const double alternative = services_.analysis.AlternativeTempo();
-    TrackRow values = tracks_.Row(currentRow_);
+    const double alternative = analysis.AlternativeTempo();
     if (std::isfinite(alternative) && alternative > 0) {
+      TrackRow values = tracks_.Row(row);
       values.alternative = alternative;
-      tracks_.SetRow(currentRow_, std::move(values));
+      tracks_.SetRow(row, std::move(values));
     }
   }
-  tracks_.SetImage(currentRow_, image);
+  tracks_.SetImage(row, image);
   services_.window.FitColumnToContents(0);
-  NextRow();
+  return true;
+}
+
+// ---- Runs on every core ----
+
+namespace {
+
+uint64_t FileBytes(const std::string& path) {
+  std::error_code error;
+  const uintmax_t size = std::filesystem::file_size(path, error);
+  return error ? 0 : static_cast<uint64_t>(size);
+}
+
+}  // namespace
+
+// Whether a marked row of this run is analysed (the others are passed over).
+bool MainDialog::RowAnalysed(int row) const {
+  const std::string& path = tracks_.Row(row).fileName;
+  // With every format, every listed audio file is analysed (WAV files
+  // too); otherwise MP3 files only.
+  const bool analysed =
+      runEveryFormat_ ? IsAudioFileName(path, AudioFormats::kEveryFormat) : EndsInMp3(path);
+  return sourceKind_ == SourceKind::kFolder && analysed;
+}
+
+void MainDialog::StartSlotRun(AnalysisSlots& slots) {
+  slots_ = &slots;
+  slotRows_.assign(static_cast<size_t>(slots.Count()), -1);
+  runBytes_ = 0;
+  finishedBytes_ = 0;
+  for (int row = 0; row < tracks_.RowCount(); ++row)
+    if (tracks_.Row(row).itemData != 0 && RowAnalysed(row))
+      runBytes_ += FileBytes(tracks_.Row(row).fileName);
+  for (int slot = 0; slot < slots.Count(); ++slot) {
+    slots.Slot(slot).SetPreciseTempo(runPrecise_);
+    slots.Slot(slot).SetEveryFormat(runEveryFormat_);
+  }
+  nextRow_ = 0;
+  FillSlots();
+}
+
+// Gives every idle slot the next marked row; the run ends when no row is
+// left and every slot is idle.
+void MainDialog::FillSlots() {
+  for (int slot = 0; slot < slots_->Count(); ++slot) {
+    while (slotRows_[static_cast<size_t>(slot)] < 0 && nextRow_ < tracks_.RowCount()) {
+      const int row = nextRow_++;
+      if (tracks_.Row(row).itemData == 0 || !RowAnalysed(row)) continue;
+      if (runSkipTagged_ && TakeTaggedTempo(row)) {
+        finishedBytes_ += FileBytes(tracks_.Row(row).fileName);
+        continue;
+      }
+      const std::string& path = tracks_.Row(row).fileName;
+      if (slots_->Slot(slot).Start(path)) {
+        slotRows_[static_cast<size_t>(slot)] = row;
+        // The status line and the row follower: the file started last.
+        state_.Control(kStatusLine).text = path;
+        currentRow_ = row;
+      } else {
+        finishedBytes_ += FileBytes(path);
+        tracks_.SetImage(row, RowImage::kFailed);
+      }
+    }
+  }
+  if (std::all_of(slotRows_.begin(), slotRows_.end(), [](int row) { return row < 0; })) {
+    slots_ = nullptr;
+    state_.progressBar = {0, 0};
+    FinishRun();
+  }
+}
+
+void MainDialog::OnSlotMessage(int slot, uint32_t message) {
+  if (slots_ == nullptr || slot < 0 || slot >= slots_->Count()) return;
+  const int row = slotRows_[static_cast<size_t>(slot)];
+  if (row < 0) return;
+  TrackAnalysis& analysis = slots_->Slot(slot);
+  switch (message) {
+    case AnalysisJob::kAnalysisProgress: {
+      // The run's whole progress: the bytes of the files finished and of
+      // those being read, of all the run's files.
+      uint64_t done = finishedBytes_;
+      for (int other = 0; other < slots_->Count(); ++other)
+        if (slotRows_[static_cast<size_t>(other)] >= 0)
+          done += static_cast<uint64_t>(std::max<int64_t>(slots_->Slot(other).Progress().done, 0));
+      if (runBytes_ > 0)
+        ApplyProgressReport(state_.progressBar, static_cast<int64_t>(std::min(done, runBytes_)),
+                            static_cast<int64_t>(runBytes_));
+      return;
+    }
+    case AnalysisJob::kAnalysisDone:
+      if (!ApplyResult(row, analysis)) tracks_.SetImage(row, RowImage::kFailed);
+      break;
+    case AnalysisJob::kAnalysisFailed:
+      tracks_.SetImage(row, RowImage::kFailed);
+      break;
+    default:
+      return;
+  }
+  finishedBytes_ += FileBytes(tracks_.Row(row).fileName);
+  slotRows_[static_cast<size_t>(slot)] = -1;
+  FillSlots();
 }
 
 void MainDialog::FailureStep() {

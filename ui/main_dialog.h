@@ -30,6 +30,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/analysis_slots.h"
 #include "ui/beat_level_fixes.h"
 #include "ui/dialog_services.h"
 #include "ui/dialog_state.h"
@@ -127,6 +128,11 @@ class MainDialog : private TrackListObserver {
   void NextRow();
   void ProgressStep(uint32_t blockIndex, int64_t totalBlocks);
   void ResultStep();
+  bool ApplyResult(int row, TrackAnalysis& analysis);
+  bool RowAnalysed(int row) const;
+  void StartSlotRun(AnalysisSlots& slots);
+  void FillSlots();
+  void OnSlotMessage(int slot, uint32_t message);
   void FailureStep();
   void MarkCurrentRowFailed();
   void SetControlsEnabled(bool enable);
@@ -161,6 +167,14 @@ class MainDialog : private TrackListObserver {
   bool runPrecise_ = false;
   // The run takes a tagged file's tempo from its tag (Skip Tagged Files).
   bool runSkipTagged_ = false;
+  // A run on every core: its slots (null otherwise), the row each slot
+  // analyses (-1: idle), the next row to hand out, and the bytes of the
+  // run's files in all and of those finished.
+  AnalysisSlots* slots_ = nullptr;
+  std::vector<int> slotRows_;
+  int nextRow_ = 0;
+  uint64_t runBytes_ = 0;
+  uint64_t finishedBytes_ = 0;
   // Counts the refills and re-sorts of the list, so that tags read for an
   // older listing are recognised.
   uint64_t listingNumber_ = 0;

@@ -13,6 +13,7 @@
 #include "tags/tempo_tag.h"
 #include "tests/support/temp_folder.h"
 #include "tests/ui/dialog_harness.h"
+#include "ui/analysis_slots.h"
 #include "ui/engine_track_analysis.h"
 #include "ui/memory/memory_message_queue.h"
 
@@ -144,4 +145,59 @@ TEST(EngineRun, WriteBpmTagsStoresTheRowsTempoInTheFile) {
   const TempoTagReading tag = ReadTempoTag(t.File("music/a120.mp3"));
   ASSERT_EQ(tag.status, TempoTagReading::Status::kTempo) << tag.error;
   EXPECT_EQ(tag.text, tracks.Row(0).bpm);
+}
+
+// Use All Cores: the same folder analysed one file at a time and by two
+// engine analyses side by side gives the same rows and the same log; the
+// progress bar of the run on two cores only moves forwards.
+TEST(EngineRun, AllCoresGiveTheRowsAndTheLogOfAOneAtATimeRun) {
+  TempFolder t;
+  MakeBeatMp3(t, "a120", 22050, 40);
+  MakeBeatMp3(t, "c90", 29400, 40);
+  MakeBeatMp3(t, "d100", 26460, 40);
+  MakeBeatMp3(t, "e140", 18900, 40);
+  {
+    std::ofstream broken(t.File("music/b.mp3"));
+    broken << "not audio at all";
+  }
+  struct Outcome {
+    std::vector<std::string> bpm;
+    std::vector<int> images;
+    std::string log;
+  };
+  auto run = [&t](bool allCores, const std::string& log) {
+    EngineHarness h;
+    EngineAnalysisSlots slots(h.queue, 2);
+    h.host.allCores = &slots;
+    h.dialog.ListFolder(t.File("music"));
+    if (allCores) h.dialog.OnCommand(kUseAllCoresCommand);
+    h.host.saveAnswers.push_back(t.File(log));
+    h.dialog.OnCommand(kGoButton);
+    std::vector<int64_t> bar;
+    while (h.dialog.AnalysisRunning()) {
+      PostedMessage message;
+      if (!h.queue.Take(message, std::chrono::seconds(120))) break;
+      h.dialog.OnAnalysisMessage(message.message, message.wParam, message.lParam);
+      if (allCores && message.message == AnalysisSlots::kSlotMessage)
+        bar.push_back(h.dialog.State().progressBar.position);
+    }
+    EXPECT_FALSE(h.dialog.AnalysisRunning());
+    if (allCores) {
+      EXPECT_FALSE(bar.empty());
+      for (size_t i = 1; i < bar.size(); ++i) {
+        // Forwards only, until the run's end empties it.
+        if (bar[i] != 0) {
+          EXPECT_GE(bar[i], bar[i - 1]);
+        }
+      }
+    }
+    return Outcome{BpmTexts(h.dialog.Tracks()), Images(h.dialog.Tracks()), ReadFile(t.File(log))};
+  };
+  const Outcome single = run(false, "one.txt");
+  const Outcome both = run(true, "all.txt");
+  EXPECT_EQ(single.images, (std::vector<int>{1, 2, 1, 1, 1}));
+  EXPECT_EQ(both.bpm, single.bpm);
+  EXPECT_EQ(both.images, single.images);
+  EXPECT_FALSE(single.log.empty());
+  EXPECT_EQ(both.log, single.log);
 }

@@ -54,6 +54,8 @@ class MemoryDialogHost : public DialogWindow,
     return true;
   }
 
+  AnalysisSlots* AllCoresAnalysis() override { return allCores; }
+
   // MessageBoxService
   void ShowMessage(const std::string& text, const std::string& caption) override {
     messages.push_back({text, caption});
@@ -86,6 +88,7 @@ class MemoryDialogHost : public DialogWindow,
   std::vector<std::string> backgroundListings;
   std::vector<AudioFormats> backgroundListingFormats;
   bool readTagsInBackground = false;
+  AnalysisSlots* allCores = nullptr;  // runs on every core use these
   std::vector<TagReadRequest> tagRequests;
   std::vector<int> fittedColumns;
   std::vector<ShownMessage> messages;

@@ -11,6 +11,7 @@
 #include <wx/textctrl.h>
 
 #include <climits>
+#include <thread>
 
 #include "engine/analysis_job.h"
 #include "platform/program_folder.h"
@@ -64,6 +65,7 @@ MainFrame::MainFrame(const std::optional<std::string>& folder,
     : wxFrame(nullptr, wxID_ANY, kMainDialogTitle),
       modal_(this, [this] { Render(); }),
       analysis_(*this),
+      allCores_(*this, static_cast<int>(std::thread::hardware_concurrency())),
       timer_([this] { OnTapSeriesTimer(); }),
       helpDocuments_(StandardHelpFolders(CurrentFolder(), ProgramFolder())),
       opener_(Either<DesktopOpener>(overrides.opener, launcher_)),
@@ -138,6 +140,7 @@ MainFrame::~MainFrame() {
   // The worker first (it posts here), then the controls, which read the
   // logic's rows and so must go before it.
   analysis_.Stop();
+  allCores_.Stop();
   EndListing();
   tagRead_.Cancel();
   timer_.Stop();
@@ -400,6 +403,7 @@ void MainFrame::EndDialog() {
   if (ended_) return;
   ended_ = true;
   analysis_.Stop();
+  allCores_.Stop();
   EndListing();
   tagRead_.Cancel();
   Destroy();

@@ -26,6 +26,7 @@
 
 #include "platform/libcdio_cd_access.h"
 #include "platform/message_target.h"
+#include "ui/analysis_slots.h"
 #include "ui/background_folder_scan.h"
 #include "ui/background_tag_read.h"
 #include "ui/dialog_layout.h"
@@ -71,6 +72,7 @@ class MainFrame : public wxFrame, public MessageTarget, public DialogWindow {
   void ShowAboutBox() override;
   bool ListInBackground(const std::string& folder, AudioFormats formats) override;
   bool ReadTagsInBackground(const TagReadRequest& request) override;
+  AnalysisSlots* AllCoresAnalysis() override { return &allCores_; }
 
   // Brings every control up to date with the logic's state.
   void Render();
@@ -107,6 +109,7 @@ class MainFrame : public wxFrame, public MessageTarget, public DialogWindow {
   LibcdioCdAccess cdAccess_;  // the machine's drives
   FileTempoTagWriter tagWriter_;
   EngineTrackAnalysis analysis_;
+  EngineAnalysisSlots allCores_;  // one analysis per core (Use All Cores)
   DiskFileOperations files_;
   SystemTickClock clock_;
   TapSeriesTimer timer_;
