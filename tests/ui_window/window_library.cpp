@@ -1,6 +1,6 @@
 // tempyra-window-library: the real window with the Project menu's choices
 // for large libraries all on (run it under xvfb-run): All Audio Formats,
-// Show Tags, Skip Tagged Files and Precise Tempo. A folder made at test
+// Show Tags, Skip Tagged Files, Use All Cores and Precise Tempo. A folder made at test
 // time holds an MP3 file, a WAV file, a FLAC file (ffmpeg makes it) and an
 // MP3 file whose ID3v2 tag says 90 (lame writes it). Checked: the list has
 // the "Tag" column with the tag's tempo; a run analyses the FLAC and WAV
@@ -89,8 +89,8 @@ bool LibraryApp::OnInit() {
     ++menusOpened_;
     event.Skip();
   });
-  for (int command :
-       {kAllFormatsCommand, kShowTagsCommand, kSkipTaggedCommand, kPreciseTempoCommand})
+  for (int command : {kAllFormatsCommand, kShowTagsCommand, kSkipTaggedCommand,
+                      kPreciseTempoCommand, kUseAllCoresCommand})
     Choose(command);
   Script();
   script_.Begin();
@@ -123,7 +123,7 @@ void LibraryApp::Script() {
         const DialogState& state = frame_->Dialog().State();
         return frame_->IsShownOnScreen() && state.MenuChecked(kAllFormatsCommand) &&
                state.MenuChecked(kShowTagsCommand) && state.MenuChecked(kSkipTaggedCommand) &&
-               state.MenuChecked(kPreciseTempoCommand);
+               state.MenuChecked(kPreciseTempoCommand) && state.MenuChecked(kUseAllCoresCommand);
       },
       [this] {
         frame_->Dialog().ListFolder(music_);
