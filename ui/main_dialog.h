@@ -19,7 +19,13 @@
 // one by one to the analysis (other marked rows are passed over); the
 // progress, result and failure steps follow the analysis' messages; when no
 // marked row is left, FinishRun offers the log file and gives the controls
-// back.
+// back. With Use All Cores checked and a window that has several analyses
+// (DialogWindow::AllCoresAnalysis), each analysis takes the next marked row
+// as soon as it is free instead, and the run ends when all are idle.
+//
+// The Project menu's other choices for large libraries (All Audio Formats,
+// Show Tags, Skip Tagged Files) and the row menu change nothing while they
+// are off or unused.
 //
 // The dialog watches its own TrackList: every change of a row, whoever made
 // it, ends a tap series (tap_tempo.h) and enables the tap button exactly

@@ -89,7 +89,8 @@ TEST(UseAllCores, ResultsLandInTheirRowsInAnyOrderAndTheRunEndsWithTheLast) {
   c.slots.Scripted(1).position = {500, 1000};
   h.dialog.OnAnalysisMessage(AnalysisSlots::kSlotMessage, 1, AnalysisJob::kAnalysisProgress);
   const ProgressBarState bar = h.dialog.State().progressBar;
-  EXPECT_NEAR(static_cast<double>(bar.position) / static_cast<double>(bar.upper), 500.0 / 5000.0, 0.01);
+  EXPECT_NEAR(static_cast<double>(bar.position) / static_cast<double>(bar.upper), 500.0 / 5000.0,
+              0.01);
 
   c.Done(1, 91.0);  // b.mp3 first; slot 1 goes on with c.mp3
   EXPECT_EQ(c.Started(1), (std::vector<std::string>{"b.mp3", "c.mp3"}));
