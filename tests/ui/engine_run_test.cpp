@@ -201,3 +201,27 @@ TEST(EngineRun, AllCoresGiveTheRowsAndTheLogOfAOneAtATimeRun) {
   EXPECT_FALSE(single.log.empty());
   EXPECT_EQ(both.log, single.log);
 }
+
+// Exit and the close box stop every analysis of a run on every core:
+// after Stop nothing more is posted.
+TEST(EngineRun, StoppingTheAnalysesOfEveryCoreEndsAllOfThem) {
+  TempFolder t;
+  MakeBeatMp3(t, "long1", 22050, 240);
+  MakeBeatMp3(t, "long2", 29400, 240);
+  MemoryMessageQueue queue;
+  EngineAnalysisSlots slots(queue, 2);
+  ASSERT_TRUE(slots.Slot(0).Start(t.File("music/long1.mp3")));
+  ASSERT_TRUE(slots.Slot(1).Start(t.File("music/long2.mp3")));
+  slots.Stop();
+  PostedMessage message;
+  while (queue.Take(message, std::chrono::milliseconds(0))) {
+    EXPECT_EQ(message.message, AnalysisSlots::kSlotMessage);
+    EXPECT_LT(message.wParam, 2u);
+  }
+  // Nothing comes later either (a worker still running would post its
+  // progress within this time).
+  EXPECT_FALSE(queue.Take(message, std::chrono::milliseconds(200)));
+  // Both workers have ended: the slots start again at once.
+  EXPECT_TRUE(slots.Slot(0).Start(t.File("music/long2.mp3")));
+  slots.Stop();
+}
