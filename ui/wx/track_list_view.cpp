@@ -8,18 +8,8 @@
 
 #include "ui/display_text.h"
 #include "ui/main_dialog.h"
+#include "ui/track_list_columns.h"
 #include "ui/wx/picture_bitmaps.h"
-
-namespace {
-
-const char* const kColumnTitles[2] = {"BPM", "FileName"};
-
-// Room around a column's text: the control's margins on both sides.
-constexpr int kTextMargin = 14;
-// Room for a row image and its gap, in the first column.
-constexpr int kImageRoom = 16 + 6;
-
-}  // namespace
 
 TrackListView::TrackListView(wxWindow* parent, wxWindowID id, MainDialog& dialog,
                              std::function<void()> afterUserChange)
@@ -31,8 +21,8 @@ TrackListView::TrackListView(wxWindow* parent, wxWindowID id, MainDialog& dialog
       fitters_{ColumnFitter(0, [this](std::string_view text) { return TextWidth(text); }),
                ColumnFitter(1, [this](std::string_view text) { return TextWidth(text); })} {
   AssignImageList(NewRowImageList(), wxIMAGE_LIST_SMALL);
-  for (long column = 0; column < 2; ++column)
-    InsertColumn(column, kColumnTitles[column], wxLIST_FORMAT_LEFT);
+  for (long column = 0; column < kTrackListColumnCount; ++column)
+    InsertColumn(column, TrackListColumnTitle(static_cast<int>(column)), wxLIST_FORMAT_LEFT);
   tracks_.AddObserver(this);
 
   Bind(wxEVT_LIST_ITEM_SELECTED, [this](wxListEvent& event) {
@@ -133,8 +123,8 @@ void TrackListView::Render() {
 
 void TrackListView::FitColumn(int column) {
   if (column < 0 || column > 1) return;
-  const int widest = fitters_[column].Widest(tracks_, kColumnTitles[column]);
-  SetColumnWidth(column, widest + kTextMargin + (column == 0 ? kImageRoom : 0));
+  const int widest = fitters_[column].Widest(tracks_, TrackListColumnTitle(column));
+  SetColumnWidth(column, TrackListColumnWidth(column, widest));
 }
 
 int TrackListView::TextWidth(std::string_view text) const {
