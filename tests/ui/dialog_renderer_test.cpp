@@ -115,15 +115,15 @@ TEST(DialogRenderer, TellsOnlyWhatChanged) {
   state.SetMenuChecked(kPreciseTempoCommand, !state.MenuChecked(kPreciseTempoCommand));
   state.progressBar = {200, 50};
   renderer.Render(state);
-  EXPECT_EQ(view.Take(), (std::vector<std::string>{
-                             "checked 1005 " + std::to_string(state.Control(kDuplicateRadio).checked),
-                             "enabled 1011 0",
-                             "text 1024 Analyzing",
-                             "progress 50/200",
-                             "menu 32778 0",
-                             "menu check 32782 " +
-                                 std::to_string(state.MenuChecked(kPreciseTempoCommand)),
-                         }));
+  EXPECT_EQ(view.Take(),
+            (std::vector<std::string>{
+                "checked 1005 " + std::to_string(state.Control(kDuplicateRadio).checked),
+                "enabled 1011 0",
+                "text 1024 Analyzing",
+                "progress 50/200",
+                "menu 32778 0",
+                "menu check 32782 " + std::to_string(state.MenuChecked(kPreciseTempoCommand)),
+            }));
 }
 
 TEST(DialogRenderer, NewDriveListGetsItsSelectionAgain) {
