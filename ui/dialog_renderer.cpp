@@ -47,7 +47,8 @@ void DialogRenderer::Render(const DialogState& state) {
       view_.ShowText(control, wanted.text);
     if ((first || shown.control.checked != wanted.checked) && HasCheckMark(control.kind))
       view_.ShowChecked(control, wanted.checked);
-    if (first || shown.control.enabled != wanted.enabled) view_.ShowEnabled(control, wanted.enabled);
+    if (first || shown.control.enabled != wanted.enabled)
+      view_.ShowEnabled(control, wanted.enabled);
     shown.control = wanted;
     shown.known = true;
   }
