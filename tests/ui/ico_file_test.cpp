@@ -20,8 +20,7 @@ uint32_t Read32(const std::vector<uint8_t>& bytes, size_t at) {
 }
 
 TEST(IcoFile, DirectoryAndBitmapsHoldThePicturesPixelForPixel) {
-  const std::vector<RgbaPicture> pictures = {ApplicationIconPicture(16),
-                                             ApplicationIconPicture(40),
+  const std::vector<RgbaPicture> pictures = {ApplicationIconPicture(16), ApplicationIconPicture(40),
                                              ApplicationIconPicture(256)};
   const std::vector<uint8_t> bytes = IcoFileBytes(pictures);
   ASSERT_GE(bytes.size(), 6u);
@@ -54,7 +53,8 @@ TEST(IcoFile, DirectoryAndBitmapsHoldThePicturesPixelForPixel) {
     for (int y = 0; y < picture.height && same; ++y)
       for (int x = 0; x < picture.width && same; ++x) {
         const uint8_t* rgba = &picture.pixels[(static_cast<size_t>(y) * picture.width + x) * 4];
-        const size_t at = colours + (static_cast<size_t>(picture.height - 1 - y) * picture.width + x) * 4;
+        const size_t at =
+            colours + (static_cast<size_t>(picture.height - 1 - y) * picture.width + x) * 4;
         same = bytes[at] == rgba[2] && bytes[at + 1] == rgba[1] && bytes[at + 2] == rgba[0] &&
                bytes[at + 3] == rgba[3];
         EXPECT_TRUE(same) << "pixel " << x << "," << y << " of " << picture.width;
