@@ -41,9 +41,9 @@ AboutBoxWindow::~AboutBoxWindow() {
 }
 
 void AboutBoxWindow::Run(HWND owner) {
-  DialogTemplateBytes bytes(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER |
-                                DS_SHELLFONT,
-                            kAboutBoxTitle, kAboutBoxWidth, kAboutBoxHeight);
+  DialogTemplateBytes bytes(
+      WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER | DS_SHELLFONT, kAboutBoxTitle,
+      kAboutBoxWidth, kAboutBoxHeight);
   for (const AboutControlTemplate& control : AboutBoxControls()) {
     DWORD style = WS_CHILD | WS_VISIBLE;
     const wchar_t* windowClass = WC_STATICW;
@@ -117,8 +117,8 @@ INT_PTR AboutBoxWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       if (HIWORD(wParam) == STN_CLICKED) {
         const DWORD where = GetMessagePos();
-        const int link = LinkAt(POINT{static_cast<short>(LOWORD(where)),
-                                      static_cast<short>(HIWORD(where))});
+        const int link =
+            LinkAt(POINT{static_cast<short>(LOWORD(where)), static_cast<short>(HIWORD(where))});
         if (link == LOWORD(wParam)) {
           const AboutControlTemplate* control = FindAboutControl(link);
           if (control != nullptr) opener_.Open(LinkAddress(control->text));

@@ -21,8 +21,7 @@ class AboutBoxWindow {
   void Run(HWND owner);
 
  private:
-  static INT_PTR CALLBACK DialogProcedure(HWND window, UINT message, WPARAM wParam,
-                                          LPARAM lParam);
+  static INT_PTR CALLBACK DialogProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void OnInitDialog();
   // The link under the cursor's screen position `point`, within its text;

@@ -7,9 +7,9 @@
 //
 // A window program has no console: a wrong command line is told in a
 // message box, with exit status 2.
-#include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
+#include <windows.h>
 
 #include <cstdio>
 
@@ -22,8 +22,7 @@
 int main(int argc, char** argv) {
   const StartupArguments arguments = ParseStartupArguments(ProgramArguments(argc, argv));
   if (!arguments.error.empty()) {
-    MessageBoxW(nullptr, WideFromUtf8(arguments.error).c_str(), L"Tempyra",
-                MB_OK | MB_ICONERROR);
+    MessageBoxW(nullptr, WideFromUtf8(arguments.error).c_str(), L"Tempyra", MB_OK | MB_ICONERROR);
     return 2;
   }
   if (arguments.showVersion) {

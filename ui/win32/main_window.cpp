@@ -7,8 +7,8 @@
 
 #include "engine/analysis_job.h"
 #include "platform/win32/wide_text.h"
-#include "ui/display_text.h"
 #include "ui/dialog_template.h"
+#include "ui/display_text.h"
 #include "ui/win32/about_box_window.h"
 #include "ui/win32/dialog_template_bytes.h"
 #include "ui/win32/resource_ids.h"
@@ -130,19 +130,18 @@ MainWindow::~MainWindow() {
 }
 
 int MainWindow::Run() {
-  DialogTemplateBytes bytes(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME |
-                                WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_CLIPCHILDREN | DS_CENTER |
-                                DS_SHELLFONT,
+  DialogTemplateBytes bytes(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX |
+                                WS_MAXIMIZEBOX | WS_CLIPCHILDREN | DS_CENTER | DS_SHELLFONT,
                             kMainDialogTitle, kMainDialogWidth, kMainDialogHeight);
   for (const ControlTemplate& control : MainDialogControls()) {
     DialogRect rect = control.rect;
     if (control.kind == ControlKind::kDropDownList) rect.height += kDriveListDrop;
     const DWORD extended = control.kind == ControlKind::kListView ? WS_EX_CLIENTEDGE : 0;
-    bytes.AddControl(control.id == kPromptText ? -1 : control.id, ClassOf(control.kind),
-                     control.text, StyleOf(control) & ~(control.kind == ControlKind::kListView
-                                                            ? static_cast<DWORD>(WS_BORDER)
-                                                            : 0),
-                     extended, rect);
+    bytes.AddControl(
+        control.id == kPromptText ? -1 : control.id, ClassOf(control.kind), control.text,
+        StyleOf(control) &
+            ~(control.kind == ControlKind::kListView ? static_cast<DWORD>(WS_BORDER) : 0),
+        extended, rect);
   }
   const INT_PTR result =
       DialogBoxIndirectParamW(GetModuleHandleW(nullptr), bytes.Template(), nullptr,
@@ -168,11 +167,11 @@ void MainWindow::OnInitDialog() {
   modal_.SetOwner(window_);
   opener_.SetOwner(window_);
   const HINSTANCE instance = GetModuleHandleW(nullptr);
-  bigIcon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(TEMPYRA_ICON), IMAGE_ICON,
-                                           GetSystemMetrics(SM_CXICON),
-                                           GetSystemMetrics(SM_CYICON), 0));
-  smallIcon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(TEMPYRA_ICON),
-                                             IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+  bigIcon_ =
+      static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(TEMPYRA_ICON), IMAGE_ICON,
+                                    GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
+  smallIcon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(TEMPYRA_ICON), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXSMICON),
                                              GetSystemMetrics(SM_CYSMICON), 0));
   SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
   SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
@@ -249,8 +248,8 @@ void MainWindow::LayOut() {
     if (control->kind == ControlKind::kDropDownList)
       rect.height += static_cast<int>(kDriveListDrop * scale.down * kReferenceUnitDown);
     if (positions != nullptr)
-      positions = DeferWindowPos(positions, child, nullptr, rect.x, rect.y, rect.width,
-                                 rect.height, SWP_NOZORDER | SWP_NOACTIVATE);
+      positions = DeferWindowPos(positions, child, nullptr, rect.x, rect.y, rect.width, rect.height,
+                                 SWP_NOZORDER | SWP_NOACTIVATE);
   }
   if (positions != nullptr) EndDeferWindowPos(positions);
   InvalidateRect(window_, nullptr, TRUE);
@@ -273,9 +272,7 @@ INT_PTR MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case AnalysisJob::kAnalysisProgress:
     case AnalysisJob::kAnalysisDone:
     case AnalysisJob::kAnalysisFailed:
-      Forward([&] {
-        dialog_.OnAnalysisMessage(message, wParam, lParam);
-      });
+      Forward([&] { dialog_.OnAnalysisMessage(message, wParam, lParam); });
       return TRUE;
     case BackgroundFolderScan::kFolderScanned:
       if (!ended_) OnFolderScanned(wParam);
@@ -347,7 +344,8 @@ void MainWindow::OnCommand(int id, int code) {
       break;
     case ControlKind::kCheckBox:
       if (code == BN_CLICKED)
-        Forward([&] { dialog_.OnCheckBoxClicked(id, IsDlgButtonChecked(window_, id) == BST_CHECKED); });
+        Forward(
+            [&] { dialog_.OnCheckBoxClicked(id, IsDlgButtonChecked(window_, id) == BST_CHECKED); });
       break;
     case ControlKind::kRadioButton:
       if (code == BN_CLICKED) Forward([&] { dialog_.OnRadioButtonClicked(id); });
@@ -462,11 +460,13 @@ void MainWindow::ShowDriveSelection(int selection) {
 }
 
 void MainWindow::ShowMenuEnabled(int command, bool enabled) {
-  EnableMenuItem(menu_, static_cast<UINT>(command), MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+  EnableMenuItem(menu_, static_cast<UINT>(command),
+                 MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
 }
 
 void MainWindow::ShowMenuChecked(int command, bool checked) {
-  CheckMenuItem(menu_, static_cast<UINT>(command), MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+  CheckMenuItem(menu_, static_cast<UINT>(command),
+                MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
 }
 
 void MainWindow::Start(uint32_t milliseconds) {

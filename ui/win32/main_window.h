@@ -31,7 +31,10 @@
 #include "ui/win32/win32_modal_services.h"
 #include "ui/window_services.h"
 
-class MainWindow : public MessageTarget, public DialogWindow, public DialogView, public DialogTimer {
+class MainWindow : public MessageTarget,
+                   public DialogWindow,
+                   public DialogView,
+                   public DialogTimer {
  public:
   // With a folder, lists it as if chosen with "..." once the window shows.
   explicit MainWindow(std::optional<std::string> folder);
@@ -67,8 +70,7 @@ class MainWindow : public MessageTarget, public DialogWindow, public DialogView,
   void Stop() override;
 
  private:
-  static INT_PTR CALLBACK DialogProcedure(HWND window, UINT message, WPARAM wParam,
-                                          LPARAM lParam);
+  static INT_PTR CALLBACK DialogProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void OnInitDialog();
   void OnCommand(int id, int code);
@@ -106,7 +108,7 @@ class MainWindow : public MessageTarget, public DialogWindow, public DialogView,
   HICON bigIcon_ = nullptr;
   HICON smallIcon_ = nullptr;
   bool ended_ = false;
-  bool busy_ = false;              // listing: the busy cursor is shown
-  bool following_ = false;         // scrolling to the row under analysis
+  bool busy_ = false;       // listing: the busy cursor is shown
+  bool following_ = false;  // scrolling to the row under analysis
   bool selectionReadPosted_ = false;
 };

@@ -1,7 +1,7 @@
 // The program's pictures as Windows bitmaps. See picture_bitmap.h.
 #include "ui/win32/picture_bitmap.h"
 
-#include <cstring>
+#include <vector>
 
 namespace {
 
@@ -54,4 +54,16 @@ HBITMAP BitmapOverColour(const RgbaPicture& picture, COLORREF background) {
     out[i * 4 + 3] = 255;
   }
   return bitmap;
+}
+
+HBITMAP TransparencyMask(const RgbaPicture& picture) {
+  // Rows of whole 16-bit words, the first pixel in the highest bit.
+  const size_t rowBytes = static_cast<size_t>((picture.width + 15) / 16) * 2;
+  std::vector<uint8_t> bits(rowBytes * picture.height, 0);
+  for (int y = 0; y < picture.height; ++y)
+    for (int x = 0; x < picture.width; ++x) {
+      const uint8_t alpha = picture.pixels[(static_cast<size_t>(y) * picture.width + x) * 4 + 3];
+      if (alpha < 128) bits[y * rowBytes + x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
+    }
+  return CreateBitmap(picture.width, picture.height, 1, 1, bits.data());
 }

@@ -11,3 +11,5 @@
 
 HBITMAP BitmapWithAlpha(const RgbaPicture& picture);
 HBITMAP BitmapOverColour(const RgbaPicture& picture, COLORREF background);
+// A monochrome mask: set where the picture is more than half transparent.
+HBITMAP TransparencyMask(const RgbaPicture& picture);

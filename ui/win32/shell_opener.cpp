@@ -13,7 +13,7 @@ void ShellOpener::Open(const std::string& target) {
       ShellExecuteW(owner_, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
   // Values up to 32 are errors.
   if (result > 32) return;
-  const std::wstring text = WideFromUtf8("Cannot open " + target + ":\n" +
-                                         WindowsErrorText(GetLastError()));
+  const std::wstring text =
+      WideFromUtf8("Cannot open " + target + ":\n" + WindowsErrorText(GetLastError()));
   MessageBoxW(owner_, text.c_str(), L"Tempyra", MB_OK | MB_ICONWARNING);
 }

@@ -35,11 +35,18 @@ TrackListControl::~TrackListControl() {
 void TrackListControl::Attach(HWND list) {
   list_ = list;
   ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
-  images_ = ImageList_Create(kRowImageSize, kRowImageSize, ILC_COLOR32, kRowImageCount, 0);
+  // With a mask as well as the alpha: an image list takes a picture whose
+  // every pixel is transparent (the empty row image) as one without alpha,
+  // and would draw it black.
+  images_ =
+      ImageList_Create(kRowImageSize, kRowImageSize, ILC_COLOR32 | ILC_MASK, kRowImageCount, 0);
   for (int image = 0; image < kRowImageCount; ++image) {
-    HBITMAP bitmap = BitmapWithAlpha(RowImagePicture(static_cast<RowImage>(image)));
-    ImageList_Add(images_, bitmap, nullptr);
+    const RgbaPicture picture = RowImagePicture(static_cast<RowImage>(image));
+    HBITMAP bitmap = BitmapWithAlpha(picture);
+    HBITMAP mask = TransparencyMask(picture);
+    ImageList_Add(images_, bitmap, mask);
     DeleteObject(bitmap);
+    DeleteObject(mask);
   }
   ListView_SetImageList(list_, images_, LVSIL_SMALL);
   for (int column = 0; column < kTrackListColumnCount; ++column) {
@@ -47,8 +54,8 @@ void TrackListControl::Attach(HWND list) {
     LVCOLUMNW entry{};
     entry.mask = LVCF_TEXT | LVCF_FMT | LVCF_WIDTH;
     entry.fmt = LVCFMT_LEFT;
-    entry.cx = TrackListColumnWidth(column, TextWidth(TrackListColumnTitle(column)),
-                                    PixelsPerInch());
+    entry.cx =
+        TrackListColumnWidth(column, TextWidth(TrackListColumnTitle(column)), PixelsPerInch());
     entry.pszText = title.data();
     ListView_InsertColumn(list_, column, &entry);
   }
@@ -110,7 +117,8 @@ int TrackListControl::TextWidth(std::string_view text) const {
   if (text.empty() || list_ == nullptr) return 0;
   const std::wstring wide = WideFromUtf8(DisplayText(std::string(text)));
   HDC dc = GetDC(list_);
-  HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(list_, WM_GETFONT, 0, 0)));
+  HGDIOBJ previous =
+      SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(list_, WM_GETFONT, 0, 0)));
   SIZE size{};
   GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
   SelectObject(dc, previous);

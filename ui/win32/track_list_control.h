@@ -12,8 +12,8 @@
 // texts in the control's font.
 #pragma once
 
-#include <windows.h>
 #include <commctrl.h>
+#include <windows.h>
 
 #include <string>
 #include <vector>

@@ -14,9 +14,7 @@
 #include "ui/message_box_service.h"
 #include "ui/save_file_chooser.h"
 
-class Win32ModalServices : public MessageBoxService,
-                           public FolderChooser,
-                           public SaveFileChooser {
+class Win32ModalServices : public MessageBoxService, public FolderChooser, public SaveFileChooser {
  public:
   explicit Win32ModalServices(std::function<void()> render) : render_(std::move(render)) {}
   // The window the modal windows belong to, once it exists.

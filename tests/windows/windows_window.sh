@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# The Windows window under wine, on a virtual X screen with a window
+# manager: `tempyra.exe FOLDER` starts, lists the folder (four files, one
+# with a name outside ASCII) and shows it; the screenshot is kept in the
+# build folder; Escape closes the window and the program ends with status 0.
+# `tempyra.exe --version` prints the version on a pipe.
+#
+#   windows_window.sh TEMPYRA_EXE PROBE_EXE SCREEN_GRAB DEMO_FOLDER OUT_FOLDER
+#
+# Needs the wine prefix of run_wine_tests.sh, Xvfb, openbox and xdotool;
+# without the X tools it is skipped (status 77).
+set -uo pipefail
+exe=$1
+probe=$2
+grab=$3
+demo=$4
+out=$5
+here=$(cd "$(dirname "$0")" && pwd)
+wine_run=$here/../../tools/windows/wine_run.sh
+for tool in Xvfb openbox xdotool; do
+  if ! command -v "$tool" > /dev/null 2>&1; then
+    echo "skipped: $tool is not installed"
+    exit 77
+  fi
+done
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/tempyra-window-XXXXXX")
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2> /dev/null; done
+  wait 2> /dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+  echo "FAIL: $*"
+  cat "$work/run.log" 2> /dev/null
+  # What the screen showed, to see why.
+  if [ -n "${DISPLAY:-}" ] && mkdir -p "$out" && "$grab" "$out/windows-window-failed.png"; then
+    echo "screen: $out/windows-window-failed.png"
+  fi
+  exit 1
+}
+
+# Polls a condition every half second, up to $1 seconds.
+wait_for() {
+  local seconds=$1
+  shift
+  local tries=$((seconds * 2))
+  while ((tries-- > 0)); do
+    "$@" && return 0
+    sleep 0.5
+  done
+  return 1
+}
+
+mkdir "$work/music"
+cp "$demo"/*.mp3 "$work/music/"
+cp "$demo/house-128bpm.mp3" "$work/music/Café Ωmega.mp3"
+folder="Z:$(printf '%s' "$work/music" | tr / '\\')"
+
+exec 5> "$work/display"
+Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp > "$work/xvfb.log" 2>&1 &
+pids+=($!)
+wait_for 20 test -s "$work/display" || fail "Xvfb did not start"
+export DISPLAY=":$(head -n 1 "$work/display")"
+openbox > "$work/openbox.log" 2>&1 &
+pids+=($!)
+
+# Wine's desktop process draws on the screen of the program that started
+# it: wait until the prefix's other programs have ended (and with them a
+# desktop started without a screen), so that this run starts its own here.
+wineserver=$(dirname "$(command -v "${TEMPYRA_WINE:-wine64}")")/wineserver
+[ -x "$wineserver" ] || wineserver=wineserver
+"$wineserver" -w
+
+version=$("$wine_run" "$exe" --version | tr -d '\r')
+[[ $version =~ ^tempyra\ [0-9] ]] || fail "--version printed '$version'"
+
+"$wine_run" "$exe" "$folder" > "$work/run.log" 2>&1 &
+program=$!
+
+rows_listed() {
+  [ "$("$wine_run" "$probe" rows 2> /dev/null | tr -d '\r')" = 4 ]
+}
+wait_for 30 rows_listed ||
+  fail "the window did not list four rows (the list has: $("$wine_run" "$probe" rows 2>&1))"
+path=$("$wine_run" "$probe" path | tr -d '\r')
+[ "$path" = "$folder" ] || fail "the path shows '$path', not '$folder'"
+
+mkdir -p "$out"
+"$grab" "$out/windows-window.png" || fail "no screenshot"
+echo "screenshot: $out/windows-window.png"
+
+window=$(xdotool search --name '^Tempyra$' | head -n 1)
+[ -n "$window" ] || fail "no window named Tempyra on the screen"
+xdotool windowactivate --sync "$window" key Escape
+ended() { ! kill -0 "$program" 2> /dev/null; }
+wait_for 30 ended || fail "Escape did not close the window"
+wait "$program"
+status=$?
+[ "$status" = 0 ] || fail "tempyra.exe ended with status $status"
+echo "window listed, shown and closed"
