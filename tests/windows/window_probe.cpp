@@ -8,6 +8,7 @@
 // Prints the value on standard output. Exit status 0, or 1 while there is
 // no such window (yet), 2 for a wrong command line.
 #include <windows.h>
+
 #include <commctrl.h>
 
 #include <cstdio>

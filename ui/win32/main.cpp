@@ -7,9 +7,10 @@
 //
 // A window program has no console: a wrong command line is told in a
 // message box, with exit status 2.
+#include <windows.h>
+
 #include <commctrl.h>
 #include <objbase.h>
-#include <windows.h>
 
 #include <cstdio>
 

@@ -12,8 +12,9 @@
 // texts in the control's font.
 #pragma once
 
-#include <commctrl.h>
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <string>
 #include <vector>
