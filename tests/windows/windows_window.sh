@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The Windows window under wine, on a virtual X screen with a window
 # manager: `tempyra.exe FOLDER` starts, lists the folder (four files, one
-# with a name outside ASCII) and shows it; the screenshot is kept in the
-# build folder; Escape closes the window and the program ends with status 0.
+# with a name outside ASCII) and shows it; Project > Analyze Files from the
+# keyboard runs to the save dialog, whose log has the four tempi in 80-byte
+# CR LF lines; the screenshots are kept in the build folder; Escape closes
+# the window and the program ends with status 0.
 # `tempyra.exe --version` prints the version on a pipe.
 #
 #   windows_window.sh TEMPYRA_EXE PROBE_EXE SCREEN_GRAB DEMO_FOLDER OUT_FOLDER
@@ -94,6 +96,35 @@ echo "screenshot: $out/windows-window.png"
 
 window=$(xdotool search --name '^Tempyra$' | head -n 1)
 [ -n "$window" ] || fail "no window named Tempyra on the screen"
+
+# Project > Analyze Files from the keyboard: the worker's posted messages
+# carry the run to its end, which offers the log in the save dialog.
+xdotool windowactivate --sync "$window" key alt+p
+sleep 0.5  # the menu's own loop takes the next key; give it time to open
+xdotool key a
+save=$(timeout 120 xdotool search --sync --name '^Would you like to save a log file\?$' | head -n 1)
+[ -n "$save" ] || fail "no save dialog within 120 s of Analyze Files"
+log="Z:$(printf '%s' "$work/bpmlog" | tr / '\\')"
+for attempt in 1 2 3; do
+  xdotool windowactivate --sync "$save"
+  sleep 0.5
+  xdotool key ctrl+a
+  xdotool type --delay 20 "$log"
+  xdotool key Return
+  wait_for 10 test -s "$work/bpmlog.txt" && break
+done
+[ -s "$work/bpmlog.txt" ] || fail "no log written at $work/bpmlog.txt (the default extension added)"
+# One line per file in row order, the tempo with no decimals, each line 80
+# bytes before CR LF.
+expected=$(printf '%s\n' "Café Ωmega.mp3 128" "breaks-174bpm.mp3 174" "house-128bpm.mp3 128" \
+  "steady-140bpm.mp3 140")
+got=$(tr -d '\r' < "$work/bpmlog.txt" | sed 's/  */ /g')
+[ "$got" = "$expected" ] || fail "log lines: $(cat -A "$work/bpmlog.txt")"
+[ "$(grep -c $'\r$' "$work/bpmlog.txt")" -eq 4 ] || fail "log lines do not end in CR LF"
+LC_ALL=C awk '{ if (length($0) != 81) exit 1 }' "$work/bpmlog.txt" ||
+  fail "a log line is not 80 bytes before CR LF: $(cat -A "$work/bpmlog.txt")"
+"$grab" "$out/windows-window-analysed.png" && echo "screenshot: $out/windows-window-analysed.png"
+
 xdotool windowactivate --sync "$window" key Escape
 ended() { ! kill -0 "$program" 2> /dev/null; }
 wait_for 30 ended || fail "Escape did not close the window"
