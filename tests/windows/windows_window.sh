@@ -7,16 +7,19 @@
 # the window and the program ends with status 0.
 # `tempyra.exe --version` prints the version on a pipe.
 #
-#   windows_window.sh TEMPYRA_EXE PROBE_EXE SCREEN_GRAB DEMO_FOLDER OUT_FOLDER
+# First the unit tests that make windows (WINDOW_TESTS_EXE) on that screen.
+#
+#   windows_window.sh TEMPYRA_EXE WINDOW_TESTS_EXE PROBE_EXE SCREEN_GRAB DEMO_FOLDER OUT_FOLDER
 #
 # Needs the wine prefix of run_wine_tests.sh, Xvfb, openbox and xdotool;
 # without the X tools it is skipped (status 77).
 set -uo pipefail
 exe=$1
-probe=$2
-grab=$3
-demo=$4
-out=$5
+unit_tests=$2
+probe=$3
+grab=$4
+demo=$5
+out=$6
 here=$(cd "$(dirname "$0")" && pwd)
 wine_run=$here/../../tools/windows/wine_run.sh
 for tool in Xvfb openbox xdotool; do
@@ -75,6 +78,8 @@ pids+=($!)
 wineserver=$(dirname "$(command -v "${TEMPYRA_WINE:-wine64}")")/wineserver
 [ -x "$wineserver" ] || wineserver=wineserver
 "$wineserver" -w
+
+"$wine_run" "$unit_tests" --gtest_brief=1 || fail "the window's unit tests failed"
 
 version=$("$wine_run" "$exe" --version | tr -d '\r')
 [[ $version =~ ^tempyra\ [0-9] ]] || fail "--version printed '$version'"

@@ -10,7 +10,7 @@
 #include "ui/dialog_template.h"
 #include "ui/display_text.h"
 #include "ui/win32/about_box_window.h"
-#include "ui/win32/dialog_template_bytes.h"
+#include "ui/win32/main_dialog_template.h"
 #include "ui/win32/resource_ids.h"
 
 namespace {
@@ -29,87 +29,9 @@ constexpr UINT kAboutSystemCommand = 0x0010;
 // The list's smallest height, in lines of its font: its header and three
 // rows with their spacing.
 constexpr int kListMinimumLines = 6;
-// How far the drive box drops, in dialog units beyond its own height.
-constexpr int kDriveListDrop = 80;
 
 std::wstring Wide(const std::string& text) {
   return WideFromUtf8(DisplayText(text));
-}
-
-// The window class and styles of each kind of control.
-const wchar_t* ClassOf(ControlKind kind) {
-  switch (kind) {
-    case ControlKind::kStaticText:
-      return WC_STATICW;
-    case ControlKind::kReadOnlyEdit:
-      return WC_EDITW;
-    case ControlKind::kListView:
-      return WC_LISTVIEWW;
-    case ControlKind::kProgressBar:
-      return PROGRESS_CLASSW;
-    case ControlKind::kDropDownList:
-      return WC_COMBOBOXW;
-    case ControlKind::kUpDown:
-      return UPDOWN_CLASSW;
-    default:
-      return WC_BUTTONW;
-  }
-}
-
-DWORD StyleOf(const ControlTemplate& control) {
-  DWORD style = WS_CHILD | WS_VISIBLE;
-  // Every control but a radio button inside its group starts a group, so
-  // that the arrow keys move only between the radio buttons of one group.
-  if (control.kind != ControlKind::kRadioButton || control.startsGroup) style |= WS_GROUP;
-  if (control.startsDisabled) style |= WS_DISABLED;
-  switch (control.kind) {
-    case ControlKind::kStaticText:
-      style |= SS_LEFT | SS_NOPREFIX;
-      if (control.id == kStatusLine) style |= SS_LEFTNOWORDWRAP | SS_PATHELLIPSIS;
-      break;
-    case ControlKind::kReadOnlyEdit:
-      style |= WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL | ES_READONLY;
-      break;
-    case ControlKind::kPushButton:
-      style |= WS_TABSTOP | BS_PUSHBUTTON;
-      break;
-    case ControlKind::kFlatPushButton:
-      style |= WS_TABSTOP | BS_PUSHBUTTON | BS_FLAT;
-      break;
-    case ControlKind::kListView:
-      style |= WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS |
-               LVS_SHAREIMAGELISTS;
-      break;
-    case ControlKind::kRadioButton:
-      style |= BS_AUTORADIOBUTTON;
-      if (control.startsGroup) style |= WS_TABSTOP;
-      break;
-    case ControlKind::kCheckBox:
-      style |= WS_TABSTOP | BS_AUTOCHECKBOX;
-      break;
-    case ControlKind::kProgressBar:
-      style |= WS_BORDER | PBS_SMOOTH;
-      break;
-    case ControlKind::kDropDownList:
-      style |= WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST;
-      break;
-    case ControlKind::kUpDown:
-      style |= UDS_ARROWKEYS | UDS_HOTTRACK;
-      break;
-  }
-  return style;
-}
-
-// The buddy of each up-down: the text that shows its value.
-int BuddyOf(int upDown) {
-  switch (upDown) {
-    case kMinTempoUpDown:
-      return kMinTempoValue;
-    case kMaxTempoUpDown:
-      return kMaxTempoValue;
-    default:
-      return kDecimalPlacesValue;
-  }
 }
 
 }  // namespace
@@ -130,19 +52,7 @@ MainWindow::~MainWindow() {
 }
 
 int MainWindow::Run() {
-  DialogTemplateBytes bytes(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX |
-                                WS_MAXIMIZEBOX | WS_CLIPCHILDREN | DS_CENTER | DS_SHELLFONT,
-                            kMainDialogTitle, kMainDialogWidth, kMainDialogHeight);
-  for (const ControlTemplate& control : MainDialogControls()) {
-    DialogRect rect = control.rect;
-    if (control.kind == ControlKind::kDropDownList) rect.height += kDriveListDrop;
-    const DWORD extended = control.kind == ControlKind::kListView ? WS_EX_CLIENTEDGE : 0;
-    bytes.AddControl(
-        control.id == kPromptText ? -1 : control.id, ClassOf(control.kind), control.text,
-        StyleOf(control) &
-            ~(control.kind == ControlKind::kListView ? static_cast<DWORD>(WS_BORDER) : 0),
-        extended, rect);
-  }
+  const DialogTemplateBytes bytes = MainDialogTemplate();
   const INT_PTR result =
       DialogBoxIndirectParamW(GetModuleHandleW(nullptr), bytes.Template(), nullptr,
                               &MainWindow::DialogProcedure, reinterpret_cast<LPARAM>(this));
@@ -182,7 +92,7 @@ void MainWindow::OnInitDialog() {
   // the middle of a rising range, so that the up arrow always steps +1.
   for (const int upDown : {kMinTempoUpDown, kMaxTempoUpDown, kDecimalPlacesUpDown}) {
     SendDlgItemMessageW(window_, upDown, UDM_SETBUDDY,
-                        reinterpret_cast<WPARAM>(GetDlgItem(window_, BuddyOf(upDown))), 0);
+                        reinterpret_cast<WPARAM>(GetDlgItem(window_, UpDownBuddy(upDown))), 0);
     SendDlgItemMessageW(window_, upDown, UDM_SETRANGE32, 0, 1000);
     SendDlgItemMessageW(window_, upDown, UDM_SETPOS32, 0, 500);
   }
