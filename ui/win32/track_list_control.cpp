@@ -2,7 +2,6 @@
 #include "ui/win32/track_list_control.h"
 
 #include <algorithm>
-#include <climits>
 
 #include "platform/win32/wide_text.h"
 #include "ui/artwork.h"
@@ -62,14 +61,12 @@ void TrackListControl::Attach(HWND list) {
 }
 
 void TrackListControl::OnRowChanged(int row) {
-  dirtyFirst_ = dirtyLast_ < dirtyFirst_ ? row : std::min(dirtyFirst_, row);
-  dirtyLast_ = std::max(dirtyLast_, row);
+  changed_.Mark(row);
   for (ColumnFitter& fitter : fitters_) fitter.Invalidate(row);
 }
 
 void TrackListControl::OnRowsReset() {
-  dirtyFirst_ = 0;
-  dirtyLast_ = INT_MAX;
+  changed_.MarkAll();
   for (ColumnFitter& fitter : fitters_) fitter.InvalidateAll();
 }
 
@@ -79,24 +76,19 @@ void TrackListControl::Render() {
   const int count = tracks_.RowCount();
   if (ListView_GetItemCount(list_) != count)
     ListView_SetItemCountEx(list_, count, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
-  const int first = std::max(dirtyFirst_, 0);
-  const int last = std::min(dirtyLast_, count - 1);
-  if (first <= last) {
-    const int selected = tracks_.SelectedCount();
-    if (first == 0 && last == count - 1 && (selected == 0 || selected == count)) {
+  if (const std::optional<RowRange> rows = changed_.Take(count)) {
+    if (const std::optional<bool> all = UniformSelection(tracks_, *rows)) {
       // All rows alike: one call for the whole list.
-      ListView_SetItemState(list_, -1, selected == 0 ? 0 : LVIS_SELECTED, LVIS_SELECTED);
+      ListView_SetItemState(list_, -1, *all ? LVIS_SELECTED : 0, LVIS_SELECTED);
     } else {
-      for (int row = first; row <= last; ++row) {
+      for (int row = rows->first; row <= rows->last; ++row) {
         const bool wanted = tracks_.Row(row).selected;
         if ((ListView_GetItemState(list_, row, LVIS_SELECTED) != 0) != wanted)
           ListView_SetItemState(list_, row, wanted ? LVIS_SELECTED : 0, LVIS_SELECTED);
       }
     }
-    ListView_RedrawItems(list_, first, last);
+    ListView_RedrawItems(list_, rows->first, rows->last);
   }
-  dirtyFirst_ = 0;
-  dirtyLast_ = -1;
   rendering_ = false;
 }
 

@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/changed_rows.h"
 #include "ui/column_fitter.h"
 #include "ui/track_list.h"
 
@@ -58,9 +59,7 @@ class TrackListControl : public TrackListObserver {
   HWND list_ = nullptr;
   HIMAGELIST images_ = nullptr;
   bool rendering_ = false;
-  // Rows changed since the last Render: [dirtyFirst_, dirtyLast_].
-  int dirtyFirst_ = 0;
-  int dirtyLast_ = -1;
+  ChangedRows changed_;  // since the last Render
   ColumnFitter fitters_[2];
   std::wstring shownText_;  // the text handed to the control last
 };

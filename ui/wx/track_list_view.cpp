@@ -4,7 +4,6 @@
 #include <wx/imaglist.h>
 
 #include <algorithm>
-#include <climits>
 
 #include "ui/display_text.h"
 #include "ui/main_dialog.h"
@@ -85,14 +84,12 @@ TrackListView::~TrackListView() {
 }
 
 void TrackListView::OnRowChanged(int row) {
-  dirtyFirst_ = dirtyLast_ < dirtyFirst_ ? row : std::min(dirtyFirst_, row);
-  dirtyLast_ = std::max(dirtyLast_, row);
+  changed_.Mark(row);
   for (ColumnFitter& fitter : fitters_) fitter.Invalidate(row);
 }
 
 void TrackListView::OnRowsReset() {
-  dirtyFirst_ = 0;
-  dirtyLast_ = INT_MAX;
+  changed_.MarkAll();
   for (ColumnFitter& fitter : fitters_) fitter.InvalidateAll();
 }
 
@@ -100,24 +97,19 @@ void TrackListView::Render() {
   rendering_ = true;
   const int count = tracks_.RowCount();
   if (GetItemCount() != count) SetItemCount(count);
-  const int first = std::max(dirtyFirst_, 0);
-  const int last = std::min(dirtyLast_, count - 1);
-  if (first <= last) {
-    const int selected = tracks_.SelectedCount();
-    if (first == 0 && last == count - 1 && (selected == 0 || selected == count)) {
+  if (const std::optional<RowRange> rows = changed_.Take(count)) {
+    if (const std::optional<bool> all = UniformSelection(tracks_, *rows)) {
       // All rows alike: one call for the whole list.
-      SetItemState(-1, selected == 0 ? 0 : wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+      SetItemState(-1, *all ? wxLIST_STATE_SELECTED : 0, wxLIST_STATE_SELECTED);
     } else {
-      for (int row = first; row <= last; ++row) {
+      for (int row = rows->first; row <= rows->last; ++row) {
         const bool wanted = tracks_.Row(row).selected;
         if ((GetItemState(row, wxLIST_STATE_SELECTED) != 0) != wanted)
           SetItemState(row, wanted ? wxLIST_STATE_SELECTED : 0, wxLIST_STATE_SELECTED);
       }
     }
-    RefreshItems(first, last);
+    RefreshItems(rows->first, rows->last);
   }
-  dirtyFirst_ = 0;
-  dirtyLast_ = -1;
   rendering_ = false;
 }
 
