@@ -24,36 +24,36 @@ uint8_t Blend(uint8_t over, uint8_t under, uint8_t alpha) {
   return static_cast<uint8_t>((over * alpha + under * (255 - alpha) + 127) / 255);
 }
 
-}  // namespace
-
-HBITMAP BitmapWithAlpha(const RgbaPicture& picture) {
+// The picture in a new bitmap, each pixel as `convert` writes it from the
+// picture's red, green, blue and alpha into blue, green, red and alpha.
+template <typename Convert>
+HBITMAP ConvertedBitmap(const RgbaPicture& picture, Convert convert) {
   uint8_t* out = nullptr;
   HBITMAP bitmap = NewBitmap(picture.width, picture.height, &out);
   if (bitmap == nullptr) return nullptr;
   const size_t count = static_cast<size_t>(picture.width) * picture.height;
-  for (size_t i = 0; i < count; ++i) {
-    const uint8_t* rgba = &picture.pixels[i * 4];
-    out[i * 4] = rgba[2];
-    out[i * 4 + 1] = rgba[1];
-    out[i * 4 + 2] = rgba[0];
-    out[i * 4 + 3] = rgba[3];
-  }
+  for (size_t i = 0; i < count; ++i) convert(&picture.pixels[i * 4], &out[i * 4]);
   return bitmap;
 }
 
+}  // namespace
+
+HBITMAP BitmapWithAlpha(const RgbaPicture& picture) {
+  return ConvertedBitmap(picture, [](const uint8_t* rgba, uint8_t* bgra) {
+    bgra[0] = rgba[2];
+    bgra[1] = rgba[1];
+    bgra[2] = rgba[0];
+    bgra[3] = rgba[3];
+  });
+}
+
 HBITMAP BitmapOverColour(const RgbaPicture& picture, COLORREF background) {
-  uint8_t* out = nullptr;
-  HBITMAP bitmap = NewBitmap(picture.width, picture.height, &out);
-  if (bitmap == nullptr) return nullptr;
-  const size_t count = static_cast<size_t>(picture.width) * picture.height;
-  for (size_t i = 0; i < count; ++i) {
-    const uint8_t* rgba = &picture.pixels[i * 4];
-    out[i * 4] = Blend(rgba[2], GetBValue(background), rgba[3]);
-    out[i * 4 + 1] = Blend(rgba[1], GetGValue(background), rgba[3]);
-    out[i * 4 + 2] = Blend(rgba[0], GetRValue(background), rgba[3]);
-    out[i * 4 + 3] = 255;
-  }
-  return bitmap;
+  return ConvertedBitmap(picture, [background](const uint8_t* rgba, uint8_t* bgra) {
+    bgra[0] = Blend(rgba[2], GetBValue(background), rgba[3]);
+    bgra[1] = Blend(rgba[1], GetGValue(background), rgba[3]);
+    bgra[2] = Blend(rgba[0], GetRValue(background), rgba[3]);
+    bgra[3] = 255;
+  });
 }
 
 HBITMAP TransparencyMask(const RgbaPicture& picture) {
