@@ -3,8 +3,9 @@
 # manager: `tempyra.exe FOLDER` starts, lists the folder (four files, one
 # with a name outside ASCII) and shows it; Project > Analyze Files from the
 # keyboard runs to the save dialog, whose log has the four tempi in 80-byte
-# CR LF lines; the screenshots are kept in the build folder; Escape closes
-# the window and the program ends with status 0.
+# CR LF lines; Help > About shows the About box, which Escape closes; the
+# screenshots are kept in the build folder; Escape closes the window and the
+# program ends with status 0.
 # `tempyra.exe --version` prints the version on a pipe.
 #
 # First the unit tests that make windows (WINDOW_TESTS_EXE) on that screen.
@@ -129,6 +130,18 @@ got=$(tr -d '\r' < "$work/bpmlog.txt" | sed 's/  */ /g')
 LC_ALL=C awk '{ if (length($0) != 81) exit 1 }' "$work/bpmlog.txt" ||
   fail "a log line is not 80 bytes before CR LF: $(cat -A "$work/bpmlog.txt")"
 "$grab" "$out/windows-window-analysed.png" && echo "screenshot: $out/windows-window-analysed.png"
+
+# Help > About Tempyra...: the box from its table, closed by Escape.
+xdotool windowactivate --sync "$window" key alt+h
+sleep 0.5  # as for the Project menu
+xdotool key a
+about=$(timeout 30 xdotool search --sync --name '^About Tempyra$' | head -n 1)
+[ -n "$about" ] || fail "no About box"
+sleep 0.5  # drawn
+"$grab" "$out/windows-about.png" && echo "screenshot: $out/windows-about.png"
+xdotool windowactivate --sync "$about" key Escape
+about_closed() { [ -z "$(xdotool search --name '^About Tempyra$' 2> /dev/null)" ]; }
+wait_for 20 about_closed || fail "Escape did not close the About box"
 
 xdotool windowactivate --sync "$window" key Escape
 ended() { ! kill -0 "$program" 2> /dev/null; }
