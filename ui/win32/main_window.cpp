@@ -34,12 +34,26 @@ std::wstring Wide(const std::string& text) {
   return WideFromUtf8(DisplayText(text));
 }
 
+// The process's current folder, where the help documents are looked for
+// first.
+std::string CurrentFolder() {
+  std::wstring folder(MAX_PATH, L'\0');
+  DWORD length = GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data());
+  if (length >= folder.size()) {
+    folder.resize(length);
+    length = GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data());
+  }
+  if (length == 0 || length >= folder.size()) return ".";
+  folder.resize(length);
+  return Utf8FromWide(folder);
+}
+
 }  // namespace
 
 MainWindow::MainWindow(std::optional<std::string> folder)
     : folder_(std::move(folder)),
       modal_([this] { Render(); }),
-      services_(*this, ".", {}),
+      services_(*this, CurrentFolder(), {}),
       dialog_(services_.ForDialog(ViewServices{*this, modal_, modal_, modal_, *this, opener_})),
       renderer_(*this),
       follower_(services_.Clock()),
