@@ -1,0 +1,16 @@
+// The track list's two columns as every view of it shows them: their titles
+// ("BPM" and "FileName") and the room a column needs beyond its widest text
+// (the control's margins on both sides, and in the first column the row's
+// image with its gap), so that a column fitted to its contents shows them
+// whole in any toolkit.
+#pragma once
+
+inline constexpr int kTrackListColumnCount = 2;
+
+// The header of column 0 or 1.
+const char* TrackListColumnTitle(int column);
+
+// The width of a column whose widest text (header included) is
+// `widestText` pixels wide, on a screen of `pixelsPerInch` (96 is 100 %):
+// the margins and the image grow with the screen's scale as the text does.
+int TrackListColumnWidth(int column, int widestText, int pixelsPerInch = 96);
