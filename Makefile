@@ -16,7 +16,7 @@
 #   make uninstall  remove what `make install` installed (same PREFIX, DESTDIR)
 #   make package    build the Debian package $(BUILD)/package/tempyra_<version>_<arch>.deb
 #                   of what `make install` installs, under /usr
-#   make windows    cross-build tempyra-cli.exe for Windows: x86_64 into $(BUILD)-win64/,
+#   make windows    cross-build tempyra.exe and tempyra-cli.exe for Windows: x86_64 into $(BUILD)-win64/,
 #                   i686 into $(BUILD)-win32/ (static: nothing else needed beside it)
 #   make test-windows  the Windows test suites under 64-bit wine, and the Windows
 #                   program against the Linux one (part of make test)
@@ -39,9 +39,10 @@ TEST_PACKAGES := libgtest-dev libgmock-dev libbenchmark-dev mpg123 lame twolame 
 # the tests, NSIS for installers; TagLib is built from Debian's source
 # package (dpkg-source unpacks it; it builds against the utf8cpp headers;
 # libtag1-dev names its version), GoogleTest from Debian's source in
-# libgtest-dev.
+# libgtest-dev; the window's test runs on a virtual screen with wine's own
+# fonts.
 WINDOWS_PACKAGES := g++-mingw-w64 wine wine64 nsis libz-mingw-w64-dev libutfcpp-dev dpkg-dev \
-                    libtag1-dev libgtest-dev cmake
+                    libtag1-dev libgtest-dev cmake fonts-wine xvfb xdotool openbox
 WINDOWS_TOOLCHAIN := tools/windows/mingw-w64.cmake
 
 # Only the benchmarks need these: instruction counts, and real music to time.
@@ -235,7 +236,8 @@ windows-deps:
 windows: windows-deps
 	$(call windows_build,x86_64,$(BUILD)-win64,-DTEMPYRA_TESTS=OFF)
 	$(call windows_build,i686,$(BUILD)-win32,-DTEMPYRA_TESTS=OFF)
-	@ls -l $(BUILD)-win64/cli/tempyra-cli.exe $(BUILD)-win32/cli/tempyra-cli.exe
+	@ls -l $(BUILD)-win64/tempyra.exe $(BUILD)-win64/cli/tempyra-cli.exe \
+	  $(BUILD)-win32/tempyra.exe $(BUILD)-win32/cli/tempyra-cli.exe
 
 # The x86_64 build with its tests, run under wine; compared with the Linux
 # build in $(BUILD). (32-bit wine cannot start on these machines: the i686

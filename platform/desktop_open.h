@@ -1,6 +1,7 @@
 // OpenWithDesktop: hands a file, folder or address to the desktop's opener
-// (xdg-open; on Windows the shell's "open" verb through ShellExecuteW),
-// which starts the program the desktop associates with it. The
+// (xdg-open), which starts the program the desktop associates with it
+// (the Windows window opens through the shell itself, ui/win32/
+// shell_opener.h, so that it can tell the system's reason). The
 // target goes to the opener as it is, byte for byte, so a file whose name
 // is not UTF-8 opens like any other. The call does not wait for the opener:
 // a small shell starts it in the background and ends at once (so no child

@@ -10,11 +10,7 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
-#include <climits>
-#include <thread>
-
 #include "engine/analysis_job.h"
-#include "platform/program_folder.h"
 #include "ui/dialog_template.h"
 #include "ui/display_text.h"
 #include "ui/tap_tempo.h"
@@ -47,12 +43,6 @@ wxString FromUtf8(const std::string& text) {
   return wxString::FromUTF8(DisplayText(text));
 }
 
-// A test's service where it gives one, else the window's own.
-template <typename Service>
-Service& Either(Service* replacement, Service& own) {
-  return replacement != nullptr ? *replacement : own;
-}
-
 std::string CurrentFolder() {
   const wxString folder = wxGetCwd();
   return std::string(folder.utf8_str());
@@ -64,19 +54,12 @@ MainFrame::MainFrame(const std::optional<std::string>& folder,
                      const FrameServiceOverrides& overrides)
     : wxFrame(nullptr, wxID_ANY, kMainDialogTitle),
       modal_(this, [this] { Render(); }),
-      analysis_(*this),
-      allCores_(*this, static_cast<int>(std::thread::hardware_concurrency())),
       timer_([this] { OnTapSeriesTimer(); }),
-      helpDocuments_(StandardHelpFolders(CurrentFolder(), ProgramFolder())),
-      opener_(Either<DesktopOpener>(overrides.opener, launcher_)),
-      scan_(*this),
-      tagRead_(*this, tagWriter_),
-      dialog_(DialogServices{*this, Either<MessageBoxService>(overrides.messageBox, modal_), modal_,
-                             Either<SaveFileChooser>(overrides.saveFileChooser, modal_), analysis_,
-                             cdAccess_, files_, Either<TickClock>(overrides.clock, clock_),
-                             Either<DialogTimer>(overrides.timer, timer_), opener_, helpDocuments_,
-                             tagWriter_}),
-      follower_(Either<TickClock>(overrides.clock, clock_)) {
+      services_(*this, CurrentFolder(), overrides),
+      opener_(services_.Opener(launcher_)),
+      dialog_(services_.ForDialog(ViewServices{*this, modal_, modal_, modal_, timer_, launcher_})),
+      renderer_(*this),
+      follower_(services_.Clock()) {
   SetIcons(ApplicationIcons());
   panel_ = new wxPanel(this, wxID_ANY);
   scale_ = DialogScale::FromFont(panel_->GetCharWidth(), panel_->GetCharHeight());
@@ -132,17 +115,15 @@ MainFrame::MainFrame(const std::optional<std::string>& folder,
   Bind(wxEVT_CLOSE_WINDOW, &MainFrame::OnClose, this);
   Bind(kAnalysisMessageEvent, &MainFrame::OnAnalysisEvent, this);
   listingTimer_.Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
-    if (!ended_) Forward([&] { dialog_.OnListingProgress(scan_.Found()); });
+    if (!ended_) Forward([&] { dialog_.OnListingProgress(services_.FolderScan().Found()); });
   });
 }
 
 MainFrame::~MainFrame() {
   // The worker first (it posts here), then the controls, which read the
   // logic's rows and so must go before it.
-  analysis_.Stop();
-  allCores_.Stop();
+  services_.StopWorkers();
   EndListing();
-  tagRead_.Cancel();
   timer_.Stop();
   DestroyChildren();
 }
@@ -276,92 +257,7 @@ void MainFrame::LayOut() {
 }
 
 void MainFrame::Render() {
-  const DialogState& state = dialog_.State();
-  for (const ControlTemplate& control : MainDialogControls()) {
-    if (control.id == kPromptText) continue;
-    const ControlState& wanted = state.Control(control.id);
-    auto [entry, added] = shown_.try_emplace(control.id);
-    ControlState& shown = entry->second;
-    wxWindow* window = controls_[control.id];
-    if (added || shown.text != wanted.text) {
-      switch (control.kind) {
-        case ControlKind::kStaticText:
-          static_cast<wxStaticText*>(window)->SetLabelText(FromUtf8(wanted.text));
-          break;
-        case ControlKind::kReadOnlyEdit:
-          static_cast<wxTextCtrl*>(window)->ChangeValue(FromUtf8(wanted.text));
-          break;
-        case ControlKind::kPushButton:
-        case ControlKind::kFlatPushButton:
-        case ControlKind::kRadioButton:
-        case ControlKind::kCheckBox:
-          window->SetLabel(FromUtf8(wanted.text));
-          break;
-        default:
-          break;
-      }
-      shown.text = wanted.text;
-    }
-    if (added || shown.checked != wanted.checked) {
-      if (control.kind == ControlKind::kRadioButton)
-        static_cast<wxRadioButton*>(window)->SetValue(wanted.checked);
-      else if (control.kind == ControlKind::kCheckBox)
-        static_cast<wxCheckBox*>(window)->SetValue(wanted.checked);
-      shown.checked = wanted.checked;
-    }
-    if (added || shown.enabled != wanted.enabled) {
-      EnableKeepingFocus(control.id, window, wanted.enabled);
-      shown.enabled = wanted.enabled;
-    }
-  }
-
-  if (state.progressBar != shownProgress_) {
-    auto* gauge = static_cast<wxGauge*>(controls_[kProgressBar]);
-    int64_t upper = state.progressBar.upper;
-    int64_t position =
-        std::clamp<int64_t>(state.progressBar.position, 0, std::max<int64_t>(upper, 0));
-    // The gauge counts in int: bring large byte counts into its range.
-    while (upper > INT_MAX) {
-      upper >>= 1;
-      position >>= 1;
-    }
-    if (upper <= 0) {
-      gauge->SetRange(1);
-      gauge->SetValue(0);
-    } else {
-      gauge->SetRange(static_cast<int>(upper));
-      gauge->SetValue(static_cast<int>(position));
-    }
-    shownProgress_ = state.progressBar;
-  }
-
-  auto* drives = static_cast<wxChoice*>(controls_[kDriveBox]);
-  if (state.driveNames != shownDrives_) {
-    drives->Clear();
-    for (const std::string& name : state.driveNames) drives->Append(FromUtf8(name));
-    shownDrives_ = state.driveNames;
-    shownDriveSelection_ = -2;
-  }
-  if (state.driveSelection != shownDriveSelection_) {
-    drives->SetSelection(state.driveSelection);
-    shownDriveSelection_ = state.driveSelection;
-  }
-
-  wxMenuBar* bar = GetMenuBar();
-  for (const MenuTemplate& menu : MainMenuBar()) {
-    for (const MenuItemTemplate& item : menu.items) {
-      if (item.command == 0) continue;
-      const bool enabled = state.MenuEnabled(item.command);
-      auto [entry, added] = shownMenu_.try_emplace(item.command, enabled);
-      if (added || entry->second != enabled) bar->Enable(WxIdOfCommand(item.command), enabled);
-      entry->second = enabled;
-      // GTK toggles a check mark on its own when clicked: the state decides.
-      const bool checked = state.MenuChecked(item.command);
-      if (item.checkable && bar->IsChecked(WxIdOfCommand(item.command)) != checked)
-        bar->Check(WxIdOfCommand(item.command), checked);
-    }
-  }
-
+  renderer_.Render(dialog_.State());
   listView_->Render();
   const int follow = follower_.RowToShow(dialog_.CurrentRow(), dialog_.AnalysisRunning());
   if (follow >= 0 && follow < listView_->GetItemCount()) {
@@ -370,6 +266,55 @@ void MainFrame::Render() {
     listView_->EnsureVisible(follow);
     following_ = false;
   }
+}
+
+void MainFrame::ShowText(const ControlTemplate& control, const std::string& text) {
+  wxWindow* window = controls_[control.id];
+  if (control.kind == ControlKind::kStaticText)
+    static_cast<wxStaticText*>(window)->SetLabelText(FromUtf8(text));
+  else if (control.kind == ControlKind::kReadOnlyEdit)
+    static_cast<wxTextCtrl*>(window)->ChangeValue(FromUtf8(text));
+  else
+    window->SetLabel(FromUtf8(text));
+}
+
+void MainFrame::ShowChecked(const ControlTemplate& control, bool checked) {
+  wxWindow* window = controls_[control.id];
+  if (control.kind == ControlKind::kRadioButton)
+    static_cast<wxRadioButton*>(window)->SetValue(checked);
+  else if (control.kind == ControlKind::kCheckBox)
+    static_cast<wxCheckBox*>(window)->SetValue(checked);
+}
+
+void MainFrame::ShowEnabled(const ControlTemplate& control, bool enabled) {
+  EnableKeepingFocus(control.id, controls_[control.id], enabled);
+}
+
+void MainFrame::ShowProgress(int position, int upper) {
+  auto* gauge = static_cast<wxGauge*>(controls_[kProgressBar]);
+  gauge->SetRange(std::max(upper, 1));
+  gauge->SetValue(position);
+}
+
+void MainFrame::ShowDriveNames(const std::vector<std::string>& names) {
+  auto* drives = static_cast<wxChoice*>(controls_[kDriveBox]);
+  drives->Clear();
+  for (const std::string& name : names) drives->Append(FromUtf8(name));
+}
+
+void MainFrame::ShowDriveSelection(int selection) {
+  static_cast<wxChoice*>(controls_[kDriveBox])->SetSelection(selection);
+}
+
+void MainFrame::ShowMenuEnabled(int command, bool enabled) {
+  GetMenuBar()->Enable(WxIdOfCommand(command), enabled);
+}
+
+// GTK toggles a check mark on its own when clicked: the state decides.
+void MainFrame::ShowMenuChecked(int command, bool checked) {
+  wxMenuBar* bar = GetMenuBar();
+  if (bar->IsChecked(WxIdOfCommand(command)) != checked)
+    bar->Check(WxIdOfCommand(command), checked);
 }
 
 // GTK drops the keyboard focus when the focused control is disabled, and
@@ -402,10 +347,8 @@ void MainFrame::Post(uint32_t message, uintptr_t wParam, intptr_t lParam) {
 void MainFrame::EndDialog() {
   if (ended_) return;
   ended_ = true;
-  analysis_.Stop();
-  allCores_.Stop();
+  services_.StopWorkers();
   EndListing();
-  tagRead_.Cancel();
   Destroy();
 }
 
@@ -420,7 +363,7 @@ void MainFrame::ShowAboutBox() {
 }
 
 bool MainFrame::ListInBackground(const std::string& folder, AudioFormats formats) {
-  scan_.Start(folder, formats);
+  services_.FolderScan().Start(folder, formats);
   listingTimer_.Start(kListingProgressInterval);
   if (!busy_) {
     wxBeginBusyCursor();
@@ -430,12 +373,12 @@ bool MainFrame::ListInBackground(const std::string& folder, AudioFormats formats
 }
 
 bool MainFrame::ReadTagsInBackground(const TagReadRequest& request) {
-  tagRead_.Start(request);
+  services_.TagRead().Start(request);
   return true;
 }
 
 void MainFrame::OnFolderScanned(uintptr_t scan) {
-  std::optional<std::vector<std::string>> paths = scan_.TakeResult(scan);
+  std::optional<std::vector<std::string>> paths = services_.FolderScan().TakeResult(scan);
   if (!paths) return;  // a scan replaced meanwhile
   EndListing();
   Forward([&] { dialog_.FinishListing(std::move(*paths)); });
@@ -443,7 +386,7 @@ void MainFrame::OnFolderScanned(uintptr_t scan) {
 
 // Stops a walk that still runs, the count and the busy cursor.
 void MainFrame::EndListing() {
-  scan_.Cancel();
+  services_.FolderScan().Cancel();
   listingTimer_.Stop();
   if (busy_) {
     wxEndBusyCursor();
@@ -459,6 +402,8 @@ void MainFrame::OnCommandEvent(wxCommandEvent& event) {
 void MainFrame::OnMenuEvent(wxCommandEvent& event) {
   // A chosen item has closed its menus, whether or not the toolkit said so.
   openMenus_ = 0;
+  // The toolkit may also have toggled the item's check mark.
+  renderer_.ForgetMenuChecks();
   const int command = CommandOfWxId(event.GetId());
   if (command == 0 || ended_) {
     event.Skip();
@@ -505,7 +450,7 @@ void MainFrame::OnAnalysisEvent(wxThreadEvent& event) {
     return;
   }
   if (message.message == BackgroundTagRead::kTagsRead) {
-    Forward([&] { dialog_.OnTagsRead(tagRead_.TakeResults()); });
+    Forward([&] { dialog_.OnTagsRead(services_.TagRead().TakeResults()); });
     return;
   }
   Forward([&] { dialog_.OnAnalysisMessage(message.message, message.wParam, message.lParam); });

@@ -24,39 +24,25 @@
 #include <optional>
 #include <string>
 
-#include "platform/libcdio_cd_access.h"
 #include "platform/message_target.h"
-#include "ui/analysis_slots.h"
-#include "ui/background_folder_scan.h"
-#include "ui/background_tag_read.h"
 #include "ui/dialog_layout.h"
+#include "ui/dialog_renderer.h"
 #include "ui/dialog_state.h"
+#include "ui/dialog_view.h"
 #include "ui/dialog_window.h"
-#include "ui/disk_file_operations.h"
-#include "ui/engine_track_analysis.h"
-#include "ui/help_documents.h"
 #include "ui/main_dialog.h"
 #include "ui/row_follower.h"
-#include "ui/tick_clock.h"
+#include "ui/window_services.h"
 #include "ui/wx/desktop_launcher.h"
 #include "ui/wx/modal_services.h"
 #include "ui/wx/tap_series_timer.h"
 
 class TrackListView;
 
-// Services of the window that a test of the real window may put in place
-// of the window's own, to drive it without waiting on a clock and to see
-// what it would open, ask or tell. Null members keep the window's own.
-// Not owned: they must outlive the window.
-struct FrameServiceOverrides {
-  TickClock* clock = nullptr;
-  DialogTimer* timer = nullptr;
-  DesktopOpener* opener = nullptr;
-  MessageBoxService* messageBox = nullptr;
-  SaveFileChooser* saveFileChooser = nullptr;
-};
+// Services a test of the real window may put in place of the window's own.
+using FrameServiceOverrides = ServiceOverrides;
 
-class MainFrame : public wxFrame, public MessageTarget, public DialogWindow {
+class MainFrame : public wxFrame, public MessageTarget, public DialogWindow, public DialogView {
  public:
   // Opens the dialog; with a folder, lists it as if chosen with "...".
   explicit MainFrame(const std::optional<std::string>& folder,
@@ -72,10 +58,20 @@ class MainFrame : public wxFrame, public MessageTarget, public DialogWindow {
   void ShowAboutBox() override;
   bool ListInBackground(const std::string& folder, AudioFormats formats) override;
   bool ReadTagsInBackground(const TagReadRequest& request) override;
-  AnalysisSlots* AllCoresAnalysis() override { return &allCores_; }
+  AnalysisSlots* AllCoresAnalysis() override { return &services_.AllCores(); }
 
   // Brings every control up to date with the logic's state.
   void Render();
+
+  // DialogView: what Render changes.
+  void ShowText(const ControlTemplate& control, const std::string& text) override;
+  void ShowChecked(const ControlTemplate& control, bool checked) override;
+  void ShowEnabled(const ControlTemplate& control, bool enabled) override;
+  void ShowProgress(int position, int upper) override;
+  void ShowDriveNames(const std::vector<std::string>& names) override;
+  void ShowDriveSelection(int selection) override;
+  void ShowMenuEnabled(int command, bool enabled) override;
+  void ShowMenuChecked(int command, bool checked) override;
 
   MainDialog& Dialog() { return dialog_; }
   TrackListView& ListView() { return *listView_; }
@@ -106,23 +102,16 @@ class MainFrame : public wxFrame, public MessageTarget, public DialogWindow {
   void EndListing();
 
   ModalServices modal_;
-  LibcdioCdAccess cdAccess_;  // the machine's drives
-  FileTempoTagWriter tagWriter_;
-  EngineTrackAnalysis analysis_;
-  EngineAnalysisSlots allCores_;  // one analysis per core (Use All Cores)
-  DiskFileOperations files_;
-  SystemTickClock clock_;
   TapSeriesTimer timer_;
   DesktopLauncher launcher_;
-  HelpDocuments helpDocuments_;
-  DesktopOpener& opener_;  // launcher_ or the override
   // Declared before the dialog, so that the dialog may list a folder as
   // soon as it exists.
-  BackgroundFolderScan scan_;
-  BackgroundTagRead tagRead_;  // the "Tag" column's tags
-  wxTimer listingTimer_;       // shows the count of files found while listing
-  bool busy_ = false;          // the busy cursor is shown
+  WindowServices services_;
+  DesktopOpener& opener_;  // launcher_ or the override
+  wxTimer listingTimer_;   // shows the count of files found while listing
+  bool busy_ = false;      // the busy cursor is shown
   MainDialog dialog_;
+  DialogRenderer renderer_;
   RowFollower follower_;  // keeps the row under analysis in view
 
   wxPanel* panel_ = nullptr;
@@ -130,12 +119,6 @@ class MainFrame : public wxFrame, public MessageTarget, public DialogWindow {
   std::map<int, wxWindow*> controls_;  // by control id (the prompt as -1)
   DialogScale scale_;
   std::map<int, PixelSize> minimumSizes_;
-  // What the controls show now, to touch only what changed.
-  std::map<int, ControlState> shown_;
-  ProgressBarState shownProgress_{-1, -1};
-  std::vector<std::string> shownDrives_;
-  int shownDriveSelection_ = -2;
-  std::map<int, bool> shownMenu_;
   bool ended_ = false;
   bool following_ = false;  // scrolling to the row under analysis
   int openMenus_ = 0;       // menus (and submenus) open now

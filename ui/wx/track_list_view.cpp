@@ -5,25 +5,11 @@
 #include <wx/menu.h>
 
 #include <algorithm>
-#include <climits>
 
 #include "ui/display_text.h"
 #include "ui/main_dialog.h"
+#include "ui/track_list_columns.h"
 #include "ui/wx/picture_bitmaps.h"
-
-namespace {
-
-const char* const kColumnTitles[2] = {"BPM", "FileName"};
-// The third column, shown while the dialog shows tags.
-const char* const kTagColumnTitle = "Tag";
-constexpr long kTagColumn = 2;
-
-// Room around a column's text: the control's margins on both sides.
-constexpr int kTextMargin = 14;
-// Room for a row image and its gap, in the first column.
-constexpr int kImageRoom = 16 + 6;
-
-}  // namespace
 
 TrackListView::TrackListView(wxWindow* parent, wxWindowID id, MainDialog& dialog,
                              std::function<void()> afterUserChange)
@@ -35,8 +21,8 @@ TrackListView::TrackListView(wxWindow* parent, wxWindowID id, MainDialog& dialog
       fitters_{ColumnFitter(0, [this](std::string_view text) { return TextWidth(text); }),
                ColumnFitter(1, [this](std::string_view text) { return TextWidth(text); })} {
   AssignImageList(NewRowImageList(), wxIMAGE_LIST_SMALL);
-  for (long column = 0; column < 2; ++column)
-    InsertColumn(column, kColumnTitles[column], wxLIST_FORMAT_LEFT);
+  for (long column = 0; column < kTrackListColumnCount; ++column)
+    InsertColumn(column, TrackListColumnTitle(static_cast<int>(column)), wxLIST_FORMAT_LEFT);
   tracks_.AddObserver(this);
 
   Bind(wxEVT_LIST_ITEM_SELECTED, [this](wxListEvent& event) {
@@ -101,14 +87,12 @@ TrackListView::~TrackListView() {
 }
 
 void TrackListView::OnRowChanged(int row) {
-  dirtyFirst_ = dirtyLast_ < dirtyFirst_ ? row : std::min(dirtyFirst_, row);
-  dirtyLast_ = std::max(dirtyLast_, row);
+  changed_.Mark(row);
   for (ColumnFitter& fitter : fitters_) fitter.Invalidate(row);
 }
 
 void TrackListView::OnRowsReset() {
-  dirtyFirst_ = 0;
-  dirtyLast_ = INT_MAX;
+  changed_.MarkAll();
   for (ColumnFitter& fitter : fitters_) fitter.InvalidateAll();
 }
 
@@ -117,31 +101,26 @@ void TrackListView::Render() {
   ShowTagColumn(dialog_.ShowsTags());
   const int count = tracks_.RowCount();
   if (GetItemCount() != count) SetItemCount(count);
-  const int first = std::max(dirtyFirst_, 0);
-  const int last = std::min(dirtyLast_, count - 1);
-  if (first <= last) {
-    const int selected = tracks_.SelectedCount();
-    if (first == 0 && last == count - 1 && (selected == 0 || selected == count)) {
+  if (const std::optional<RowRange> rows = changed_.Take(count)) {
+    if (const std::optional<bool> all = UniformSelection(tracks_, *rows)) {
       // All rows alike: one call for the whole list.
-      SetItemState(-1, selected == 0 ? 0 : wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+      SetItemState(-1, *all ? wxLIST_STATE_SELECTED : 0, wxLIST_STATE_SELECTED);
     } else {
-      for (int row = first; row <= last; ++row) {
+      for (int row = rows->first; row <= rows->last; ++row) {
         const bool wanted = tracks_.Row(row).selected;
         if ((GetItemState(row, wxLIST_STATE_SELECTED) != 0) != wanted)
           SetItemState(row, wanted ? wxLIST_STATE_SELECTED : 0, wxLIST_STATE_SELECTED);
       }
     }
-    RefreshItems(first, last);
+    RefreshItems(rows->first, rows->last);
   }
-  dirtyFirst_ = 0;
-  dirtyLast_ = -1;
   rendering_ = false;
 }
 
 void TrackListView::FitColumn(int column) {
   if (column < 0 || column > 1) return;
-  const int widest = fitters_[column].Widest(tracks_, kColumnTitles[column]);
-  SetColumnWidth(column, widest + kTextMargin + (column == 0 ? kImageRoom : 0));
+  const int widest = fitters_[column].Widest(tracks_, TrackListColumnTitle(column));
+  SetColumnWidth(column, TrackListColumnWidth(column, widest));
 }
 
 void TrackListView::ShowRowMenu(wxPoint screen) {
@@ -190,8 +169,8 @@ void TrackListView::ShowTagColumn(bool show) {
   }
   InsertColumn(kTagColumn, kTagColumnTitle, wxLIST_FORMAT_LEFT);
   // Wide enough for the title and a tempo with two decimals.
-  SetColumnWidth(kTagColumn,
-                 std::max(TextWidth(kTagColumnTitle), TextWidth("000.00")) + kTextMargin);
+  SetColumnWidth(kTagColumn, TrackListColumnWidth(kTagColumn, std::max(TextWidth(kTagColumnTitle),
+                                                                       TextWidth(kWidestTagText))));
 }
 
 int TrackListView::TextWidth(std::string_view text) const {

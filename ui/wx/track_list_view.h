@@ -23,6 +23,7 @@
 #include <functional>
 #include <vector>
 
+#include "ui/changed_rows.h"
 #include "ui/column_fitter.h"
 #include "ui/track_list.h"
 
@@ -68,8 +69,6 @@ class TrackListView : public wxListCtrl, public TrackListObserver {
   std::function<void()> onUserScroll_;
   bool rendering_ = false;
   bool readScheduled_ = false;
-  // Rows changed since the last Render: [dirtyFirst_, dirtyLast_].
-  int dirtyFirst_ = 0;
-  int dirtyLast_ = -1;
+  ChangedRows changed_;  // since the last Render
   ColumnFitter fitters_[2];
 };
