@@ -13,7 +13,7 @@
 namespace {
 
 constexpr int kRowImageSize = 16;
-constexpr int kRowImageCount = 4;
+constexpr int kRowImageCount = 6;
 
 }  // namespace
 
