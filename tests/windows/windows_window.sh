@@ -1,16 +1,26 @@
 #!/usr/bin/env bash
 # The Windows window under wine, on a virtual X screen with a window
-# manager: `tempyra.exe FOLDER` starts, lists the folder (four files, one
-# with a name outside ASCII) and shows it; Project > Analyze Files from the
-# keyboard runs to the save dialog, whose log has the four tempi in 80-byte
-# CR LF lines; Help > About shows the About box, which Escape closes; the
-# screenshots are kept in the build folder; Escape closes the window and the
-# program ends with status 0.
-# `tempyra.exe --version` prints the version on a pipe.
+# manager, driven with the keyboard and the mouse as a user drives it:
+# - `tempyra.exe FOLDER` starts, lists the folder (four files, one with a
+#   name outside ASCII) and shows it;
+# - Project > Analyze Files runs to the save dialog, whose log has the four
+#   tempi in 80-byte CR LF lines;
+# - F1 and the Help menu's three items hand the right documents to the
+#   program the shell associates with them (a stand-in that writes down
+#   what it was given);
+# - tapping on "Tap Beat Here" proposes a tempo, and "Set BPM" writes it;
+# - Rename Files refuses a name that another file has: that file and the
+#   row's file keep their bytes, the message names both, the other rows'
+#   files are renamed;
+# - Help > About shows the About box, which Escape closes;
+# - Escape closes the window and the program ends with status 0.
+# Screenshots are kept in the build folder. `tempyra.exe --version` prints
+# the version on a pipe.
 #
 # First the unit tests that make windows (WINDOW_TESTS_EXE) on that screen.
 #
-#   windows_window.sh TEMPYRA_EXE WINDOW_TESTS_EXE PROBE_EXE SCREEN_GRAB DEMO_FOLDER OUT_FOLDER
+#   windows_window.sh TEMPYRA_EXE WINDOW_TESTS_EXE PROBE_EXE RECORDER_EXE SCREEN_GRAB
+#                     DEMO_FOLDER OUT_FOLDER
 #
 # Needs the wine prefix of run_wine_tests.sh, Xvfb, openbox and xdotool;
 # without the X tools it is skipped (status 77).
@@ -18,9 +28,10 @@ set -uo pipefail
 exe=$1
 unit_tests=$2
 probe=$3
-grab=$4
-demo=$5
-out=$6
+recorder=$4
+grab=$5
+demo=$6
+out=$7
 here=$(cd "$(dirname "$0")" && pwd)
 wine_run=$here/../../tools/windows/wine_run.sh
 for tool in Xvfb openbox xdotool; do
@@ -60,10 +71,20 @@ wait_for() {
   return 1
 }
 
+# The Windows form of a path on this machine (wine's drive Z: is /).
+windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
+probe() { "$wine_run" "$probe" "$@" 2> /dev/null | tr -d '\r'; }
+# Whether the probe prints $1 for the rest of the arguments.
+probe_shows() {
+  local expected=$1
+  shift
+  [ "$(probe "$@")" = "$expected" ]
+}
+
 mkdir "$work/music"
 cp "$demo"/*.mp3 "$work/music/"
 cp "$demo/house-128bpm.mp3" "$work/music/Café Ωmega.mp3"
-folder="Z:$(printf '%s' "$work/music" | tr / '\\')"
+folder=$(windows_path "$work/music")
 
 exec 5> "$work/display"
 Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp > "$work/xvfb.log" 2>&1 &
@@ -80,20 +101,26 @@ wineserver=$(dirname "$(command -v "${TEMPYRA_WINE:-wine64}")")/wineserver
 [ -x "$wineserver" ] || wineserver=wineserver
 "$wineserver" -w
 
+# The prefix opens the help documents' type with the stand-in, which
+# writes each document it is given on a line of $opened.
+opened=$work/opened.txt
+"$wine_run" reg add 'HKCR\.html' /ve /d TempyraTestDocument /f > /dev/null 2>&1 &&
+  "$wine_run" reg add 'HKCR\TempyraTestDocument\shell\open\command' /ve \
+    /d "\"$(windows_path "$recorder")\" \"$(windows_path "$opened")\" \"%1\"" /f > /dev/null 2>&1 ||
+  fail "could not associate .html with the stand-in"
+
 "$wine_run" "$unit_tests" --gtest_brief=1 || fail "the window's unit tests failed"
 
 version=$("$wine_run" "$exe" --version | tr -d '\r')
 [[ $version =~ ^tempyra\ [0-9] ]] || fail "--version printed '$version'"
 
-"$wine_run" "$exe" "$folder" > "$work/run.log" 2>&1 &
+# Started in a folder without documents: they are found beside the program.
+(cd "$work" && exec "$wine_run" "$exe" "$folder") > "$work/run.log" 2>&1 &
 program=$!
 
-rows_listed() {
-  [ "$("$wine_run" "$probe" rows 2> /dev/null | tr -d '\r')" = 4 ]
-}
-wait_for 30 rows_listed ||
+wait_for 30 probe_shows 4 rows ||
   fail "the window did not list four rows (the list has: $("$wine_run" "$probe" rows 2>&1))"
-path=$("$wine_run" "$probe" path | tr -d '\r')
+path=$(probe path)
 [ "$path" = "$folder" ] || fail "the path shows '$path', not '$folder'"
 
 mkdir -p "$out"
@@ -103,14 +130,28 @@ echo "screenshot: $out/windows-window.png"
 window=$(xdotool search --name '^Tempyra$' | head -n 1)
 [ -n "$window" ] || fail "no window named Tempyra on the screen"
 
-# Project > Analyze Files from the keyboard: the worker's posted messages
-# carry the run to its end, which offers the log in the save dialog.
-xdotool windowactivate --sync "$window" key alt+p
-sleep 0.5  # the menu's own loop takes the next key; give it time to open
-xdotool key a
+# A menu's item from the keyboard: Alt and the menu's letter, then the
+# item's letter.
+menu_command() {
+  xdotool windowactivate --sync "$window" key "alt+$1"
+  sleep 0.5  # the menu's own loop takes the next key; give it time to open
+  xdotool key "$2"
+}
+# A left click in the middle of a rectangle "X Y WIDTH HEIGHT" ($1), or
+# $2 pixels from its left edge.
+click_in() {
+  local x y width height
+  read -r x y width height <<< "$1"
+  [ -n "$height" ] || fail "no rectangle to click in"
+  xdotool mousemove $((x + ${2:-width / 2})) $((y + height / 2)) sleep 0.2 click 1
+}
+
+# Project > Analyze Files: the worker's posted messages carry the run to
+# its end, which offers the log in the save dialog.
+menu_command p a
 save=$(timeout 120 xdotool search --sync --name '^Would you like to save a log file\?$' | head -n 1)
 [ -n "$save" ] || fail "no save dialog within 120 s of Analyze Files"
-log="Z:$(printf '%s' "$work/bpmlog" | tr / '\\')"
+log=$(windows_path "$work/bpmlog")
 for attempt in 1 2 3; do
   xdotool windowactivate --sync "$save"
   sleep 0.5
@@ -129,12 +170,84 @@ got=$(tr -d '\r' < "$work/bpmlog.txt" | sed 's/  */ /g')
 [ "$(grep -c $'\r$' "$work/bpmlog.txt")" -eq 4 ] || fail "log lines do not end in CR LF"
 LC_ALL=C awk '{ if (length($0) != 81) exit 1 }' "$work/bpmlog.txt" ||
   fail "a log line is not 80 bytes before CR LF: $(cat -A "$work/bpmlog.txt")"
+tempo=$(probe cell 2 0)
+[[ $tempo =~ ^12[0-9]\.[0-9][0-9]$ ]] || fail "row 2 shows '$tempo', not the 128 of its log line"
 "$grab" "$out/windows-window-analysed.png" && echo "screenshot: $out/windows-window-analysed.png"
 
+# F1, then Help > Tutorial, Help and EULA: the documents beside the
+# program, each handed to the shell's program for it.
+xdotool windowactivate --sync "$window" key F1
+menu_command h t
+menu_command h h
+menu_command h e
+programs=$(windows_path "$(cd "$(dirname "$exe")" && pwd)")
+expected=$(printf '%s\n' "$programs\\help.html" "$programs\\tutorial.html" "$programs\\help.html" \
+  "$programs\\EULA.html")
+four_opened() { [ "$(wc -l < "$opened" 2> /dev/null)" -ge 4 ]; }
+wait_for 30 four_opened || fail "the shell was given: $(cat "$opened" 2> /dev/null)"
+[ "$(cat "$opened")" = "$expected" ] || fail "the shell was given $(cat "$opened"), not $expected"
+for document in help.html tutorial.html EULA.html; do
+  [ -s "$(dirname "$exe")/$document" ] || fail "$document is not beside the program"
+done
+
+# Tap tempo on row 2 ("house-128bpm.mp3", about 128): a click on the row
+# selects it alone, which enables "Tap Beat Here". Four taps about 680 ms
+# apart average near 88 BPM, which lies within the tolerance of two thirds
+# of the row's tempo whatever the timing's small jitter (between about 77
+# and 104 BPM), so the proposal is exactly two thirds of the row's tempo,
+# marked as corrected. The pause after the last tap ends the series; "Set
+# BPM" then writes the proposal.
+click_in "$(probe row-rect 2)" 40
+wait_for 10 probe_shows 1 enabled 1040 || fail "one row selected, and the tap button is disabled"
+tap=$(probe rect 1040)
+proposal=$(awk -v tempo="$tempo" 'BEGIN { printf "%.2f", 2 / 3 * tempo }')
+for attempt in 1 2 3; do
+  # Taps broken by a busy machine are tapped again.
+  click_in "$tap"
+  xdotool sleep 0.68 click 1 sleep 0.68 click 1 sleep 0.68 click 1
+  probe_shows "Set BPM = *$proposal*" text 1041 && break
+  sleep 2  # the series ends
+done
+shown=$(probe text 1041)
+[ "$shown" = "Set BPM = *$proposal*" ] ||
+  fail "after four taps the set-BPM button shows '$shown', not 'Set BPM = *$proposal*'"
+wait_for 10 probe_shows "Set BPM = -$proposal-" text 1041 ||
+  fail "the series did not end: the set-BPM button shows '$(probe text 1041)'"
+click_in "$(probe rect 1041)"
+wait_for 10 probe_shows "$proposal" cell 2 0 || fail "Set BPM wrote '$(probe cell 2 0)' into row 2"
+[ "$(probe image 2)" = 3 ] || fail "the tempo set by hand has row image $(probe image 2), not 3"
+
+# Rename Files with "Invert Selection" (every row but row 2 selected), the
+# tempo at the beginning of the name and no decimals. "(174)
+# breaks-174bpm.mp3" is already there: that rename is refused with a
+# message naming both files, and neither file changes; the others go on.
+printf 'a file of the user' > "$work/music/(174) breaks-174bpm.mp3"
+click_in "$(probe rect 1025)"
+menu_command p r
+wait_for 20 probe message > /dev/null || fail "no message about the taken name"
+message=$(probe message)
+old=$(windows_path "$work/music/breaks-174bpm.mp3")
+new=$(windows_path "$work/music/(174) breaks-174bpm.mp3")
+[ "$message" = "$(printf 'Unable to rename file!\n%s\nto\n%s' "$old" "$new")" ] ||
+  fail "the message says: $message"
+"$grab" "$out/windows-rename-refused.png"
+xdotool key Return
+no_message() { ! probe message > /dev/null; }
+wait_for 10 no_message || fail "Return did not close the message"
+[ "$(cat "$work/music/(174) breaks-174bpm.mp3")" = 'a file of the user' ] ||
+  fail "the file that had the name was changed"
+cmp -s "$demo/breaks-174bpm.mp3" "$work/music/breaks-174bpm.mp3" ||
+  fail "the file whose rename was refused changed"
+renamed_all() {
+  cmp -s "$demo/house-128bpm.mp3" "$work/music/(128) Café Ωmega.mp3" &&
+    cmp -s "$demo/steady-140bpm.mp3" "$work/music/(140) steady-140bpm.mp3"
+}
+wait_for 10 renamed_all || fail "the other rows' files were not renamed: $(ls "$work/music")"
+[ ! -e "$work/music/Café Ωmega.mp3" ] && [ ! -e "$work/music/steady-140bpm.mp3" ] &&
+  [ -e "$work/music/house-128bpm.mp3" ] || fail "the folder holds: $(ls "$work/music")"
+
 # Help > About Tempyra...: the box from its table, closed by Escape.
-xdotool windowactivate --sync "$window" key alt+h
-sleep 0.5  # as for the Project menu
-xdotool key a
+menu_command h a
 about=$(timeout 30 xdotool search --sync --name '^About Tempyra$' | head -n 1)
 [ -n "$about" ] || fail "no About box"
 sleep 0.5  # drawn
@@ -149,4 +262,4 @@ wait_for 30 ended || fail "Escape did not close the window"
 wait "$program"
 status=$?
 [ "$status" = 0 ] || fail "tempyra.exe ended with status $status"
-echo "window listed, shown and closed"
+echo "window listed, analysed, tapped, renamed and closed; documents opened"
