@@ -88,5 +88,5 @@ void AnalysisJob::AnalysisWorker(AnalysisJob* job) {
   // The precise estimate takes time that grows with the track: it is made
   // here, so that the owner's thread only reads it.
   if (complete && job->preciseRun_) job->preciseEstimate_ = estimator.Estimate();
-  job->Post(complete ? kAnalysisDone : kAnalysisFailed, 0, 0);
+  job->Post(complete ? kAnalysisDone : kAnalysisFailed, kLastMessageMark, 0);
 }

@@ -13,6 +13,9 @@
 //      then exactly one of
 //        kAnalysisDone      the file was read to its end (under 5 % unread)
 //        kAnalysisFailed    no block at all, or too much left unread;
+//      both with wParam kLastMessageMark and lParam 0, so that a window
+//      whose own messages share these numbers (a Windows dialog's
+//      DM_REPOSITION is 1026) can tell the worker's apart;
 //      in a precise run the worker makes the estimate itself before it
 //      posts kAnalysisDone (it takes a moment on a long track);
 //   3. after kAnalysisDone, EstimateTempo() once gives the tempo (a
@@ -49,6 +52,8 @@ class AnalysisJob {
   static constexpr uint32_t kAnalysisProgress = 1025;  // WM_USER + 1
   static constexpr uint32_t kAnalysisDone = 1026;      // WM_USER + 2
   static constexpr uint32_t kAnalysisFailed = 1027;    // WM_USER + 3
+  // The wParam of kAnalysisDone and kAnalysisFailed.
+  static constexpr uintptr_t kLastMessageMark = 0x54505952;
 
   AnalysisJob() = default;
   AnalysisJob(const AnalysisJob&) = delete;

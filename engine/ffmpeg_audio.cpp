@@ -79,6 +79,10 @@ struct FfmpegAudio::Decoder {
   }
 };
 
+bool FfmpegAudio::Available() {
+  return true;
+}
+
 FfmpegAudio::FfmpegAudio() = default;
 
 FfmpegAudio::~FfmpegAudio() {

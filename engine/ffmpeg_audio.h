@@ -29,6 +29,10 @@
 
 class FfmpegAudio {
  public:
+  // Whether this build has FFmpeg's decoders; without them every Open
+  // fails with a reason.
+  static bool Available();
+
   FfmpegAudio();
   FfmpegAudio(const FfmpegAudio&) = delete;
   FfmpegAudio& operator=(const FfmpegAudio&) = delete;

@@ -6,6 +6,10 @@
 
 struct FfmpegAudio::Decoder {};
 
+bool FfmpegAudio::Available() {
+  return false;
+}
+
 FfmpegAudio::FfmpegAudio() = default;
 
 FfmpegAudio::~FfmpegAudio() {

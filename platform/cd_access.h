@@ -77,8 +77,10 @@ class CdAccess {
   // Closes a handle. Returns kCdSuccess, or 0 for an unknown handle.
   virtual int CloseCDHandle(CdHandle handle) = 0;
 
-  // The row text that stands for track `track` (1..99) of the listed drive
-  // at the record's address: CdTrackPath of the drive's device. Empty for
-  // an unknown address or track number.
-  virtual std::string TrackPath(const DriveRecord& drive, int track) const = 0;
+  // Where this system shows the listed drive at the record's address: its
+  // device ("/dev/sr0", or a disc image's file) where drives are devices,
+  // its letter and a colon ("D:") where drives have letters. Empty for an
+  // unknown address. The window names a disc's tracks from it
+  // (cd_track_path.h).
+  virtual std::string DriveLocation(const DriveRecord& drive) const = 0;
 };

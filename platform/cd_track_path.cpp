@@ -1,6 +1,8 @@
 // The row text of a CD track. See cd_track_path.h.
 #include "platform/cd_track_path.h"
 
+#include <cstdio>
+
 #include "platform/table_of_contents.h"
 
 namespace {
@@ -44,4 +46,13 @@ std::string CdTrackPath(std::string_view device, int track) {
   path += std::to_string(track);
   path += ".wav";
   return path;
+}
+
+std::string WindowsCdTrackPath(char driveLetter, int track) {
+  const char letter = static_cast<char>(
+      driveLetter >= 'a' && driveLetter <= 'z' ? driveLetter - 'a' + 'A' : driveLetter);
+  if (letter < 'A' || letter > 'Z' || track < 1 || track > kMaxTrackNumber) return {};
+  char text[32];
+  std::snprintf(text, sizeof text, "%c:\\Track%02d.cda", letter, track);
+  return text;
 }

@@ -26,3 +26,9 @@
 
 // Empty when `track` is outside 1..99 or `device` is empty.
 std::string CdTrackPath(std::string_view device, int track);
+
+// The form Windows shows an audio disc in: one file per audio track in the
+// drive's root, "D:\Track03.cda" for track 3 in drive D (the letter in
+// capitals, the number with two digits). Empty outside 1..99 or for a
+// character that is no drive letter.
+std::string WindowsCdTrackPath(char driveLetter, int track);

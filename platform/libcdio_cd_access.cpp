@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <utility>
 
-#include "platform/cd_track_path.h"
 #include "platform/drive_names.h"
 
 struct LibcdioCdAccess::OpenDisc {
@@ -196,8 +195,8 @@ int LibcdioCdAccess::CloseCDHandle(CdHandle handle) {
   return kCdSuccess;
 }
 
-std::string LibcdioCdAccess::TrackPath(const DriveRecord& drive, int track) const {
+std::string LibcdioCdAccess::DriveLocation(const DriveRecord& drive) const {
   const Drive* found = FindDrive(drive.hostAdapter, drive.target, drive.lun);
   if (found == nullptr) return {};
-  return CdTrackPath(found->source, track);
+  return found->source;
 }

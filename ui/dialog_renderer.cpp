@@ -71,7 +71,9 @@ void DialogRenderer::Render(const DialogState& state) {
 
   for (const MenuTemplate& menu : MainMenuBar()) {
     for (const MenuItemTemplate& item : menu.items) {
-      if (item.command < kFirstMenuCommand || item.command > kLastMenuCommand) continue;
+      if (item.command < kFirstMenuCommand || item.command > kLastMenuCommand ||
+          !state.MenuShown(item.command))
+        continue;
       const size_t index = static_cast<size_t>(item.command - kFirstMenuCommand);
       const bool enabled = state.MenuEnabled(item.command);
       if (menuEnabled_[index] != enabled) {

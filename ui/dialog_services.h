@@ -16,6 +16,7 @@
 #include "ui/tempo_tag_writer.h"
 #include "ui/tick_clock.h"
 #include "ui/track_analysis.h"
+#include "ui/window_platform.h"
 
 struct DialogServices {
   DialogWindow& window;
@@ -34,4 +35,7 @@ struct DialogServices {
   const HelpDocuments& helpDocuments;
   // The tempo into the files' tags.
   TempoTagWriter& tagWriter;
+  // What the system the window runs on offers: this build's own unless a
+  // test chooses another.
+  WindowPlatform platform = ThisPlatform();
 };

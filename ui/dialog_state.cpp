@@ -40,6 +40,7 @@ DialogState::DialogState() {
     state.enabled = !control.startsDisabled;
   }
   menuEnabled_.fill(true);
+  menuShown_.fill(true);
 }
 
 ControlState& DialogState::Control(int id) {
@@ -72,4 +73,12 @@ bool DialogState::MenuChecked(int command) const {
 
 void DialogState::SetMenuChecked(int command, bool checked) {
   menuChecked_[MenuIndex(command)] = checked;
+}
+
+bool DialogState::MenuShown(int command) const {
+  return menuShown_[MenuIndex(command)];
+}
+
+void DialogState::SetMenuShown(int command, bool shown) {
+  menuShown_[MenuIndex(command)] = shown;
 }

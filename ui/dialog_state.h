@@ -57,6 +57,10 @@ class DialogState {
   void SetMenuEnabled(int command, bool enabled);
   bool MenuChecked(int command) const;
   void SetMenuChecked(int command, bool checked);
+  // Whether the menu has the item at all: items start shown; one this
+  // system cannot carry out is left out of the menu.
+  bool MenuShown(int command) const;
+  void SetMenuShown(int command, bool shown);
 
   ProgressBarState progressBar;
   std::vector<std::string> driveNames;  // the drive box's entries
@@ -67,4 +71,5 @@ class DialogState {
   std::array<UpDownState, 3> upDowns_;
   std::array<bool, kLastMenuCommand - kFirstMenuCommand + 1> menuEnabled_;
   std::array<bool, kLastMenuCommand - kFirstMenuCommand + 1> menuChecked_{};
+  std::array<bool, kLastMenuCommand - kFirstMenuCommand + 1> menuShown_;
 };

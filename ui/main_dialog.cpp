@@ -11,6 +11,7 @@
 
 #include "engine/analysis_job.h"
 #include "engine/tempo_folding.h"
+#include "platform/cd_track_path.h"
 #include "ui/analysis_slots.h"
 #include "ui/bpm_text.h"
 #include "ui/folder_scan.h"
@@ -76,11 +77,26 @@ bool IsControl(int id) {
   return id >= kFirstControlId && id <= kLastControlId;
 }
 
+// The row text of track `track` of a disc in `drive`, whose location on
+// this system is `location`, named as the system shows audio discs: the
+// drive letter's .cda file (where the system gives no letter, the letter
+// counted from C by the drive's host adapter), or the desktop's location
+// of the track.
+std::string DiscTrackName(CdTrackNames names, const DriveRecord& drive, const std::string& location,
+                          int track) {
+  if (names == CdTrackNames::kDesktopLocations) return CdTrackPath(location, track);
+  const bool lettered = location.size() == 2 && location[1] == ':';
+  const auto letter = static_cast<char>(lettered ? location[0] : 'C' + drive.hostAdapter);
+  return WindowsCdTrackPath(letter, track);
+}
+
 }  // namespace
 
 MainDialog::MainDialog(const DialogServices& services)
     : services_(services), tapTempo_(services.clock, services.timer) {
   tracks_.AddObserver(this);
+  // Listing and analysing every format needs a decoder for them.
+  state_.SetMenuShown(kAllFormatsCommand, services_.platform.decodesEveryFormat);
 }
 
 MainDialog::~MainDialog() {
@@ -126,7 +142,7 @@ void MainDialog::SetUpUpDown(int upDown, int buddy, int lower, int upper, int po
 }
 
 bool MainDialog::CommandEnabled(int id) const {
-  if (IsMenuCommand(id)) return state_.MenuEnabled(id);
+  if (IsMenuCommand(id)) return state_.MenuShown(id) && state_.MenuEnabled(id);
   if (IsControl(id)) return state_.Control(id).enabled;
   return true;
 }
@@ -362,8 +378,10 @@ void MainDialog::ListDiscTracks(const DriveRecord& drive) {
   if (!read) return;
   // The audio tracks in track order, data tracks left out; neither sorted
   // nor are the columns fitted.
+  const std::string location = cd.DriveLocation(drive);
   for (int track = toc.firstTrack; track <= toc.lastTrack; ++track)
-    if (IsAudioTrack(toc, track)) tracks_.AppendRow(cd.TrackPath(drive, track));
+    if (IsAudioTrack(toc, track))
+      tracks_.AppendRow(DiscTrackName(services_.platform.cdTrackNames, drive, location, track));
 }
 
 void MainDialog::InvertSelection() {

@@ -50,7 +50,7 @@ class NoDrives final : public CdAccess {
     return 0;
   }
   int CloseCDHandle(CdHandle) override { return 0; }
-  std::string TrackPath(const DriveRecord&, int) const override { return {}; }
+  std::string DriveLocation(const DriveRecord&) const override { return {}; }
 };
 
 struct RunTimes {

@@ -44,15 +44,6 @@ std::string StringAt(const std::vector<uint8_t>& buffer, DWORD returned, DWORD o
 
 }  // namespace
 
-std::string WindowsCdTrackPath(char driveLetter, int track) {
-  const char letter = static_cast<char>(
-      driveLetter >= 'a' && driveLetter <= 'z' ? driveLetter - 'a' + 'A' : driveLetter);
-  if (letter < 'A' || letter > 'Z' || track < 1 || track > kMaxTrackNumber) return {};
-  char text[32];
-  std::snprintf(text, sizeof text, "%c:\\Track%02d.cda", letter, track);
-  return text;
-}
-
 Win32CdAccess::Win32CdAccess() = default;
 Win32CdAccess::~Win32CdAccess() = default;
 
@@ -160,8 +151,8 @@ int Win32CdAccess::CloseCDHandle(CdHandle handle) {
   return kCdSuccess;
 }
 
-std::string Win32CdAccess::TrackPath(const DriveRecord& drive, int track) const {
+std::string Win32CdAccess::DriveLocation(const DriveRecord& drive) const {
   const char* letter = FindDrive(drive.hostAdapter, drive.target, drive.lun);
   if (letter == nullptr) return {};
-  return WindowsCdTrackPath(*letter, track);
+  return std::string{*letter, ':'};
 }

@@ -6,8 +6,7 @@
 // only by the calls that need them: GetDriveInfo asks the drive who it is
 // (IOCTL_STORAGE_QUERY_PROPERTY: vendor, model, revision), GetCDHandle
 // opens \\.\X: and ReadTOC reads the disc's table (IOCTL_CDROM_READ_TOC).
-// A track's row text is the drive letter and the track's file as Windows
-// shows an audio disc: "D:\Track03.cda".
+// A drive's location is its letter: "D:".
 #pragma once
 
 #include <memory>
@@ -27,7 +26,7 @@ class Win32CdAccess final : public CdAccess {
   int ModifyCDParms(CdHandle handle, uint32_t parameter, uint32_t value) override;
   int ReadTOC(CdHandle handle, TableOfContents& toc) override;
   int CloseCDHandle(CdHandle handle) override;
-  std::string TrackPath(const DriveRecord& drive, int track) const override;
+  std::string DriveLocation(const DriveRecord& drive) const override;
 
  private:
   struct OpenDrive;  // a drive opened by GetCDHandle
@@ -39,7 +38,3 @@ class Win32CdAccess final : public CdAccess {
   std::vector<std::unique_ptr<OpenDrive>> open_;
   CdHandle nextHandle_ = 1;
 };
-
-// "D:\Track03.cda" for track 3 of drive D; empty outside 1..99 or for a
-// character that is no drive letter.
-std::string WindowsCdTrackPath(char driveLetter, int track);

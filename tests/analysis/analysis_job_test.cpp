@@ -84,6 +84,10 @@ TEST(AnalysisJob, PostsProgressEveryFortyBlocksThenDone) {
     EXPECT_GT(m[i].lParam, 0);
   }
   EXPECT_EQ(m[3].id, AnalysisJob::kAnalysisDone);
+  // Marked as the worker's, apart from a dialog's own messages of the
+  // same numbers.
+  EXPECT_EQ(m[3].wParam, AnalysisJob::kLastMessageMark);
+  EXPECT_EQ(m[3].lParam, 0);
   EXPECT_EQ(job.SampleRate(), 44100u);
   // Silence has no tempo: the estimate is not a number, never a tempo.
   EXPECT_FALSE(std::isfinite(job.EstimateTempo()));
@@ -118,6 +122,7 @@ TEST(AnalysisJob, SingleFrameFileWhoseEstimateIsZeroFails) {
   EXPECT_EQ(m[0].id, AnalysisJob::kAnalysisProgress);
   EXPECT_EQ(m[0].lParam, 0);
   EXPECT_EQ(m[1].id, AnalysisJob::kAnalysisFailed);
+  EXPECT_EQ(m[1].wParam, AnalysisJob::kLastMessageMark);
 }
 
 TEST(AnalysisJob, UnopenableFileGivesExactlyOneFailure) {
@@ -125,6 +130,7 @@ TEST(AnalysisJob, UnopenableFileGivesExactlyOneFailure) {
   std::vector<Message> m = RunToTheEnd(job, TempPath("no_such_file.mp3"));
   ASSERT_EQ(m.size(), 1u);
   EXPECT_EQ(m[0].id, AnalysisJob::kAnalysisFailed);
+  EXPECT_EQ(m[0].wParam, AnalysisJob::kLastMessageMark);
 }
 
 TEST(AnalysisJob, WithoutTargetAnalysesAndPostsNothing) {

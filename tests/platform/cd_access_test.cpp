@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/cd_access.h"
+#include "platform/cd_track_path.h"
 #include "platform/libcdio_cd_access.h"
 #include "tests/support/fake_cd_access.h"
 #include "tests/support/temp_folder.h"
@@ -268,15 +269,13 @@ TEST_P(CdAccessContract, KnowsOneParameterAndTwoAddressForms) {
   EXPECT_EQ(cd().CloseCDHandle(handle), kCdSuccess);
 }
 
-TEST_P(CdAccessContract, NamesTheRowsOfAListedDriveOnly) {
-  const std::string path = cd().TrackPath(list_.drives[0], 2);
-  EXPECT_EQ(path.rfind("cdda://", 0), 0u) << path;
-  EXPECT_NE(path.find("/Track%202.wav"), std::string::npos) << path;
-  EXPECT_NE(cd().TrackPath(list_.drives[1], 2), path);
-  EXPECT_EQ(cd().TrackPath(list_.drives[0], 0), "");
+TEST_P(CdAccessContract, LocatesListedDrivesOnly) {
+  const std::string location = cd().DriveLocation(list_.drives[0]);
+  EXPECT_FALSE(location.empty());
+  EXPECT_NE(cd().DriveLocation(list_.drives[1]), location);
   DriveRecord unknown;
   unknown.hostAdapter = 3;
-  EXPECT_EQ(cd().TrackPath(unknown, 1), "");
+  EXPECT_EQ(cd().DriveLocation(unknown), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Implementations, CdAccessContract,
@@ -350,7 +349,7 @@ TEST(LibcdioCdAccess, NamesAnImageByWhatLibcdioSaysOfItAndItsPath) {
       std::string(record.vendor) + " " + record.productId + " (" + cue + ")";
   EXPECT_EQ(id, expected.substr(0, kDriveNameLength));
   EXPECT_GT(std::strlen(record.vendor), 0u);
-  EXPECT_EQ(cd.TrackPath(list.drives[0], 1), "cdda://d.cue/Track%201.wav");
+  EXPECT_EQ(CdTrackPath(cd.DriveLocation(list.drives[0]), 1), "cdda://d.cue/Track%201.wav");
 }
 
 TEST(LibcdioCdAccess, FailsCleanlyAndSilentlyForAnythingThatIsNoReadableDisc) {
@@ -446,7 +445,7 @@ TEST(FakeCdAccess, TwoDrivesHoldTheDiscsItPromises) {
   EXPECT_STREQ(record.id, "ACME CDR-1 (/dev/sr0)");
   ASSERT_EQ(fake->GetDriveInfo(1, 0, 0, record), kCdSuccess);
   EXPECT_STREQ(record.id, "ACME CDR-2 (/dev/sr1)");
-  EXPECT_EQ(fake->TrackPath(list.drives[0], 1), "cdda://sr0/Track%201.wav");
+  EXPECT_EQ(fake->DriveLocation(list.drives[0]), "/dev/sr0");
   EXPECT_EQ(fake->HandlesOpened(), 0);
   EXPECT_EQ(fake->TocReads(), 0);
 }

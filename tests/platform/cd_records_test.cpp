@@ -180,3 +180,12 @@ TEST(TableOfContents, AskingAboutAnyTrackOfAnyTableStaysInsideTheRecord) {
   toc.tracks[4].trackNumber = 7;
   EXPECT_FALSE(IsAudioTrack(toc, 5));
 }
+
+TEST(WindowsCdTrackPath, IsTheDriveLetterAndTheTracksCdaFile) {
+  EXPECT_EQ(WindowsCdTrackPath('D', 3), "D:\\Track03.cda");
+  EXPECT_EQ(WindowsCdTrackPath('e', 12), "E:\\Track12.cda");
+  EXPECT_EQ(WindowsCdTrackPath('D', 99), "D:\\Track99.cda");
+  EXPECT_EQ(WindowsCdTrackPath('D', 0), "");
+  EXPECT_EQ(WindowsCdTrackPath('D', 100), "");
+  EXPECT_EQ(WindowsCdTrackPath('1', 1), "");
+}

@@ -35,14 +35,5 @@ TEST(Win32CdAccess, UnknownDrivesAndHandlesAreRefusedWithRecordsCleared) {
   EXPECT_EQ(access.CloseCDHandle(7), 0);
   DriveRecord unknown;
   unknown.hostAdapter = static_cast<uint8_t>(count);
-  EXPECT_EQ(access.TrackPath(unknown, 1), "");
-}
-
-TEST(Win32CdAccess, TrackRowsAreTheDriveLetterAndTheTracksCdaFile) {
-  EXPECT_EQ(WindowsCdTrackPath('D', 3), "D:\\Track03.cda");
-  EXPECT_EQ(WindowsCdTrackPath('e', 12), "E:\\Track12.cda");
-  EXPECT_EQ(WindowsCdTrackPath('D', 99), "D:\\Track99.cda");
-  EXPECT_EQ(WindowsCdTrackPath('D', 0), "");
-  EXPECT_EQ(WindowsCdTrackPath('D', 100), "");
-  EXPECT_EQ(WindowsCdTrackPath('1', 1), "");
+  EXPECT_EQ(access.DriveLocation(unknown), "");
 }

@@ -5,8 +5,6 @@
 #include <cstring>
 #include <utility>
 
-#include "platform/cd_track_path.h"
-
 FakeDisc FakeDisc::Audio(int count) {
   FakeDisc disc;
   disc.controls.assign(static_cast<size_t>(count), 0);
@@ -143,8 +141,8 @@ int FakeCdAccess::CloseCDHandle(CdHandle handle) {
   return kCdSuccess;
 }
 
-std::string FakeCdAccess::TrackPath(const DriveRecord& drive, int track) const {
+std::string FakeCdAccess::DriveLocation(const DriveRecord& drive) const {
   // As the libcdio layer: the device of the listed drive, plugged in or not.
   if (drive.target != 0 || drive.lun != 0 || drive.hostAdapter >= listed_.size()) return {};
-  return CdTrackPath(drives_[static_cast<size_t>(listed_[drive.hostAdapter])].device, track);
+  return drives_[static_cast<size_t>(listed_[drive.hostAdapter])].device;
 }

@@ -66,7 +66,7 @@ class FakeCdAccess final : public CdAccess {
   int ModifyCDParms(CdHandle handle, uint32_t parameter, uint32_t value) override;
   int ReadTOC(CdHandle handle, TableOfContents& toc) override;
   int CloseCDHandle(CdHandle handle) override;
-  std::string TrackPath(const DriveRecord& drive, int track) const override;
+  std::string DriveLocation(const DriveRecord& drive) const override;
 
  private:
   struct Drive {

@@ -7,10 +7,10 @@
 
 #include "engine/analysis_job.h"
 
-DialogHarness::DialogHarness(bool open, FileOperations* otherFiles)
+DialogHarness::DialogHarness(bool open, FileOperations* otherFiles, const WindowPlatform& platform)
     : dialog(DialogServices{host, host, host, host, analysis, drives,
                             otherFiles != nullptr ? *otherFiles : files, host, host, host,
-                            helpDocuments, tags}) {
+                            helpDocuments, tags, platform}) {
   if (open) dialog.OnInitDialog();
 }
 

@@ -79,7 +79,9 @@ struct DialogHarness {
   // Opens the dialog (OnInitDialog) unless told not to, e.g. to set up the
   // drives first. The dialog renames and copies in `files` (in memory)
   // unless given other file operations (the disk's).
-  explicit DialogHarness(bool open = true, FileOperations* otherFiles = nullptr);
+  // `platform` is the system the dialog behaves as on.
+  explicit DialogHarness(bool open = true, FileOperations* otherFiles = nullptr,
+                         const WindowPlatform& platform = ThisPlatform());
 
   // Delivers the analysis' last message for the row under analysis.
   void Done(double tempo);

@@ -54,6 +54,21 @@ int CountStarting(const std::vector<std::string>& calls, const std::string& pref
   return count;
 }
 
+TEST(DialogRenderer, AMenuItemLeftOutOfTheMenuIsNeverShown) {
+  DialogState state;
+  state.SetMenuShown(kAllFormatsCommand, false);
+  RecordingView view;
+  DialogRenderer renderer(view);
+  renderer.Render(state);
+  state.SetMenuEnabled(kAllFormatsCommand, false);
+  state.SetMenuChecked(kAllFormatsCommand, true);
+  renderer.Render(state);
+  const std::string command = std::to_string(kAllFormatsCommand);
+  for (const std::string& call : view.calls)
+    EXPECT_EQ(call.find(command), std::string::npos) << call;
+  EXPECT_GT(CountStarting(view.calls, "menu " + std::to_string(kShowTagsCommand)), 0);
+}
+
 TEST(DialogRenderer, FirstRenderShowsEverythingOnceThenNothingUntilAChange) {
   DialogState state;
   RecordingView view;

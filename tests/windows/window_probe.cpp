@@ -6,12 +6,13 @@
 //   tempyra-window-probe text ID          the text of control ID
 //   tempyra-window-probe rect ID          control ID's rectangle on the screen
 //   tempyra-window-probe enabled ID       1 when control ID is enabled, else 0
-//   tempyra-window-probe row-rect ROW     row ROW's rectangle on the screen
+//   tempyra-window-probe row-rect ROW     row ROW's rectangle on the screen,
+//                                         scrolled into view first
 //   tempyra-window-probe cell ROW COLUMN  the text of a cell of the list
 //   tempyra-window-probe image ROW        the image index of a row
 //   tempyra-window-probe columns          the list's column count
-//   tempyra-window-probe menu-item ID     "shown" or "absent": whether the
-//                                         menu bar has command ID
+//   tempyra-window-probe menu-open        "open" while a menu is open,
+//                                         else "closed"
 //   tempyra-window-probe message          the text of the message box
 //                                         the window shows
 //
@@ -45,13 +46,16 @@ constexpr int kMessageBoxText = 0xFFFF;
 struct Found {
   HWND main = nullptr;     // the dialog with the track list
   HWND message = nullptr;  // a box of the same caption without one
+  bool menuOpen = false;   // a menu's window is shown
 };
 
 BOOL CALLBACK Visit(HWND window, LPARAM data) {
   auto& found = *reinterpret_cast<Found*>(data);
   wchar_t className[16] = {};
   GetClassNameW(window, className, static_cast<int>(std::size(className)));
-  if (std::wstring(className) != L"#32770" || !IsWindowVisible(window)) return TRUE;
+  if (!IsWindowVisible(window)) return TRUE;
+  if (std::wstring(className) == L"#32768") found.menuOpen = true;
+  if (std::wstring(className) != L"#32770") return TRUE;
   wchar_t title[64] = {};
   GetWindowTextW(window, title, static_cast<int>(std::size(title)));
   if (title != WideFromUtf8(kMainDialogTitle)) return TRUE;
@@ -148,6 +152,7 @@ int Image(HWND list, int row) {
 }
 
 int RowRect(HWND list, int row) {
+  SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
   RemoteBlock block(list, sizeof(RECT));
   RECT rect{};
   rect.left = LVIR_BOUNDS;
@@ -161,16 +166,6 @@ int RowRect(HWND list, int row) {
   return 0;
 }
 
-bool MenuHas(HMENU menu, UINT command) {
-  const int count = GetMenuItemCount(menu);
-  for (int i = 0; i < count; ++i) {
-    if (GetMenuItemID(menu, i) == command) return true;
-    HMENU sub = GetSubMenu(menu, i);
-    if (sub != nullptr && MenuHas(sub, command)) return true;
-  }
-  return false;
-}
-
 int Number(const char* text) {
   return static_cast<int>(std::strtol(text, nullptr, 10));
 }
@@ -182,16 +177,20 @@ int main(int argc, char** argv) {
   const std::string what = args.empty() ? "" : args[0];
   const size_t needed = what == "cell" ? 3
                         : (what == "text" || what == "rect" || what == "enabled" ||
-                           what == "row-rect" || what == "image" || what == "menu-item")
+                           what == "row-rect" || what == "image")
                             ? 2
                             : 1;
   if (what.empty() || args.size() != needed) {
     std::fprintf(stderr,
-                 "usage: tempyra-window-probe rows|path|columns|message | text|rect|enabled ID | "
-                 "row-rect ROW | cell ROW COLUMN | image ROW | menu-item ID\n");
+                 "usage: tempyra-window-probe rows|path|columns|message|menu-open | "
+                 "text|rect|enabled ID | row-rect ROW | cell ROW COLUMN | image ROW\n");
     return kUsage;
   }
   const Found found = FindWindows();
+  if (what == "menu-open") {
+    std::printf("%s\n", found.menuOpen ? "open" : "closed");
+    return 0;
+  }
   if (what == "message") {
     if (found.message == nullptr) return kNotThere;
     std::printf("%s\n", WindowText(GetDlgItem(found.message, kMessageBoxText)).c_str());
@@ -220,10 +219,6 @@ int main(int argc, char** argv) {
       GetWindowRect(control, &rect);
       PrintRect(rect);
     }
-  } else if (what == "menu-item") {
-    std::printf("%s\n", MenuHas(GetMenu(window), static_cast<UINT>(Number(args[1].c_str())))
-                            ? "shown"
-                            : "absent");
   } else {
     const int row = Number(args[1].c_str());
     if (row < 0 || row >= static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)))

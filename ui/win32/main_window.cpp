@@ -2,6 +2,7 @@
 #include "ui/win32/main_window.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <algorithm>
 
@@ -122,6 +123,7 @@ void MainWindow::MakeMenus() {
   for (const MenuTemplate& menu : MainMenuBar()) {
     HMENU items = CreatePopupMenu();
     for (const MenuItemTemplate& item : menu.items) {
+      if (item.command != 0 && !dialog_.State().MenuShown(item.command)) continue;
       if (item.command == 0) {
         AppendMenuW(items, MF_SEPARATOR, 0, nullptr);
       } else {
@@ -176,7 +178,9 @@ void MainWindow::LayOut() {
                                  SWP_NOZORDER | SWP_NOACTIVATE);
   }
   if (positions != nullptr) EndDeferWindowPos(positions);
-  InvalidateRect(window_, nullptr, TRUE);
+  // The dialog and every control drawn again where they are now: the
+  // dialog's background is painted over the controls' old places.
+  RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void MainWindow::LimitSize(MINMAXINFO& limits) const {
@@ -193,14 +197,27 @@ void MainWindow::LimitSize(MINMAXINFO& limits) const {
 
 INT_PTR MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case AnalysisJob::kAnalysisProgress:
     case AnalysisJob::kAnalysisDone:
     case AnalysisJob::kAnalysisFailed:
+      // 1026 is also the dialog manager's DM_REPOSITION: without the
+      // worker's mark the message is not a result, and gets the system's
+      // handling.
+      if (wParam != AnalysisJob::kLastMessageMark) return FALSE;
+      Forward([&] { dialog_.OnAnalysisMessage(message, wParam, lParam); });
+      return TRUE;
+    case AnalysisJob::kAnalysisProgress:
+      // 1025 is also DM_SETDEFID. The dialog has no default push button
+      // and never asks for one, so the message is taken as progress either
+      // way; the logic ignores progress outside a run, and progress only
+      // moves the bar.
     case AnalysisSlots::kSlotMessage:
       Forward([&] { dialog_.OnAnalysisMessage(message, wParam, lParam); });
       return TRUE;
     case BackgroundFolderScan::kFolderScanned:
       if (!ended_) OnFolderScanned(wParam);
+      return TRUE;
+    case BackgroundTagRead::kTagsRead:
+      Forward([&] { dialog_.OnTagsRead(services_.TagRead().TakeResults()); });
       return TRUE;
     case kReadSelectionMessage:
       selectionReadPosted_ = false;
@@ -220,6 +237,10 @@ INT_PTR MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         Forward([&] { dialog_.OnTimer(); });
       else if (wParam == kListingTimer)
         Forward([&] { dialog_.OnListingProgress(services_.FolderScan().Found()); });
+      return TRUE;
+    case WM_CONTEXTMENU:
+      if (reinterpret_cast<HWND>(wParam) != list_.Handle()) return FALSE;
+      ShowRowMenu(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
       return TRUE;
     case WM_HELP:
       Forward([&] { dialog_.OnHelpRequest(); });
@@ -431,6 +452,33 @@ bool MainWindow::ListInBackground(const std::string& folder, AudioFormats format
   busy_ = true;
   SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));
   return true;
+}
+
+bool MainWindow::ReadTagsInBackground(const TagReadRequest& request) {
+  services_.TagRead().Start(request);
+  return true;
+}
+
+void MainWindow::ShowRowMenu(POINT where) {
+  if (ended_) return;
+  const int row = list_.RowAt(where, where.x == -1 && where.y == -1);
+  if (row < 0) return;  // not on a row
+  // The user's last clicks first, then the menu's own change of selection
+  // drawn before the menu opens.
+  list_.ReadSelection();
+  std::vector<RowMenuItem> items;
+  Forward([&] { items = dialog_.RowMenu(row); });
+  if (items.empty() || ended_) return;
+  HMENU menu = CreatePopupMenu();
+  for (size_t i = 0; i < items.size(); ++i)
+    AppendMenuW(menu, MF_STRING | (items[i].enabled ? MF_ENABLED : MF_GRAYED), i + 1,
+                Wide(items[i].label).c_str());
+  const auto chosen = static_cast<size_t>(
+      TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_TOPALIGN, where.x,
+                     where.y, 0, window_, nullptr));
+  DestroyMenu(menu);
+  if (chosen < 1 || chosen > items.size()) return;
+  Forward([&] { dialog_.OnRowMenuChosen(items[chosen - 1].fix); });
 }
 
 void MainWindow::OnFolderScanned(uintptr_t scan) {

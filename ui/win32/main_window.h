@@ -6,7 +6,11 @@
 // The dialog runs modally (DialogBoxIndirectParamW), so the dialog manager
 // handles Tab, Enter (IDOK) and Escape (IDCANCEL) as on any dialog. The
 // analysis worker's messages (1025, 1026, 1027) and the end of a folder
-// listing are posted to the dialog window and handled on its thread. A
+// listing are posted to the dialog window and handled on its thread; as
+// 1025 and 1026 are also the dialog manager's DM_SETDEFID and
+// DM_REPOSITION, a result (1026, 1027) counts only with the worker's mark.
+// The list's right click and menu key open the row menu; the "Tag" column
+// shows while Project > Show Tags is checked, its tags read on a worker. A
 // folder is listed on a worker: the window shows at once, with the busy
 // cursor and the count of files found so far in the status line. Ending
 // the dialog stops a running analysis; messages still queued are dropped
@@ -54,6 +58,7 @@ class MainWindow : public MessageTarget,
   void FitColumnToContents(int column) override;
   void ShowAboutBox() override;
   bool ListInBackground(const std::string& folder, AudioFormats formats) override;
+  bool ReadTagsInBackground(const TagReadRequest& request) override;
   AnalysisSlots* AllCoresAnalysis() override { return &services_.AllCores(); }
 
   // DialogView
@@ -77,6 +82,9 @@ class MainWindow : public MessageTarget,
   void OnCommand(int id, int code);
   bool OnNotify(const NMHDR& header, LRESULT& result);
   void OnFolderScanned(uintptr_t scan);
+  // The row menu for a right click at `where` on the screen, or for the
+  // menu key (-1, -1).
+  void ShowRowMenu(POINT where);
   void EndListing();
   void MakeMenus();
   void LayOut();

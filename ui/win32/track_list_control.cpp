@@ -73,6 +73,7 @@ void TrackListControl::OnRowsReset() {
 void TrackListControl::Render() {
   if (list_ == nullptr) return;
   rendering_ = true;
+  ShowTagColumn(dialog_.ShowsTags());
   const int count = tracks_.RowCount();
   if (ListView_GetItemCount(list_) != count)
     ListView_SetItemCountEx(list_, count, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
@@ -96,6 +97,43 @@ void TrackListControl::FitColumn(int column) {
   if (list_ == nullptr || column < 0 || column >= kTrackListColumnCount) return;
   const int widest = fitters_[column].Widest(tracks_, TrackListColumnTitle(column));
   ListView_SetColumnWidth(list_, column, TrackListColumnWidth(column, widest, PixelsPerInch()));
+}
+
+void TrackListControl::ShowTagColumn(bool show) {
+  const int columns = Header_GetItemCount(ListView_GetHeader(list_));
+  if (show == (columns > kTagColumn)) return;
+  if (!show) {
+    ListView_DeleteColumn(list_, kTagColumn);
+    return;
+  }
+  std::wstring title = WideFromUtf8(kTagColumnTitle);
+  LVCOLUMNW entry{};
+  entry.mask = LVCF_TEXT | LVCF_FMT | LVCF_WIDTH | LVCF_SUBITEM;
+  entry.fmt = LVCFMT_LEFT;
+  entry.iSubItem = kTagColumn;
+  // Wide enough for the title and a tempo with two decimals.
+  entry.cx = TrackListColumnWidth(
+      kTagColumn, std::max(TextWidth(kTagColumnTitle), TextWidth(kWidestTagText)), PixelsPerInch());
+  entry.pszText = title.data();
+  ListView_InsertColumn(list_, kTagColumn, &entry);
+}
+
+int TrackListControl::RowAt(POINT& screen, bool fromKeyboard) const {
+  if (list_ == nullptr) return -1;
+  if (fromKeyboard) {
+    int row = ListView_GetNextItem(list_, -1, LVNI_FOCUSED);
+    if (row < 0) row = ListView_GetNextItem(list_, -1, LVNI_SELECTED);
+    RECT rect{};
+    if (row < 0 || !ListView_GetItemRect(list_, row, &rect, LVIR_BOUNDS)) return -1;
+    // The menu at the row's lower left corner.
+    screen = POINT{rect.left, rect.bottom};
+    ClientToScreen(list_, &screen);
+    return row;
+  }
+  LVHITTESTINFO hit{};
+  hit.pt = screen;
+  ScreenToClient(list_, &hit.pt);
+  return ListView_HitTest(list_, &hit);
 }
 
 int TrackListControl::PixelsPerInch() const {
@@ -123,7 +161,9 @@ void TrackListControl::GetDisplayInfo(NMLVDISPINFOW& info) {
   if (item.iItem < 0 || item.iItem >= tracks_.RowCount()) return;
   const TrackRow& row = tracks_.Row(item.iItem);
   if ((item.mask & LVIF_TEXT) != 0 && item.pszText != nullptr && item.cchTextMax > 0) {
-    shownText_ = WideFromUtf8(DisplayText(item.iSubItem == 0 ? row.bpm : row.fileName));
+    const std::string& text =
+        item.iSubItem == 0 ? row.bpm : (item.iSubItem == kTagColumn ? row.tag : row.fileName);
+    shownText_ = WideFromUtf8(DisplayText(text));
     const size_t room = static_cast<size_t>(item.cchTextMax) - 1;
     const size_t length = std::min(room, shownText_.size());
     shownText_.copy(item.pszText, length);

@@ -39,6 +39,10 @@ class TrackListControl : public TrackListObserver {
   void Render();
   // Column 0 or 1 as wide as its header and its widest text.
   void FitColumn(int column);
+  // The row under a point of the screen, or the row with the focus for the
+  // keyboard's menu key (`fromKeyboard`), with where its menu goes, on the
+  // screen; -1 for none.
+  int RowAt(POINT& screen, bool fromKeyboard) const;
   // Fills in what the control asks of a row.
   void GetDisplayInfo(NMLVDISPINFOW& info);
   // Hands the control's selection to the dialog; true when it differed.
@@ -51,6 +55,8 @@ class TrackListControl : public TrackListObserver {
   void OnRowsReset() override;
 
  private:
+  // Adds or takes away the "Tag" column, as the dialog shows tags or not.
+  void ShowTagColumn(bool show);
   int TextWidth(std::string_view text) const;
   int PixelsPerInch() const;
 

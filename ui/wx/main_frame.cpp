@@ -187,6 +187,7 @@ void MainFrame::CreateMenus() {
   for (const MenuTemplate& menu : MainMenuBar()) {
     auto* items = new wxMenu;
     for (const MenuItemTemplate& item : menu.items) {
+      if (item.command != 0 && !dialog_.State().MenuShown(item.command)) continue;
       if (item.command == 0)
         items->AppendSeparator();
       else if (item.checkable)
