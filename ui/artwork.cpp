@@ -4,6 +4,7 @@
 // from a few shapes with smooth edges, at any size.
 #include "ui/artwork.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <initializer_list>
@@ -100,6 +101,26 @@ RgbaPicture FromPixelArt(std::span<const char* const> rows) {
 }
 
 }  // namespace
+
+RgbaPicture Enlarged(const RgbaPicture& picture, int factor) {
+  if (factor < 2) return picture;
+  RgbaPicture large;
+  large.width = picture.width * factor;
+  large.height = picture.height * factor;
+  large.pixels.resize(static_cast<size_t>(large.width) * static_cast<size_t>(large.height) * 4);
+  for (int y = 0; y < large.height; ++y) {
+    for (int x = 0; x < large.width; ++x) {
+      const size_t from = (static_cast<size_t>(y / factor) * static_cast<size_t>(picture.width) +
+                           static_cast<size_t>(x / factor)) *
+                          4;
+      const size_t to =
+          (static_cast<size_t>(y) * static_cast<size_t>(large.width) + static_cast<size_t>(x)) * 4;
+      std::copy_n(picture.pixels.begin() + static_cast<std::ptrdiff_t>(from), 4,
+                  large.pixels.begin() + static_cast<std::ptrdiff_t>(to));
+    }
+  }
+  return large;
+}
 
 RgbaPicture RowImagePicture(RowImage image) {
   switch (image) {

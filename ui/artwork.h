@@ -19,5 +19,9 @@ struct RgbaPicture {
 };
 
 RgbaPicture RowImagePicture(RowImage image);
+// The picture `factor` times as wide and high, each pixel a square of
+// factor x factor pixels: the row images stay sharp on a screen of twice
+// or three times the usual density. A factor below 2 gives the picture.
+RgbaPicture Enlarged(const RgbaPicture& picture, int factor);
 // The icon, size x size pixels.
 RgbaPicture ApplicationIconPicture(int size = 32);

@@ -63,6 +63,18 @@ DialogScale DialogScale::FromFont(double averageCharWidth, double charHeight) {
   return {averageCharWidth / 4.0 / kReferenceUnitAcross, charHeight / 8.0 / kReferenceUnitDown};
 }
 
+DialogScale WidenedToFit(DialogScale scale, const std::map<int, int>& neededWidths) {
+  for (const auto& [id, needed] : neededWidths) {
+    const ControlTemplate* control = FindControlTemplate(id);
+    if (control == nullptr || control->rect.width <= 0) continue;
+    // Whole pixels, as the control gets them.
+    const double across = control->rect.width * kReferenceUnitAcross;
+    while (Scaled(across, scale.across) < needed)
+      scale.across = std::max(scale.across * 1.0001, (needed - 0.49) / across);
+  }
+  return scale;
+}
+
 PixelRect TemplateRectInPixels(const DialogRect& rect, DialogScale scale) {
   const double across = kReferenceUnitAcross * scale.across;
   const double down = kReferenceUnitDown * scale.down;

@@ -70,6 +70,14 @@ struct ControlPlacement {
   PixelRect rect;
 };
 
+// The scale, widened across where a control's text would not fit its
+// template rectangle: `neededWidths` maps a control's id to the pixels its
+// text needs on one line, with its box or margins. Fonts whose texts run
+// wider than their average character width promises (as some do at large
+// sizes) thus widen the whole dialog alike, so that no text is cut and no
+// control runs into its neighbour.
+DialogScale WidenedToFit(DialogScale scale, const std::map<int, int>& neededWidths);
+
 // A template rectangle in pixels at the scale (rounded to whole pixels).
 PixelRect TemplateRectInPixels(const DialogRect& rect, DialogScale scale);
 // The client size of the dialog as designed (272 x 241 dialog units).

@@ -85,6 +85,33 @@ TEST(DialogLayout, ALargerFontScalesTheTemplateAndTheRules) {
   EXPECT_EQ(exit.x + exit.width, 544 - 13);  // the right margin of 10 pixels, scaled
 }
 
+TEST(DialogLayout, AFontWhoseTextsRunWideWidensTheWholeDialog) {
+  const DialogScale scale{2.0, 2.0};
+  // "BPM value decimal places:" is 86 units wide: 258 pixels at this scale.
+  EXPECT_EQ(TemplateRectInPixels(FindControlTemplate(kDecimalPlacesLabel)->rect, scale).width, 258);
+  // Texts that fit change nothing.
+  const DialogScale same = WidenedToFit(scale, {{kDecimalPlacesLabel, 258}, {kGoButton, 20}});
+  EXPECT_EQ(same.across, 2.0);
+  EXPECT_EQ(same.down, 2.0);
+  // A label 12 pixels too wide widens every control across, not down: the
+  // label fits, and its value (beside it at the reference scale) still
+  // starts after the label ends.
+  const DialogScale wider = WidenedToFit(scale, {{kDecimalPlacesLabel, 270}, {kGoButton, 20}});
+  EXPECT_GT(wider.across, 2.0);
+  EXPECT_EQ(wider.down, 2.0);
+  const std::vector<ControlPlacement> placed = LayOutMainDialog(1000, 900, wider);
+  const auto at = [&](int id) {
+    return std::find_if(placed.begin(), placed.end(),
+                        [id](const ControlPlacement& p) { return p.id == id; })
+        ->rect;
+  };
+  EXPECT_GE(at(kDecimalPlacesLabel).width, 270);
+  EXPECT_GE(at(kDecimalPlacesValue).x, at(kDecimalPlacesLabel).x + at(kDecimalPlacesLabel).width);
+  EXPECT_GE(DesignedClientSize(wider).width, DesignedClientSize(scale).width);
+  // Unknown ids and controls without width are left out.
+  EXPECT_EQ(WidenedToFit(scale, {{4242, 5000}}).across, 2.0);
+}
+
 TEST(DialogLayout, ControlsAreNeverSmallerThanTheToolkitNeeds) {
   const std::map<int, PixelSize> minimum{{kInvertButton, {120, 26}}, {kTrackListView, {50, 60}}};
   const auto layout = LayOutMainDialog(600, 500, DialogScale{}, minimum);
@@ -251,6 +278,23 @@ TEST(StartupArguments, DoubleDashEndsTheOptions) {
   EXPECT_NE(ParseStartupArguments(versionAndFolder).error, "");
   const std::vector<std::string> twoFolders = {"tempyra", "--", t.Path(), "x"};
   EXPECT_NE(ParseStartupArguments(twoFolders).error.find("too many"), std::string::npos);
+}
+
+TEST(Artwork, AnEnlargedPictureMakesEachPixelASquare) {
+  const RgbaPicture tick = RowImagePicture(RowImage::kAnalysed);
+  const RgbaPicture large = Enlarged(tick, 3);
+  ASSERT_EQ(large.width, 48);
+  ASSERT_EQ(large.height, 48);
+  ASSERT_EQ(large.pixels.size(), 48u * 48u * 4u);
+  const auto pixel = [](const RgbaPicture& p, int x, int y) {
+    const auto at = p.pixels.begin() + (y * p.width + x) * 4;
+    return std::vector<uint8_t>(at, at + 4);
+  };
+  for (int y = 0; y < 48; ++y)
+    for (int x = 0; x < 48; ++x)
+      ASSERT_EQ(pixel(large, x, y), pixel(tick, x / 3, y / 3)) << x << ", " << y;
+  EXPECT_EQ(Enlarged(tick, 1).pixels, tick.pixels);
+  EXPECT_EQ(Enlarged(tick, 0).width, 16);
 }
 
 TEST(Artwork, PicturesHaveTheirSizesAndShapes) {

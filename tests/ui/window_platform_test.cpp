@@ -22,8 +22,8 @@ TEST(WindowPlatform, WithoutTheDecodersAllAudioFormatsIsNotOfferedAndDoesNothing
   DialogHarness h(true, nullptr, Platform(false, CdTrackNames::kDriveLetterFiles));
   EXPECT_FALSE(h.dialog.State().MenuShown(kAllFormatsCommand));
   // The other choices stay.
-  for (int command : {kPreciseTempoCommand, kShowTagsCommand, kSkipTaggedCommand,
-                      kUseAllCoresCommand})
+  for (int command :
+       {kPreciseTempoCommand, kShowTagsCommand, kSkipTaggedCommand, kUseAllCoresCommand})
     EXPECT_TRUE(h.dialog.State().MenuShown(command)) << command;
   // A command for the missing item (a stale accelerator, another program's
   // message) changes nothing.

@@ -115,6 +115,20 @@ void MainWindow::OnInitDialog() {
   dialog_.OnInitDialog();
   if (folder_) dialog_.ListFolder(*folder_);
   Render();
+  // A font whose texts run wider than the template allows widens the
+  // dialog: the window grows to the designed size at that scale.
+  MeasureTexts();
+  const PixelSize designed = DesignedClientSize(Scale());
+  RECT client{};
+  GetClientRect(window_, &client);
+  if (designed.width > client.right) {
+    RECT frame{0, 0, designed.width, client.bottom};
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE)),
+                       menu_ != nullptr,
+                       static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_EXSTYLE)));
+    SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   LayOut();
 }
 
@@ -149,7 +163,45 @@ DialogScale MainWindow::Scale() const {
   // eight down its height.
   RECT unit{0, 0, 4, 8};
   MapDialogRect(window_, &unit);
-  return DialogScale::FromFont(unit.right, unit.bottom);
+  return WidenedToFit(DialogScale::FromFont(unit.right, unit.bottom), neededWidths_);
+}
+
+void MainWindow::MeasureTexts() {
+  HDC dc = GetDC(window_);
+  HGDIOBJ previous =
+      SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(window_, WM_GETFONT, 0, 0)));
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc, &metrics);
+  // A check box's or radio button's box and the gap to its text; a push
+  // button's edges on both sides.
+  const int box = GetSystemMetrics(SM_CXMENUCHECK) + metrics.tmAveCharWidth;
+  const int edges = 4 * GetSystemMetrics(SM_CXEDGE) + metrics.tmAveCharWidth;
+  for (const ControlTemplate& control : MainDialogControls()) {
+    // The set-BPM button's widest text is a corrected proposal.
+    const std::wstring text =
+        WideFromUtf8(control.id == kSetBpmButton ? "Set BPM = *000.00*" : control.text);
+    if (text.empty() || control.id == kStatusLine) continue;
+    int extra = 0;
+    switch (control.kind) {
+      case ControlKind::kStaticText:
+        break;
+      case ControlKind::kCheckBox:
+      case ControlKind::kRadioButton:
+        extra = box;
+        break;
+      case ControlKind::kPushButton:
+      case ControlKind::kFlatPushButton:
+        extra = edges;
+        break;
+      default:
+        continue;
+    }
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    neededWidths_[control.id] = size.cx + extra;
+  }
+  SelectObject(dc, previous);
+  ReleaseDC(window_, dc);
 }
 
 void MainWindow::LayOut() {

@@ -19,6 +19,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <optional>
 #include <string>
 
@@ -90,6 +91,8 @@ class MainWindow : public MessageTarget,
   void LayOut();
   void LimitSize(MINMAXINFO& limits) const;
   DialogScale Scale() const;
+  // The pixels each control's text needs on one line, in the dialog's font.
+  void MeasureTexts();
   // Brings every control up to date with the logic's state.
   void Render();
 
@@ -112,6 +115,7 @@ class MainWindow : public MessageTarget,
   RowFollower follower_;  // keeps the row under analysis in view
   TrackListControl list_;
 
+  std::map<int, int> neededWidths_;  // by control id, from MeasureTexts
   HWND window_ = nullptr;
   HMENU menu_ = nullptr;
   HICON bigIcon_ = nullptr;

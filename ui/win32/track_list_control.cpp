@@ -37,10 +37,13 @@ void TrackListControl::Attach(HWND list) {
   // With a mask as well as the alpha: an image list takes a picture whose
   // every pixel is transparent (the empty row image) as one without alpha,
   // and would draw it black.
-  images_ =
-      ImageList_Create(kRowImageSize, kRowImageSize, ILC_COLOR32 | ILC_MASK, kRowImageCount, 0);
+  // Twice or three times as large on a screen of twice or three times the
+  // density, each pixel a square: sharp, never smoothed.
+  const int factor = std::max(1, PixelsPerInch() / 96);
+  images_ = ImageList_Create(kRowImageSize * factor, kRowImageSize * factor, ILC_COLOR32 | ILC_MASK,
+                             kRowImageCount, 0);
   for (int image = 0; image < kRowImageCount; ++image) {
-    const RgbaPicture picture = RowImagePicture(static_cast<RowImage>(image));
+    const RgbaPicture picture = Enlarged(RowImagePicture(static_cast<RowImage>(image)), factor);
     HBITMAP bitmap = BitmapWithAlpha(picture);
     HBITMAP mask = TransparencyMask(picture);
     ImageList_Add(images_, bitmap, mask);
