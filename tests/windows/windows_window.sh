@@ -316,23 +316,32 @@ wait_for 10 renamed_all || fail "the other rows' files were not renamed: $(ls "$
 [ ! -e "$work/music/house-128bpm.mp3" ] && [ ! -e "$work/music/steady-140bpm.mp3" ] &&
   [ -e "$work/music/Café Ωmega.mp3" ] || fail "the folder holds: $(ls "$work/music")"
 
-# Help > About Tempyra...: the box from its table, closed by Escape.
-open_menu h
-xdotool key a
-about=$(timeout 30 xdotool search --sync --name '^About Tempyra$' | head -n 1)
-[ -n "$about" ] || fail "no About box"
-sleep 0.5  # drawn
-"$grab" "$out/windows-about.png" && echo "screenshot: $out/windows-about.png"
-xdotool windowactivate --sync "$about" key Escape
+# Help > About Tempyra...: the box from its table, its screenshot $1,
+# closed by Escape.
 about_closed() { [ -z "$(xdotool search --name '^About Tempyra$' 2> /dev/null)" ]; }
-wait_for 20 about_closed || fail "Escape did not close the About box"
-
-xdotool windowactivate --sync "$window" key Escape
+about_box() {
+  local about
+  open_menu h
+  xdotool key a
+  about=$(timeout 30 xdotool search --sync --name '^About Tempyra$' | head -n 1)
+  [ -n "$about" ] || fail "no About box"
+  sleep 0.5  # drawn
+  "$grab" "$out/$1" && echo "screenshot: $out/$1"
+  xdotool windowactivate --sync "$about" key Escape
+  wait_for 20 about_closed || fail "Escape did not close the About box"
+}
+# Escape closes the window, and the program ends with status 0.
 ended() { ! kill -0 "$program" 2> /dev/null; }
-wait_for 30 ended || fail "Escape did not close the window"
-wait "$program"
-status=$?
-[ "$status" = 0 ] || fail "tempyra.exe ended with status $status"
+close_window() {
+  local status
+  xdotool windowactivate --sync "$window" key Escape
+  wait_for 30 ended || fail "Escape did not close the window"
+  wait "$program"
+  status=$?
+  [ "$status" = 0 ] || fail "tempyra.exe ended with status $status"
+}
+about_box windows-about.png
+close_window
 
 # At 200 % (192 pixels per inch), the window and the About box once more,
 # for the screenshots: the controls twice as large, not stretched.
@@ -349,15 +358,6 @@ read -r _ _ large_width large_height <<< "$(probe rect 1011)"
 window=$(xdotool search --name '^Tempyra$' | head -n 1)
 sleep 0.5  # drawn
 "$grab" "$out/windows-window-200.png" && echo "screenshot: $out/windows-window-200.png"
-open_menu h
-xdotool key a
-about=$(timeout 30 xdotool search --sync --name '^About Tempyra$' | head -n 1)
-[ -n "$about" ] || fail "no About box at 200 %"
-sleep 0.5  # drawn
-"$grab" "$out/windows-about-200.png" && echo "screenshot: $out/windows-about-200.png"
-xdotool windowactivate --sync "$about" key Escape
-wait_for 20 about_closed || fail "Escape did not close the About box at 200 %"
-xdotool windowactivate --sync "$window" key Escape
-wait_for 30 ended || fail "Escape did not close the window at 200 %"
-wait "$program"
+about_box windows-about-200.png
+close_window
 echo "window listed, analysed, tapped, renamed and closed; documents opened; shown at 200 %"
