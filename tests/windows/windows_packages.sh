@@ -1,0 +1,212 @@
+#!/usr/bin/env bash
+# The 64-bit Windows packages under wine:
+# - the installer, silent, into its default folder (%LOCALAPPDATA%\Programs\
+#   Tempyra): every file of the zip file is installed, the same bytes, with
+#   the uninstaller and nothing else; the Start menu entry and the entry of
+#   "Add or remove programs" (HKCU ...\Uninstall\Tempyra) with its values;
+#   the installed programs tell their version and the command line measures
+#   an MP3 file; then the uninstaller, run as Windows runs it from that
+#   entry (QuietUninstallString), removes the files, the entry, the
+#   registration and the folder;
+# - the installer into a folder of the user's choice (/D=, with spaces in
+#   its name), then its uninstaller run in place (_?=): a file the user put
+#   in the folder stays, and so does the folder, everything else goes;
+# - the zip file, unpacked: the programs run from there.
+#
+#   windows_packages.sh ZIP SETUP MP3
+#
+# MP3 is a file whose name tells its tempo (house-128bpm.mp3). Runs in the
+# wine prefix of run_wine_tests.sh, or without one in a private prefix made
+# for the run and removed after it.
+set -uo pipefail
+zip=$(realpath "$1")
+setup=$(realpath "$2")
+mp3=$(realpath "$3")
+here=$(cd "$(dirname "$0")" && pwd)
+wine_run=$here/../../tools/windows/wine_run.sh
+stem=$(basename "$zip" .zip)
+version=${stem#tempyra-}
+version=${version%-win64}
+expected_tempo=$(basename "$mp3" | sed -n 's/.*-\([0-9][0-9]*\)bpm\.mp3$/\1/p')
+[ -n "$expected_tempo" ] || {
+  echo "the MP3 file's name does not tell its tempo: $mp3"
+  exit 2
+}
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/tempyra-packages-XXXXXX")
+private_prefix=""
+cleanup() {
+  if [ -n "$private_prefix" ]; then
+    "$wineserver" -k > /dev/null 2>&1
+    rm -rf "$private_prefix"
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+  echo "FAIL: $*"
+  exit 1
+}
+
+# Polls a condition every fifth of a second, up to $1 seconds.
+wait_for() {
+  local tries=$(($1 * 5))
+  shift
+  while ((tries-- > 0)); do
+    "$@" && return 0
+    sleep 0.2
+  done
+  return 1
+}
+
+wine=""
+for candidate in "${TEMPYRA_WINE:-}" /usr/lib/wine/wine64 wine64; do
+  if [ -n "$candidate" ] && command -v "$candidate" > /dev/null 2>&1; then
+    wine=$candidate
+    break
+  fi
+done
+[ -n "$wine" ] || fail "no 64-bit wine (install wine64)"
+export TEMPYRA_WINE=$wine WINEDEBUG=-all
+wineserver=$(dirname "$(command -v "$wine")")/wineserver
+[ -x "$wineserver" ] || wineserver=wineserver
+# No menu entries in the user's own desktop for the shortcuts the installer
+# makes, no Mono or Gecko installed into the prefix.
+export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml="
+if [ -z "${WINEPREFIX:-}" ]; then
+  private_prefix=$(mktemp -d "${TMPDIR:-/tmp}/tempyra-wine-XXXXXX")
+  export WINEPREFIX=$private_prefix
+  "$wine" wineboot --init > "$work/wineboot.log" 2>&1 || {
+    cat "$work/wineboot.log"
+    fail "wine cannot start here"
+  }
+fi
+
+run() { "$wine_run" "$@"; }
+# Runs a Windows command line as it stands. The installer's /D= and the
+# uninstaller's _?= take the rest of the line, spaces and all, unquoted:
+# wine would quote an argument with spaces, so a batch file holds the line.
+run_line() {
+  printf '@%s\r\n@exit /b %%errorlevel%%\r\n' "$1" > "$work/run.bat"
+  run cmd /c "$(windows_path "$work/run.bat")"
+}
+# A Windows path as a Unix one, and back.
+unix_path() { run winepath -u "$1" 2> /dev/null | tr -d '\r'; }
+windows_path() { run winepath -w "$1" 2> /dev/null | tr -d '\r'; }
+key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tempyra'
+# A value of the uninstall key as `reg query` tells it: TYPE<tab>DATA.
+registry_value() {
+  run reg query "$key" /v "$1" 2> /dev/null | tr -d '\r' |
+    sed -n "s/^ *$1 \{1,\}\(REG_[A-Z_]*\) \{1,\}\(.*\)\$/\1\t\2/p"
+}
+key_exists() { run reg query "$key" > /dev/null 2>&1; }
+key_gone() { ! key_exists; }
+
+# The zip file unpacked: what the installer must install too.
+python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' \
+  "$zip" "$work/zip" || fail "the zip file does not unpack"
+[ "$(ls "$work/zip")" = "$stem" ] || fail "the zip file holds more than the folder $stem: $(ls "$work/zip")"
+unpacked=$work/zip/$stem
+packaged=$(cd "$unpacked" && ls | sort)
+echo "the zip file holds:" $packaged
+
+# Runs a Windows program and checks that it tells the version.
+check_version() {
+  local output
+  output=$(run "$1" --version 2> "$work/stderr" | tr -d '\r')
+  [ "$output" = "$2 $version" ] || fail "$1 --version gave '$output' (expected '$2 $version'): $(cat "$work/stderr")"
+}
+# Measures the MP3 file with a tempyra-cli.exe: one line, the tempo within
+# one beat per minute of the one the file was made with.
+check_analysis() {
+  local line tempo
+  line=$(run "$1" analyze --quiet "$mp3" 2> "$work/stderr" | tr -d '\r') ||
+    fail "$1 analyze failed: $line $(cat "$work/stderr")"
+  tempo=${line%%$'\t'*}
+  awk -v t="$tempo" -v e="$expected_tempo" 'BEGIN { exit !(t + 0 > 0 && t - e < 1 && e - t < 1) }' ||
+    fail "$1 measured '$line', not about $expected_tempo"
+}
+# The folder holds the packaged files, the same bytes, and the uninstaller.
+check_installed() {
+  local folder=$1 name
+  [ "$(cd "$folder" && ls | sort)" = "$(printf '%s\n' $packaged uninstall.exe | sort)" ] ||
+    fail "$folder holds: $(ls "$folder")"
+  for name in $packaged; do
+    cmp -s "$unpacked/$name" "$folder/$name" || fail "$name is not installed as packaged"
+  done
+}
+# The values of the uninstall entry for an installation in $1 (Windows path).
+check_registration() {
+  local folder=$1 size listed
+  [ "$(registry_value InstallLocation)" = $'REG_SZ\t'"$folder" ] ||
+    fail "InstallLocation is '$(registry_value InstallLocation)', not $folder"
+  [ "$(registry_value DisplayName)" = $'REG_SZ\tTempyra' ] || fail "DisplayName: $(registry_value DisplayName)"
+  [ "$(registry_value DisplayVersion)" = $'REG_SZ\t'"$version" ] ||
+    fail "DisplayVersion: $(registry_value DisplayVersion)"
+  [ "$(registry_value Publisher)" = $'REG_SZ\tThe Tempyra developers' ] ||
+    fail "Publisher: $(registry_value Publisher)"
+  [ "$(registry_value DisplayIcon)" = $'REG_SZ\t'"$folder\\tempyra.exe,0" ] ||
+    fail "DisplayIcon: $(registry_value DisplayIcon)"
+  [ "$(registry_value UninstallString)" = $'REG_SZ\t"'"$folder\\uninstall.exe\"" ] ||
+    fail "UninstallString: $(registry_value UninstallString)"
+  [ "$(registry_value QuietUninstallString)" = $'REG_SZ\t"'"$folder\\uninstall.exe\" /S" ] ||
+    fail "QuietUninstallString: $(registry_value QuietUninstallString)"
+  [ "$(registry_value NoModify)" = $'REG_DWORD\t0x1' ] || fail "NoModify: $(registry_value NoModify)"
+  [ "$(registry_value NoRepair)" = $'REG_DWORD\t0x1' ] || fail "NoRepair: $(registry_value NoRepair)"
+  # The size in KiB of what was installed, as the files' sizes tell it.
+  listed=$(registry_value EstimatedSize | sed -n 's/^REG_DWORD\t0x//p')
+  size=$(du -k --apparent-size -s "$(unix_path "$folder")" | cut -f1)
+  [ -n "$listed" ] && awk -v l=$((16#$listed)) -v s="$size" 'BEGIN { exit !(l > 0 && l - s < 16 && s - l < 16) }' ||
+    fail "EstimatedSize: $(registry_value EstimatedSize), the files take $size KiB"
+}
+
+start=$(date +%s)
+key_exists && fail "the uninstall entry is there before installing"
+local_appdata=$(run cmd /c 'echo %LOCALAPPDATA%' 2> /dev/null | tr -d '\r')
+default_folder="$local_appdata\\Programs\\Tempyra"
+default_unix=$(unix_path "$default_folder")
+[ -n "$default_unix" ] && [ ! -e "$default_unix" ] || fail "cannot use $default_folder"
+shortcut="$(unix_path "$(run cmd /c 'echo %APPDATA%' 2> /dev/null | tr -d '\r')")/Microsoft/Windows/Start Menu/Programs/Tempyra.lnk"
+
+echo "installing into the default folder $default_folder"
+run "$setup" /S || fail "the silent installation ended with status $?"
+check_installed "$default_unix"
+check_registration "$default_folder"
+[ -f "$shortcut" ] || fail "no Start menu entry $shortcut"
+iconv -f UTF-16LE -t UTF-8 "$shortcut" 2> /dev/null | grep -aqF "$default_folder\\tempyra.exe" ||
+  grep -aqF "$default_folder\\tempyra.exe" "$shortcut" || fail "the Start menu entry does not start $default_folder\\tempyra.exe"
+check_version "$default_unix/tempyra-cli.exe" tempyra-cli
+check_version "$default_unix/tempyra.exe" tempyra
+check_analysis "$default_unix/tempyra-cli.exe"
+
+echo "uninstalling as \"Add or remove programs\" does"
+quiet=$(registry_value QuietUninstallString | cut -f2)
+uninstaller=$(unix_path "$(printf '%s' "$quiet" | sed -n 's/^"\(.*\)" \/S$/\1/p')")
+# The uninstaller copies itself to a temporary folder, starts the copy
+# and returns: the copy removes the files.
+run "$uninstaller" /S || fail "the uninstaller ended with status $?"
+wait_for 120 test ! -e "$default_unix" || fail "the folder stays after uninstalling: $(ls -A "$default_unix")"
+key_gone || fail "the uninstall entry stays"
+[ ! -e "$shortcut" ] || fail "the Start menu entry stays"
+
+chosen_unix="$work/My Programs/Tempyra"
+chosen=$(windows_path "$chosen_unix")
+echo "installing into $chosen"
+run_line "$(windows_path "$setup") /S /D=$chosen" || fail "the silent installation into $chosen ended with status $?"
+check_installed "$chosen_unix"
+check_registration "$chosen"
+check_version "$chosen_unix/tempyra-cli.exe" tempyra-cli
+echo "my notes" > "$chosen_unix/notes.txt"
+run_line "\"$chosen\\uninstall.exe\" /S _?=$chosen" || fail "the uninstaller ended with status $?"
+for name in $packaged; do
+  [ ! -e "$chosen_unix/$name" ] || fail "$name stays after uninstalling"
+done
+[ "$(cat "$chosen_unix/notes.txt" 2> /dev/null)" = "my notes" ] || fail "the uninstaller removed the user's file"
+key_gone || fail "the uninstall entry stays"
+[ ! -e "$shortcut" ] || fail "the Start menu entry stays"
+
+echo "running the programs of the zip file"
+check_version "$unpacked/tempyra-cli.exe" tempyra-cli
+check_version "$unpacked/tempyra.exe" tempyra
+check_analysis "$unpacked/tempyra-cli.exe"
+echo "packages checked in $(($(date +%s) - start)) s"
