@@ -88,7 +88,11 @@ run() { "$wine_run" "$@"; }
 # wine would quote an argument with spaces, so a batch file holds the line.
 run_line() {
   printf '@%s\r\n@exit /b %%errorlevel%%\r\n' "$1" > "$work/run.bat"
-  run cmd /c "$(windows_path "$work/run.bat")"
+  run cmd /c "$(windows_path "$work/run.bat")" 2> "$work/stderr" || {
+    local status=$?
+    cat "$work/stderr"
+    return $status
+  }
 }
 # A Windows path as a Unix one, and back.
 unix_path() { run winepath -u "$1" 2> /dev/null | tr -d '\r'; }
