@@ -86,6 +86,8 @@ def imported_dlls(objdump, data):
 
 def check_zip(path, arch, objdump):
     stem = os.path.basename(path)[:-len(".zip")]
+    if not re.fullmatch(r"tempyra-[0-9][0-9.]*-" + arch, stem):
+        fail(f"{path}: not named tempyra-<version>-{arch}.zip")
     with zipfile.ZipFile(path) as archive:
         bad = archive.testzip()
         if bad:
@@ -167,7 +169,7 @@ def check_setup(path, arch, stem):
         fail(f"{path}: not an NSIS installer")
     if not re.search(rb'requestedExecutionLevel\s+level="asInvoker"', data):
         fail(f"{path}: the installer's manifest asks for more than the user's rights")
-    version = stem.split("-")[1]
+    version = stem.split("-")[1] if stem.count("-") == 2 else "?"
     description = f"Tempyra {version} setup ({arch})".encode("utf-16-le")
     if description not in data:
         fail(f"{path}: the version resource does not name Tempyra {version}")

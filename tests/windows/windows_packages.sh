@@ -98,10 +98,11 @@ run_line() {
 unix_path() { run winepath -u "$1" 2> /dev/null | tr -d '\r'; }
 windows_path() { run winepath -w "$1" 2> /dev/null | tr -d '\r'; }
 key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tempyra'
-# A value of the uninstall key as `reg query` tells it: TYPE<tab>DATA.
+# The uninstall key read once (read_key), then a value of it as `reg query`
+# tells it: TYPE<tab>DATA.
+read_key() { run reg query "$key" 2> /dev/null | tr -d '\r' > "$work/key.txt"; }
 registry_value() {
-  run reg query "$key" /v "$1" 2> /dev/null | tr -d '\r' |
-    sed -n "s/^ *$1 \{1,\}\(REG_[A-Z_]*\) \{1,\}\(.*\)\$/\1\t\2/p"
+  sed -n "s/^ *$1 \{1,\}\(REG_[A-Z_]*\) \{1,\}\(.*\)\$/\1\t\2/p" "$work/key.txt"
 }
 key_exists() { run reg query "$key" > /dev/null 2>&1; }
 key_gone() { ! key_exists; }
@@ -142,6 +143,7 @@ check_installed() {
 # The values of the uninstall entry for an installation in $1 (Windows path).
 check_registration() {
   local folder=$1 size listed
+  read_key || fail "no uninstall entry $key"
   [ "$(registry_value InstallLocation)" = $'REG_SZ\t'"$folder" ] ||
     fail "InstallLocation is '$(registry_value InstallLocation)', not $folder"
   [ "$(registry_value DisplayName)" = $'REG_SZ\tTempyra' ] || fail "DisplayName: $(registry_value DisplayName)"
@@ -164,6 +166,42 @@ check_registration() {
     fail "EstimatedSize: $(registry_value EstimatedSize), the files take $size KiB"
 }
 
+# The build's check of the packages (check_windows_package.py) refuses
+# broken copies of the zip file, each for its fault.
+check_refuses() {
+  local what=$1 reason=$2 edit=$3
+  mkdir -p "$work/broken"
+  python3 - "$zip" "$work/broken/$stem.zip" "$edit" << 'PYTHON' || fail "cannot make the zip file $what"
+import sys, zipfile
+source, target, edit = sys.argv[1:]
+with zipfile.ZipFile(source) as original, zipfile.ZipFile(target, "w") as copy:
+    files = {entry.filename: (entry, original.read(entry)) for entry in original.infolist()}
+    exec(edit)
+    for entry, data in files.values():
+        copy.writestr(entry, data)
+PYTHON
+  cp "$setup" "$work/broken/"
+  if python3 "$here/check_windows_package.py" --arch win64 "$work/broken/$stem.zip" "$work/broken/$stem-setup.exe" \
+    > "$work/check.log" 2>&1; then
+    fail "the check takes the zip file $what"
+  fi
+  grep -q "$reason" "$work/check.log" || fail "the check of the zip file $what says: $(cat "$work/check.log")"
+}
+check_refuses "without a picture of help.html" "links tempyra-about.png" \
+  'del files[next(n for n in files if n.endswith("/tempyra-about.png"))]'
+check_refuses "with the licence in LF lines" "EULA.txt is not CR LF text" \
+  'n = next(n for n in files if n.endswith("/EULA.txt")); files[n] = (files[n][0], files[n][1].replace(b"\r\n", b"\n"))'
+check_refuses "with the console program as the window program" "tempyra.exe has subsystem 3" \
+  'w = next(n for n in files if n.endswith("/tempyra.exe")); c = next(n for n in files if n.endswith("/tempyra-cli.exe")); files[w] = (files[w][0], files[c][1])'
+check_refuses "with a file dated otherwise" "has its own time" \
+  'n = next(n for n in files if n.endswith("/help.html")); e = files[n][0]; e.date_time = (2020, 1, 2, 3, 4, 6)'
+python3 "$here/check_windows_package.py" --arch win32 "$zip" "$setup" > "$work/check.log" 2>&1 &&
+  fail "the check takes 64-bit packages as 32-bit ones"
+grep -q "tempyra.exe is for machine 0x8664, not win32" "$work/check.log" ||
+  fail "the check of 64-bit packages as 32-bit ones says: $(cat "$work/check.log")"
+python3 "$here/check_windows_package.py" --arch win64 "$zip" "$setup" > "$work/check.log" 2>&1 ||
+  fail "the check refuses the packages: $(cat "$work/check.log")"
+
 start=$(date +%s)
 key_exists && fail "the uninstall entry is there before installing"
 local_appdata=$(run cmd /c 'echo %LOCALAPPDATA%' 2> /dev/null | tr -d '\r')
@@ -184,6 +222,7 @@ check_version "$default_unix/tempyra.exe" tempyra
 check_analysis "$default_unix/tempyra-cli.exe"
 
 echo "uninstalling as \"Add or remove programs\" does"
+read_key
 quiet=$(registry_value QuietUninstallString | cut -f2)
 uninstaller=$(unix_path "$(printf '%s' "$quiet" | sed -n 's/^"\(.*\)" \/S$/\1/p')")
 # The uninstaller copies itself to a temporary folder, starts the copy
