@@ -59,17 +59,9 @@ wait_for() {
   return 1
 }
 
-wine=""
-for candidate in "${TEMPYRA_WINE:-}" /usr/lib/wine/wine64 wine64; do
-  if [ -n "$candidate" ] && command -v "$candidate" > /dev/null 2>&1; then
-    wine=$candidate
-    break
-  fi
-done
+. "$here/../../tools/windows/find_wine.sh"
 [ -n "$wine" ] || fail "no 64-bit wine (install wine64)"
 export TEMPYRA_WINE=$wine WINEDEBUG=-all
-wineserver=$(dirname "$(command -v "$wine")")/wineserver
-[ -x "$wineserver" ] || wineserver=wineserver
 # No menu entries in the user's own desktop for the shortcuts the installer
 # makes, no Mono or Gecko installed into the prefix.
 export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml="
