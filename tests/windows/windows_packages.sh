@@ -5,13 +5,17 @@
 #   the uninstaller and nothing else; the Start menu entry and the entry of
 #   "Add or remove programs" (HKCU ...\Uninstall\Tempyra) with its values;
 #   the installed programs tell their version and the command line measures
-#   an MP3 file; then the uninstaller, run as Windows runs it from that
-#   entry (QuietUninstallString), removes the files, the entry, the
-#   registration and the folder;
+#   an MP3 file;
+# - the installer again: into the same folder;
 # - the installer into a folder of the user's choice (/D=, with spaces in
-#   its name), then its uninstaller run in place (_?=): a file the user put
-#   in the folder stays, and so does the folder, everything else goes;
+#   its name), which the entry and the Start menu then name;
+# - the uninstaller of the first folder: its files and the folder go, the
+#   entry and the Start menu entry of the other stay;
+# - the other's uninstaller as Windows runs it from the entry
+#   (QuietUninstallString): the files, the entry and the Start menu entry
+#   go, a file the user put in the folder stays;
 # - the zip file, unpacked: the programs run from there.
+# Before that, the build's check of the packages refuses broken copies.
 #
 #   windows_packages.sh ZIP SETUP MP3
 #
@@ -202,27 +206,27 @@ default_unix=$(unix_path "$default_folder")
 [ -n "$default_unix" ] && [ ! -e "$default_unix" ] || fail "cannot use $default_folder"
 shortcut="$(unix_path "$(run cmd /c 'echo %APPDATA%' 2> /dev/null | tr -d '\r')")/Microsoft/Windows/Start Menu/Programs/Tempyra.lnk"
 
+# The Start menu entry starts tempyra.exe of the folder $1 (a Windows path
+# in ASCII); a shortcut holds its target's path in the system's code page,
+# in UTF-16, or both.
+shortcut_starts() {
+  [ -f "$shortcut" ] || return 1
+  grep -aqF "$1\\tempyra.exe" "$shortcut" || tr -d '\0' < "$shortcut" | grep -aqF "$1\\tempyra.exe"
+}
+
 echo "installing into the default folder $default_folder"
 run "$setup" /S || fail "the silent installation ended with status $?"
 check_installed "$default_unix"
 check_registration "$default_folder"
-[ -f "$shortcut" ] || fail "no Start menu entry $shortcut"
-iconv -f UTF-16LE -t UTF-8 "$shortcut" 2> /dev/null | grep -aqF "$default_folder\\tempyra.exe" ||
-  grep -aqF "$default_folder\\tempyra.exe" "$shortcut" || fail "the Start menu entry does not start $default_folder\\tempyra.exe"
+shortcut_starts "$default_folder" || fail "no Start menu entry $shortcut for $default_folder"
 check_version "$default_unix/tempyra-cli.exe" tempyra-cli
 check_version "$default_unix/tempyra.exe" tempyra
 check_analysis "$default_unix/tempyra-cli.exe"
 
-echo "uninstalling as \"Add or remove programs\" does"
-read_key
-quiet=$(registry_value QuietUninstallString | cut -f2)
-uninstaller=$(unix_path "$(printf '%s' "$quiet" | sed -n 's/^"\(.*\)" \/S$/\1/p')")
-# The uninstaller copies itself to a temporary folder, starts the copy
-# and returns: the copy removes the files.
-run "$uninstaller" /S || fail "the uninstaller ended with status $?"
-wait_for 120 test ! -e "$default_unix" || fail "the folder stays after uninstalling: $(ls -A "$default_unix")"
-key_gone || fail "the uninstall entry stays"
-[ ! -e "$shortcut" ] || fail "the Start menu entry stays"
+echo "installing again: into the same folder"
+run "$setup" /S || fail "the second silent installation ended with status $?"
+check_installed "$default_unix"
+check_registration "$default_folder"
 
 chosen_unix="$work/My Programs/Tempyra"
 chosen=$(windows_path "$chosen_unix")
@@ -230,14 +234,28 @@ echo "installing into $chosen"
 run_line "$(windows_path "$setup") /S /D=$chosen" || fail "the silent installation into $chosen ended with status $?"
 check_installed "$chosen_unix"
 check_registration "$chosen"
+shortcut_starts "$chosen" || fail "the Start menu entry does not start the last installation"
 check_version "$chosen_unix/tempyra-cli.exe" tempyra-cli
+
+# An uninstaller copies itself to a temporary folder, starts the copy and
+# returns: the copy removes the files, so the checks wait for it.
+echo "uninstalling the first installation, which the entry no longer names"
+run "$default_unix/uninstall.exe" /S || fail "the uninstaller ended with status $?"
+wait_for 120 test ! -e "$default_unix" || fail "the folder stays after uninstalling: $(ls -A "$default_unix")"
+read_key || fail "uninstalling the first installation removed the entry of the last one"
+check_registration "$chosen"
+shortcut_starts "$chosen" || fail "uninstalling the first installation removed the Start menu entry"
+
+echo "uninstalling the last one as \"Add or remove programs\" does, with a file of the user's in its folder"
 echo "my notes" > "$chosen_unix/notes.txt"
-run_line "\"$chosen\\uninstall.exe\" /S _?=$chosen" || fail "the uninstaller ended with status $?"
-for name in $packaged; do
+quiet=$(registry_value QuietUninstallString | cut -f2)
+run_line "$quiet" || fail "the uninstaller ended with status $?"
+# The files go before the entry.
+wait_for 120 key_gone || fail "the uninstall entry stays"
+for name in $packaged uninstall.exe; do
   [ ! -e "$chosen_unix/$name" ] || fail "$name stays after uninstalling"
 done
 [ "$(cat "$chosen_unix/notes.txt" 2> /dev/null)" = "my notes" ] || fail "the uninstaller removed the user's file"
-key_gone || fail "the uninstall entry stays"
 [ ! -e "$shortcut" ] || fail "the Start menu entry stays"
 
 echo "running the programs of the zip file"
