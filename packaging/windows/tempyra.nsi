@@ -16,6 +16,7 @@
 ;   FILES         an include file with the macros TempyraInstallFiles and
 ;                 TempyraRemoveFiles over the installed files
 ;   ICON          the program's icon
+;   PICTURE       the picture of the last page (164 x 314 pixels)
 ;   LICENCE       the licence agreement as text
 ;   OUTFILE       the installer to write
 
@@ -45,6 +46,7 @@ ShowUninstDetails show
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${PICTURE}"
 !define MUI_ABORTWARNING
 !insertmacro MUI_PAGE_LICENSE "${LICENCE}"
 !insertmacro MUI_PAGE_DIRECTORY
