@@ -52,15 +52,15 @@ fail() {
   exit 1
 }
 
-# Polls a condition every fifth of a second, up to $1 seconds.
+# Polls a condition every fifth of a second, for up to $1 seconds.
 wait_for() {
-  local tries=$(($1 * 5))
+  local deadline=$((SECONDS + $1))
   shift
-  while ((tries-- > 0)); do
+  while ((SECONDS < deadline)); do
     "$@" && return 0
     sleep 0.2
   done
-  return 1
+  "$@"
 }
 
 . "$here/../../tools/windows/find_wine.sh"
@@ -79,9 +79,10 @@ if [ -z "${WINEPREFIX:-}" ]; then
 fi
 
 run() { "$wine_run" "$@"; }
-# Runs a Windows command line as it stands. The installer's /D= and the
-# uninstaller's _?= take the rest of the line, spaces and all, unquoted:
-# wine would quote an argument with spaces, so a batch file holds the line.
+# Runs a Windows command line as it stands, as Windows runs the command
+# lines of the uninstall entry; the installer's /D= takes the rest of the
+# line, spaces and all, unquoted. (wine would quote an argument with
+# spaces: a batch file holds the line.)
 run_line() {
   printf '@%s\r\n@exit /b %%errorlevel%%\r\n' "$1" > "$work/run.bat"
   run cmd /c "$(windows_path "$work/run.bat")" 2> "$work/stderr" || {
@@ -241,7 +242,7 @@ check_version "$chosen_unix/tempyra-cli.exe" tempyra-cli
 # returns: the copy removes the files, so the checks wait for it.
 echo "uninstalling the first installation, which the entry no longer names"
 run "$default_unix/uninstall.exe" /S || fail "the uninstaller ended with status $?"
-wait_for 120 test ! -e "$default_unix" || fail "the folder stays after uninstalling: $(ls -A "$default_unix")"
+wait_for 60 test ! -e "$default_unix" || fail "the folder stays after uninstalling: $(ls -A "$default_unix")"
 read_key || fail "uninstalling the first installation removed the entry of the last one"
 check_registration "$chosen"
 shortcut_starts "$chosen" || fail "uninstalling the first installation removed the Start menu entry"
@@ -251,7 +252,7 @@ echo "my notes" > "$chosen_unix/notes.txt"
 quiet=$(registry_value QuietUninstallString | cut -f2)
 run_line "$quiet" || fail "the uninstaller ended with status $?"
 # The files go before the entry.
-wait_for 120 key_gone || fail "the uninstall entry stays"
+wait_for 60 key_gone || fail "the uninstall entry stays"
 for name in $packaged uninstall.exe; do
   [ ! -e "$chosen_unix/$name" ] || fail "$name stays after uninstalling"
 done
