@@ -3,6 +3,8 @@
 
 #include <cstdio>
 
+#include "tools/picture_ico/little_endian.h"
+
 namespace {
 
 constexpr uint32_t kFileHeaderSize = 14;  // BITMAPFILEHEADER
@@ -11,16 +13,6 @@ constexpr uint16_t kBitsPerPixel = 24;
 constexpr uint32_t BI_RGB = 0;
 // 2835 pixels per metre: 72 dots per inch.
 constexpr uint32_t kPixelsPerMetre = 2835;
-
-void Put16(std::vector<uint8_t>& bytes, uint32_t value) {
-  bytes.push_back(static_cast<uint8_t>(value));
-  bytes.push_back(static_cast<uint8_t>(value >> 8));
-}
-
-void Put32(std::vector<uint8_t>& bytes, uint32_t value) {
-  Put16(bytes, value & 0xFFFF);
-  Put16(bytes, value >> 16);
-}
 
 }  // namespace
 
