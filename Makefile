@@ -17,7 +17,10 @@
 #   make package    build the Debian package $(BUILD)/package/tempyra_<version>_<arch>.deb
 #                   of what `make install` installs, under /usr
 #   make windows    cross-build tempyra.exe and tempyra-cli.exe for Windows: x86_64 into $(BUILD)-win64/,
-#                   i686 into $(BUILD)-win32/ (static: nothing else needed beside it)
+#                   i686 into $(BUILD)-win32/ (static: nothing else needed beside it), and
+#                   package each: $(BUILD)-win64/package/tempyra-<version>-win64.zip and
+#                   tempyra-<version>-win64-setup.exe (a per-user installer), the win32 ones in
+#                   $(BUILD)-win32/package/
 #   make test-windows  the Windows test suites under 64-bit wine, and the Windows
 #                   program against the Linux one (part of make test)
 
@@ -36,12 +39,13 @@ TEST_PACKAGES := libgtest-dev libgmock-dev libbenchmark-dev mpg123 lame twolame 
                  clang libclang-rt-14-dev clang-format xvfb xauth xdotool openbox desktop-file-utils \
                  $(PACKAGE_PACKAGES) lintian appstream bash-completion man-db groff-base fakeroot
 # The Windows builds: the mingw-w64 compilers and static zlib, wine to run
-# the tests, NSIS for installers; TagLib is built from Debian's source
+# the tests, NSIS for the installers and Python for the zip files and the
+# packages' checks; TagLib is built from Debian's source
 # package (dpkg-source unpacks it; it builds against the utf8cpp headers;
 # libtag1-dev names its version), GoogleTest from Debian's source in
 # libgtest-dev; the window's test runs on a virtual screen with wine's own
 # fonts.
-WINDOWS_PACKAGES := g++-mingw-w64 wine wine64 nsis libz-mingw-w64-dev libutfcpp-dev dpkg-dev \
+WINDOWS_PACKAGES := g++-mingw-w64 wine wine64 nsis python3 libz-mingw-w64-dev libutfcpp-dev dpkg-dev \
                     libtag1-dev libgtest-dev cmake fonts-wine xvfb xdotool openbox
 WINDOWS_TOOLCHAIN := tools/windows/mingw-w64.cmake
 
@@ -237,11 +241,15 @@ windows: windows-deps
 	$(call windows_build,x86_64,$(BUILD)-win64,-DTEMPYRA_TESTS=OFF)
 	$(call windows_build,i686,$(BUILD)-win32,-DTEMPYRA_TESTS=OFF)
 	@ls -l $(BUILD)-win64/tempyra.exe $(BUILD)-win64/cli/tempyra-cli.exe \
-	  $(BUILD)-win32/tempyra.exe $(BUILD)-win32/cli/tempyra-cli.exe
+	  $(BUILD)-win32/tempyra.exe $(BUILD)-win32/cli/tempyra-cli.exe \
+	  $(BUILD)-win64/package/*.zip $(BUILD)-win64/package/*-setup.exe \
+	  $(BUILD)-win32/package/*.zip $(BUILD)-win32/package/*-setup.exe
 
 # The x86_64 build with its tests, run under wine; compared with the Linux
-# build in $(BUILD). (32-bit wine cannot start on these machines: the i686
-# program is built by make windows and checked by hand on Windows.)
+# build in $(BUILD); its zip file and installer installed, run and
+# uninstalled. (32-bit wine cannot start on these machines: the i686
+# program is built by make windows, its packages checked without running
+# them, and checked by hand on Windows.)
 test-windows: build-tests windows-deps
 	$(call windows_build,x86_64,$(BUILD)-win64,$(CHECK_OPTIONS) -DTEMPYRA_LINUX_BUILD=$(abspath $(BUILD)))
 	tools/windows/run_wine_tests.sh $(BUILD)-win64 $(JOBS)

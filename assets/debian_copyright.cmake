@@ -3,24 +3,11 @@
 # licence's text, so that the agreement is written in one place only.
 #
 #   cmake -DEULA=docs/EULA.html -DOUTPUT=copyright -DYEAR=2026 -P debian_copyright.cmake
-file(READ "${EULA}" html)
-string(REGEX REPLACE ".*<body>" "" html "${html}")
-string(REGEX REPLACE "</body>.*" "" html "${html}")
-# A heading or a paragraph starts a paragraph of the text.
-string(REGEX REPLACE "<(h[1-6]|p)>" "\n\n" html "${html}")
-string(REGEX REPLACE "<[^>]*>" "" html "${html}")
-string(REPLACE "&quot;" "\"" html "${html}")
-string(REPLACE "&lt;" "<" html "${html}")
-string(REPLACE "&gt;" ">" html "${html}")
-string(REPLACE "&amp;" "&" html "${html}")
+include(${CMAKE_CURRENT_LIST_DIR}/eula_text.cmake)
+tempyra_eula_text("${EULA}" html)
 
 # Each line of the licence's text indented by one space, an empty line as
-# " ." (the copyright format's empty line), no empty line at either end.
-# (Plain text replacements: the text may hold semicolons, CMake's list
-# separator.)
-string(REGEX REPLACE "[ \t]*\n[ \t]*" "\n" html "${html}")
-string(REGEX REPLACE "\n\n+" "\n\n" html "${html}")
-string(STRIP "${html}" html)
+# " ." (the copyright format's empty line).
 string(REPLACE "\n\n" "\n.\n" html "${html}")
 string(REPLACE "\n" "\n " text " ${html}\n")
 string(REGEX REPLACE " $" "" text "${text}")

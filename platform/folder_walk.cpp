@@ -17,47 +17,42 @@
 #include <utility>
 #include <vector>
 
+#include "platform/folder_entries.h"
+
 namespace {
 
-enum class EntryKind { kFolder, kFolderLink, kRegularFile, kOtherFile, kSkip };
-
-struct Entry {
-  std::string name;
-  EntryKind kind;
-};
-
-EntryKind KindOfStat(const struct stat& st) {
-  if (S_ISDIR(st.st_mode)) return EntryKind::kFolder;
-  if (S_ISREG(st.st_mode)) return EntryKind::kRegularFile;
-  return EntryKind::kOtherFile;
+FolderEntryKind KindOfStat(const struct stat& st) {
+  if (S_ISDIR(st.st_mode)) return FolderEntryKind::kFolder;
+  if (S_ISREG(st.st_mode)) return FolderEntryKind::kRegularFile;
+  return FolderEntryKind::kOtherFile;
 }
 
 // What a symbolic link at `path` stands for: a link to a folder, a link to
 // a regular file, or another (also a dangling) link.
-EntryKind KindOfLink(const std::string& path) {
+FolderEntryKind KindOfLink(const std::string& path) {
   struct stat target;
-  if (stat(path.c_str(), &target) != 0) return EntryKind::kOtherFile;
-  const EntryKind kind = KindOfStat(target);
-  return kind == EntryKind::kFolder ? EntryKind::kFolderLink : kind;
+  if (stat(path.c_str(), &target) != 0) return FolderEntryKind::kOtherFile;
+  const FolderEntryKind kind = KindOfStat(target);
+  return kind == FolderEntryKind::kFolder ? FolderEntryKind::kFolderLink : kind;
 }
 
-EntryKind KindOf(const std::string& folder, const dirent& entry) {
+FolderEntryKind KindOf(const std::string& folder, const dirent& entry) {
   switch (entry.d_type) {
     case DT_DIR:
-      return EntryKind::kFolder;
+      return FolderEntryKind::kFolder;
     case DT_REG:
-      return EntryKind::kRegularFile;
+      return FolderEntryKind::kRegularFile;
     case DT_LNK:
       return KindOfLink(JoinPath(folder, entry.d_name));
     case DT_UNKNOWN: {
       const std::string path = JoinPath(folder, entry.d_name);
       struct stat st;
-      if (lstat(path.c_str(), &st) != 0) return EntryKind::kSkip;  // gone meanwhile
+      if (lstat(path.c_str(), &st) != 0) return FolderEntryKind::kSkip;  // gone meanwhile
       if (S_ISLNK(st.st_mode)) return KindOfLink(path);
       return KindOfStat(st);
     }
     default:
-      return EntryKind::kOtherFile;
+      return FolderEntryKind::kOtherFile;
   }
 }
 
@@ -69,35 +64,17 @@ class Walker {
   // Walks one folder; `throughLink` says whether it was reached through a
   // symbolic link (otherwise a link swapped in meanwhile is not followed).
   bool Walk(const std::string& folder, bool throughLink) {
-    std::vector<Entry> entries;
+    std::vector<FolderEntry> entries;
     if (!ReadFolder(folder, throughLink, &entries)) return false;
-    for (const Entry& entry : entries) {
-      if (visitor_.StopRequested()) return true;
-      switch (entry.kind) {
-        case EntryKind::kFolder:
-          Walk(JoinPath(folder, entry.name), false);
-          break;
-        case EntryKind::kFolderLink:
-          if (rules_.followFolderLinks) Walk(JoinPath(folder, entry.name), true);
-          break;
-        case EntryKind::kOtherFile:
-          if (rules_.regularFilesOnly) break;
-          [[fallthrough]];
-        case EntryKind::kRegularFile:
-          if (rules_.takeName == nullptr || rules_.takeName(entry.name))
-            visitor_.OnFile(JoinPath(folder, entry.name));
-          break;
-        case EntryKind::kSkip:
-          break;
-      }
-    }
+    VisitFolderEntries(folder, entries, rules_, visitor_,
+                       [this](const std::string& path, bool link) { Walk(path, link); });
     return true;
   }
 
  private:
   // Reads the entries of a folder not entered before. False when it cannot
   // be opened; a folder met a second time gives no entries.
-  bool ReadFolder(const std::string& folder, bool throughLink, std::vector<Entry>* entries) {
+  bool ReadFolder(const std::string& folder, bool throughLink, std::vector<FolderEntry>* entries) {
     const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (throughLink ? 0 : O_NOFOLLOW);
     const int fd = open(folder.c_str(), flags);
     if (fd < 0) {

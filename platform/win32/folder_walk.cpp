@@ -13,31 +13,25 @@
 #include <utility>
 #include <vector>
 
+#include "platform/folder_entries.h"
 #include "platform/folder_walk.h"
 #include "platform/win32/wide_text.h"
 
 namespace {
 
-enum class EntryKind { kFolder, kFolderLink, kFile, kSkip };
-
-struct Entry {
-  std::string name;
-  EntryKind kind;
-};
-
-EntryKind KindOf(const WIN32_FIND_DATAW& data) {
+FolderEntryKind KindOf(const WIN32_FIND_DATAW& data) {
   const DWORD attributes = data.dwFileAttributes;
   const bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
     const DWORD tag = data.dwReserved0;
     if (tag == IO_REPARSE_TAG_SYMLINK || tag == IO_REPARSE_TAG_MOUNT_POINT)
-      return folder ? EntryKind::kFolderLink : EntryKind::kFile;
+      return folder ? FolderEntryKind::kFolderLink : FolderEntryKind::kRegularFile;
     // Other reparse points (cloud placeholders, deduplicated files) are
     // ordinary files and folders to the user.
   }
-  if (folder) return EntryKind::kFolder;
-  if (attributes & FILE_ATTRIBUTE_DEVICE) return EntryKind::kSkip;
-  return EntryKind::kFile;
+  if (folder) return FolderEntryKind::kFolder;
+  if (attributes & FILE_ATTRIBUTE_DEVICE) return FolderEntryKind::kSkip;
+  return FolderEntryKind::kRegularFile;
 }
 
 class Walker {
@@ -46,24 +40,10 @@ class Walker {
       : rules_(rules), visitor_(visitor) {}
 
   bool Walk(const std::string& folder) {
-    std::vector<Entry> entries;
+    std::vector<FolderEntry> entries;
     if (!ReadFolder(folder, &entries)) return false;
-    for (const Entry& entry : entries) {
-      switch (entry.kind) {
-        case EntryKind::kFolder:
-          Walk(JoinPath(folder, entry.name));
-          break;
-        case EntryKind::kFolderLink:
-          if (rules_.followFolderLinks) Walk(JoinPath(folder, entry.name));
-          break;
-        case EntryKind::kFile:
-          if (rules_.takeName == nullptr || rules_.takeName(entry.name))
-            visitor_.OnFile(JoinPath(folder, entry.name));
-          break;
-        case EntryKind::kSkip:
-          break;
-      }
-    }
+    VisitFolderEntries(folder, entries, rules_, visitor_,
+                       [this](const std::string& path, bool) { Walk(path); });
     return true;
   }
 
@@ -100,7 +80,7 @@ class Walker {
     return true;
   }
 
-  bool ReadFolder(const std::string& folder, std::vector<Entry>* entries) {
+  bool ReadFolder(const std::string& folder, std::vector<FolderEntry>* entries) {
     std::pair<DWORD, uint64_t> identity;
     if (!FolderIdentity(folder, &identity)) return false;
     if (!entered_.insert(identity).second) return true;

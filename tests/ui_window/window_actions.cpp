@@ -93,17 +93,16 @@ bool PictureOnScreen(const ScreenGrab& grab, wxWindow* about) {
   return true;
 }
 
-class ActionsApp : public wxApp {
+class ActionsApp : public WindowTestApp {
  public:
   ActionsApp(std::string beatgen, std::string grabTool, std::string out)
-      : beatgen_(std::move(beatgen)), grabTool_(std::move(grabTool)), out_(std::move(out)) {}
-
-  bool OnInit() override;
-  int OnExit() override;
+      : WindowTestApp("tempyra-window-actions", std::move(beatgen), std::move(grabTool),
+                      std::move(out)) {}
 
  private:
-  void MakeMusic();
-  void Script();
+  void MakeMusic() override;
+  MainFrame* OpenWindow(FrameServiceOverrides overrides) override;
+  void Script() override;
   bool SaveScreenshot(wxWindow* window, const std::string& path) {
     return grab_->Save(window, path);
   }
@@ -111,69 +110,33 @@ class ActionsApp : public wxApp {
   MainDialog& Dialog() { return frame_->Dialog(); }
   const TrackList& Tracks() { return frame_->Dialog().Tracks(); }
   wxString Label(int id) { return frame_->Control(id)->GetLabel(); }
-  void Click(wxWindow* window);
   void ClickRow(int row, int modifiers = wxMOD_NONE, bool twice = false);
   AboutDialog* OpenAboutBox();
 
-  std::string beatgen_;
-  std::string grabTool_;
-  std::string out_;
-  std::optional<ScreenGrab> grab_;
-  std::string work_;
-  std::string music_;
   TestClock clock_;
   TestTimer timer_;
-  RecordingOpener opener_;
   TestMessages messages_;
-  CancelSave save_;
-  MainFrame* frame_ = nullptr;
-  wxUIActionSimulator simulator_;
-  StepScript script_;
-  bool passed_ = false;
 };
 
 void ActionsApp::MakeMusic() {
-  work_ = MakeWorkFolder("tempyra-window-actions");
-  music_ = work_ + "/music";
   fs::create_directories(music_ + "/sub");
-  grab_.emplace(grabTool_, work_ + "/grab.png");
   // Beat streams at 120 and 90 beats per minute (the second reads as its
   // double, 179.60) made into MP3 files, and a WAV file, not analysed.
-  Run("'" + beatgen_ + "' '" + work_ + "/b120.wav' 44100 22050 2690100 1");
-  Run("'" + beatgen_ + "' '" + work_ + "/b90.wav' 44100 29400 2690100 1");
-  Run("lame --quiet -b 128 '" + work_ + "/b120.wav' '" + music_ + "/beats120.mp3'");
-  Run("lame --quiet -b 128 '" + work_ + "/b90.wav' '" + music_ + "/sub/beats90.mp3'");
-  fs::copy_file(work_ + "/b120.wav", music_ + "/click.wav");
+  const std::string beats120 = MakeBeats("b120.wav", 22050);
+  Encode(beats120, music_ + "/beats120.mp3");
+  Encode(MakeBeats("b90.wav", 29400), music_ + "/sub/beats90.mp3");
+  fs::copy_file(beats120, music_ + "/click.wav");
   // The help document in the current folder, where the window looks first.
   fs::create_directories(work_ + "/start");
   std::ofstream(work_ + "/start/help.html") << "<html><body>help</body></html>\n";
   if (chdir((work_ + "/start").c_str()) != 0) Fail("cannot enter the start folder");
 }
 
-bool ActionsApp::OnInit() {
-  wxInitAllImageHandlers();
-  MakeMusic();
-  FrameServiceOverrides overrides;
+MainFrame* ActionsApp::OpenWindow(FrameServiceOverrides overrides) {
   overrides.clock = &clock_;
   overrides.timer = &timer_;
-  overrides.opener = &opener_;
   overrides.messageBox = &messages_;
-  overrides.saveFileChooser = &save_;
-  frame_ = new MainFrame(music_, overrides);
-  frame_->Show();
-  Script();
-  script_.Begin();
-  return true;
-}
-
-int ActionsApp::OnExit() {
-  script_.Stop();
-  return FinishWindowTest("window actions", work_, passed_);
-}
-
-void ActionsApp::Click(wxWindow* window) {
-  simulator_.MouseMove(CentreOnScreen(window));
-  simulator_.MouseClick();
+  return WindowTestApp::OpenWindow(overrides);
 }
 
 void ActionsApp::ClickRow(int row, int modifiers, bool twice) {
@@ -379,13 +342,7 @@ void ActionsApp::Script() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 4) {
-    std::fprintf(stderr, "usage: tempyra-window-actions TEMPYRA_BEATGEN SCREEN_GRAB OUT_DIR\n");
-    return 2;
-  }
-  fs::create_directories(argv[3]);
-  wxApp::SetInstance(new ActionsApp(argv[1], argv[2], argv[3]));
-  int toolkitArgc = 1;
-  char* toolkitArgv[] = {argv[0], nullptr};
-  return wxEntry(toolkitArgc, toolkitArgv);
+  return RunWindowTest(argc, argv, [](std::string beatgen, std::string grabTool, std::string out) {
+    return new ActionsApp(std::move(beatgen), std::move(grabTool), std::move(out));
+  });
 }

@@ -47,68 +47,48 @@ namespace {
 // U+FFFD as the toolkit's text holds it.
 const wxString kReplacement = wxString::FromUTF8("\xEF\xBF\xBD");
 
-class ChecksApp : public wxApp {
+class ChecksApp : public WindowTestApp {
  public:
   ChecksApp(std::string beatgen, std::string grabTool, std::string out)
-      : beatgen_(std::move(beatgen)), grabTool_(std::move(grabTool)), out_(std::move(out)) {}
-
-  bool OnInit() override;
-  int OnExit() override;
+      : WindowTestApp("tempyra-window-checks", std::move(beatgen), std::move(grabTool),
+                      std::move(out)) {}
 
  private:
-  void MakeMusic();
-  void Script();
+  void MakeMusic() override;
+  void Script() override;
   // The screen rectangles of this process's visible top-level windows.
   std::vector<wxRect> VisibleWindows();
   // The message box's rectangle once it is on the screen and drawn.
   std::optional<wxRect> MessageBoxDrawn();
   wxString Label(int id) { return frame_->Control(id)->GetLabel(); }
-  void Click(wxWindow* window) {
-    simulator_.MouseMove(CentreOnScreen(window));
-    simulator_.MouseClick();
-  }
 
-  std::string beatgen_;
-  std::string grabTool_;
-  std::string out_;
-  std::string work_;
-  std::string music_;
   std::string latinFolder_;
   std::string latinFile_;
   std::string longName_;
-  std::optional<ScreenGrab> grab_;
   std::optional<std::chrono::steady_clock::time_point> boxSeenAt_;
-  RecordingOpener opener_;
-  CancelSave save_;
-  MainFrame* frame_ = nullptr;
-  wxUIActionSimulator simulator_;
-  StepScript script_;
-  bool passed_ = false;
 };
 
 void ChecksApp::MakeMusic() {
-  work_ = MakeWorkFolder("tempyra-window-checks");
   // "Müsik" in Latin-1: the path box shows a name that is not UTF-8.
   music_ = work_ + "/M\xFCsik";
-  grab_.emplace(grabTool_, work_ + "/grab.png");
   // "Études café" and "été" in Latin-1 (0xC9 and 0xE9 are no UTF-8); the
   // folder sorts after every ASCII name.
   latinFolder_ = music_ + "/\xC9tudes caf\xE9";
   latinFile_ = latinFolder_ + "/\xE9t\xE9 120.mp3";
   fs::create_directories(latinFolder_);
-  Run("'" + beatgen_ + "' '" + work_ + "/b120.wav' 44100 22050 2690100 1");
-  Run("lame --quiet -b 128 '" + work_ + "/b120.wav' '" + latinFile_ + "'");
+  const std::string beats120 = MakeBeats("b120.wav", 22050);
+  Encode(beats120, latinFile_);
   // Rows enough that the last one starts out of view.
   for (int i = 0; i < 60; ++i) {
     char name[32];
     std::snprintf(name, sizeof name, "/click%02d.wav", i);
-    fs::copy_file(work_ + "/b120.wav", music_ + name);
+    fs::copy_file(beats120, music_ + name);
   }
   // A name of 250 bytes with a Latin-1 letter in it. Renamed with a tempo
   // of two decimals, "(0.00) " in front, it is longer than a name may be,
   // and the rename fails with a message.
   longName_ = music_ + "/Long \xE9" + std::string(240, 'n') + ".wav";
-  fs::copy_file(work_ + "/b120.wav", longName_);
+  fs::copy_file(beats120, longName_);
 }
 
 std::vector<wxRect> ChecksApp::VisibleWindows() {
@@ -149,25 +129,6 @@ std::optional<wxRect> ChecksApp::MessageBoxDrawn() {
   }
   boxSeenAt_.reset();
   return std::nullopt;
-}
-
-bool ChecksApp::OnInit() {
-  wxInitAllImageHandlers();
-  MakeMusic();
-  FrameServiceOverrides overrides;
-  overrides.opener = &opener_;
-  overrides.saveFileChooser = &save_;
-  // The real message box: its size on the screen is what is checked.
-  frame_ = new MainFrame(music_, overrides);
-  frame_->Show();
-  Script();
-  script_.Begin();
-  return true;
-}
-
-int ChecksApp::OnExit() {
-  script_.Stop();
-  return FinishWindowTest("window checks", work_, passed_);
 }
 
 void ChecksApp::Script() {
@@ -358,14 +319,10 @@ void ChecksApp::Script() {
 
 }  // namespace
 
+// The window keeps the real message box: its size on the screen is what
+// is checked.
 int main(int argc, char** argv) {
-  if (argc != 4) {
-    std::fprintf(stderr, "usage: tempyra-window-checks TEMPYRA_BEATGEN SCREEN_GRAB OUT_DIR\n");
-    return 2;
-  }
-  fs::create_directories(argv[3]);
-  wxApp::SetInstance(new ChecksApp(argv[1], argv[2], argv[3]));
-  int toolkitArgc = 1;
-  char* toolkitArgv[] = {argv[0], nullptr};
-  return wxEntry(toolkitArgc, toolkitArgv);
+  return RunWindowTest(argc, argv, [](std::string beatgen, std::string grabTool, std::string out) {
+    return new ChecksApp(std::move(beatgen), std::move(grabTool), std::move(out));
+  });
 }

@@ -56,30 +56,14 @@ cp "$work/b120.wav" "$music/click.wav"
 echo "notes" >"$music/notes.txt"
 
 # The desktop's opener: a stand-in that writes down what it was given.
-mkdir -p "$work/bin"
-printf '#!/bin/sh\nprintf "%%s\\n" "$*" >>"%s/opened"\n' "$work" >"$work/bin/xdg-open"
-chmod +x "$work/bin/xdg-open"
-
-# "--" ends the options, as a script that guards its folder names would start it.
-PATH="$work/bin:$PATH" "$tempyra" -- "$music" 2>"$work/stderr" &
-pid=$!
-win=$(timeout 60 xdotool search --sync --onlyvisible --name '^Tempyra$' | head -1)
-[ -n "$win" ] || die "the window did not come up within 60 s"
+stand_in_opener
+start_window "$music"
 kill -0 "$pid" 2>/dev/null || die "tempyra ended at start"
 screenshot "$win" "$out/tempyra-listed.png"
 
 # Project > Analyze Files, from the keyboard: Alt+P opens the menu (its
 # popup is a second window of the program), A chooses the item.
-opened=no
-for attempt in 1 2 3; do
-  xdotool windowfocus --sync "$win" || die "cannot focus the window"
-  xdotool key alt+p
-  if wait_for 10 test "$(windows_shown)" -ge 2; then
-    opened=yes
-    break
-  fi
-done
-[ "$opened" = yes ] || die "Alt+P did not open the Project menu"
+open_menu alt+p
 xdotool key a
 
 # The run ends with the log offer; answer it with a name without extension.
@@ -122,16 +106,7 @@ help=$(head -1 "$work/opened")
 
 # Help > About Tempyra... from the keyboard (Alt+H, then A); Escape closes
 # the box and leaves the window.
-opened=no
-for attempt in 1 2 3; do
-  xdotool windowfocus --sync "$win" || die "cannot focus the window"
-  xdotool key alt+h
-  if wait_for 10 test "$(windows_shown)" -ge 2; then
-    opened=yes
-    break
-  fi
-done
-[ "$opened" = yes ] || die "Alt+H did not open the Help menu"
+open_menu alt+h
 xdotool key a
 about=$(timeout 30 xdotool search --sync --onlyvisible --name '^About Tempyra$' | head -1)
 [ -n "$about" ] || die "the About box did not open"

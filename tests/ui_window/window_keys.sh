@@ -52,14 +52,8 @@ music="$work/music"
 mkdir -p "$music"
 latin="$music/caf"$'\xe9'".wav"
 "$beatgen" "$latin" 44100 22050 441000 1 || die "beatgen"
-mkdir -p "$work/bin"
-printf '#!/bin/sh\nprintf "%%s\\n" "$*" >>"%s/opened"\n' "$work" >"$work/bin/xdg-open"
-chmod +x "$work/bin/xdg-open"
-
-PATH="$work/bin:$PATH" "$tempyra" -- "$music" 2>"$work/stderr" &
-pid=$!
-win=$(timeout 60 xdotool search --sync --onlyvisible --name '^Tempyra$' | head -1)
-[ -n "$win" ] || die "the window did not come up within 60 s"
+stand_in_opener
+start_window "$music"
 
 # The window takes input once F1 opens the help (a slow start, under a
 # sanitizer on a loaded machine, may miss the first keys: F1 again then).

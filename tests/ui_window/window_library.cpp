@@ -31,75 +31,46 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class LibraryApp : public wxApp {
+class LibraryApp : public WindowTestApp {
  public:
   LibraryApp(std::string beatgen, std::string grabTool, std::string out)
-      : beatgen_(std::move(beatgen)), grabTool_(std::move(grabTool)), out_(std::move(out)) {}
-
-  bool OnInit() override;
-  int OnExit() override;
+      : WindowTestApp("tempyra-window-library", std::move(beatgen), std::move(grabTool),
+                      std::move(out)) {}
 
  private:
-  void MakeMusic();
-  void Script();
+  void MakeMusic() override;
+  MainFrame* OpenWindow(FrameServiceOverrides overrides) override;
+  void Script() override;
   const TrackList& Tracks() { return frame_->Dialog().Tracks(); }
-  void Choose(int command) {
-    frame_->GetEventHandler()->QueueEvent(new wxCommandEvent(wxEVT_MENU, WxIdOfCommand(command)));
-  }
   void RightClickRow(int row);
 
-  std::string beatgen_;
-  std::string grabTool_;
-  std::string out_;
-  std::optional<ScreenGrab> grab_;
-  std::string work_;
-  std::string music_;
-  RecordingOpener opener_;
-  CancelSave save_;
-  MainFrame* frame_ = nullptr;
-  wxUIActionSimulator simulator_;
-  StepScript script_;
   int menusOpened_ = 0;
-  bool passed_ = false;
 };
 
 void LibraryApp::MakeMusic() {
-  work_ = MakeWorkFolder("tempyra-window-library");
-  music_ = work_ + "/music";
   fs::create_directories(music_ + "/sub");
-  grab_.emplace(grabTool_, work_ + "/grab.png");
-  Run("'" + beatgen_ + "' '" + work_ + "/b120.wav' 44100 22050 2690100 1");
-  Run("'" + beatgen_ + "' '" + work_ + "/b90.wav' 44100 29400 2690100 1");
-  Run("lame --quiet -b 128 '" + work_ + "/b120.wav' '" + music_ + "/beats120.mp3'");
-  Run("lame --quiet -b 128 --tv TBPM=90 '" + work_ + "/b90.wav' '" + music_ + "/sub/tagged90.mp3'");
-  Run("ffmpeg -loglevel error -i '" + work_ + "/b120.wav' '" + music_ + "/loop120.flac'");
-  fs::copy_file(work_ + "/b120.wav", music_ + "/click120.wav");
+  const std::string beats120 = MakeBeats("b120.wav", 22050);
+  Encode(beats120, music_ + "/beats120.mp3");
+  Encode(MakeBeats("b90.wav", 29400), music_ + "/sub/tagged90.mp3", "--tv TBPM=90");
+  Run("ffmpeg -loglevel error -i '" + beats120 + "' '" + music_ + "/loop120.flac'");
+  fs::copy_file(beats120, music_ + "/click120.wav");
 }
 
-bool LibraryApp::OnInit() {
-  wxInitAllImageHandlers();
-  MakeMusic();
-  FrameServiceOverrides overrides;
-  overrides.opener = &opener_;
-  overrides.saveFileChooser = &save_;
-  frame_ = new MainFrame(std::nullopt, overrides);
-  frame_->SetSize(wxSize(900, 560));
-  frame_->Show();
-  frame_->ListView().Bind(wxEVT_MENU_OPEN, [this](wxMenuEvent& event) {
+// The window opens on no folder, with every choice for large libraries
+// on; the first step lists the folder.
+MainFrame* LibraryApp::OpenWindow(FrameServiceOverrides overrides) {
+  auto* frame = new MainFrame(std::nullopt, overrides);
+  frame->SetSize(wxSize(900, 560));
+  frame->Show();
+  frame->ListView().Bind(wxEVT_MENU_OPEN, [this](wxMenuEvent& event) {
     ++menusOpened_;
     event.Skip();
   });
+  frame_ = frame;
   for (int command : {kAllFormatsCommand, kShowTagsCommand, kSkipTaggedCommand,
                       kPreciseTempoCommand, kUseAllCoresCommand})
     Choose(command);
-  Script();
-  script_.Begin();
-  return true;
-}
-
-int LibraryApp::OnExit() {
-  script_.Stop();
-  return FinishWindowTest("window library", work_, passed_);
+  return frame;
 }
 
 void LibraryApp::RightClickRow(int row) {
@@ -206,13 +177,7 @@ void LibraryApp::Script() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 4) {
-    std::fprintf(stderr, "usage: tempyra-window-library TEMPYRA_BEATGEN SCREEN_GRAB OUT_DIR\n");
-    return 2;
-  }
-  fs::create_directories(argv[3]);
-  wxApp::SetInstance(new LibraryApp(argv[1], argv[2], argv[3]));
-  int toolkitArgc = 1;
-  char* toolkitArgv[] = {argv[0], nullptr};
-  return wxEntry(toolkitArgc, toolkitArgv);
+  return RunWindowTest(argc, argv, [](std::string beatgen, std::string grabTool, std::string out) {
+    return new LibraryApp(std::move(beatgen), std::move(grabTool), std::move(out));
+  });
 }

@@ -3,21 +3,13 @@
 
 #include <cstdio>
 
+#include "tools/picture_ico/little_endian.h"
+
 namespace {
 
 constexpr size_t kDirectorySize = 6;
 constexpr size_t kEntrySize = 16;
 constexpr size_t kBitmapHeaderSize = 40;
-
-void Put16(std::vector<uint8_t>& out, uint32_t value) {
-  out.push_back(static_cast<uint8_t>(value));
-  out.push_back(static_cast<uint8_t>(value >> 8));
-}
-
-void Put32(std::vector<uint8_t>& out, uint32_t value) {
-  Put16(out, value & 0xFFFF);
-  Put16(out, value >> 16);
-}
 
 // Bytes of one row of the 1-bit mask: whole 32-bit words.
 size_t MaskRowBytes(int width) {

@@ -10,13 +10,7 @@ set -uo pipefail
 build=$1
 jobs=${2:-2}
 here=$(cd "$(dirname "$0")" && pwd)
-wine=""
-for candidate in "${TEMPYRA_WINE:-}" /usr/lib/wine/wine64 wine64; do
-  if [ -n "$candidate" ] && command -v "$candidate" > /dev/null 2>&1; then
-    wine=$candidate
-    break
-  fi
-done
+. "$here/find_wine.sh"
 if [ -z "$wine" ]; then
   echo "Windows tests skipped: no 64-bit wine (install wine64)"
   exit 0
@@ -24,8 +18,6 @@ fi
 WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/tempyra-wine-XXXXXX")
 export WINEPREFIX WINEDEBUG=-all TEMPYRA_WINE=$wine
 cleanup() {
-  wineserver=$(dirname "$(command -v "$wine")")/wineserver
-  [ -x "$wineserver" ] || wineserver=wineserver
   "$wineserver" -k > /dev/null 2>&1 || true
   rm -rf "$WINEPREFIX"
 }

@@ -9,10 +9,9 @@ if [ -z "${WINEPREFIX:-}" ]; then
   exit 125
 fi
 export WINEDEBUG=${WINEDEBUG:--all}
-for wine in "${TEMPYRA_WINE:-}" /usr/lib/wine/wine64 wine64; do
-  if [ -n "$wine" ] && command -v "$wine" >/dev/null 2>&1; then
-    exec "$wine" "$@"
-  fi
-done
+. "$(dirname "$0")/find_wine.sh"
+if [ -n "$wine" ]; then
+  exec "$wine" "$@"
+fi
 echo "wine_run.sh: no 64-bit wine found (install wine64)" >&2
 exit 125
