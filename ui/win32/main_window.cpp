@@ -163,10 +163,17 @@ DialogScale MainWindow::Scale() const {
   // eight down its height.
   RECT unit{0, 0, 4, 8};
   MapDialogRect(window_, &unit);
-  return WidenedToFit(DialogScale::FromFont(unit.right, unit.bottom), neededWidths_);
+  const DialogScale scale = DialogScale::FromFont(unit.right, unit.bottom);
+  // Texts measured in the font of another scale say nothing here.
+  if (unit.right != measuredUnit_) return scale;
+  return WidenedToFit(scale, neededWidths_);
 }
 
 void MainWindow::MeasureTexts() {
+  RECT unit{0, 0, 4, 8};
+  MapDialogRect(window_, &unit);
+  measuredUnit_ = unit.right;
+  neededWidths_.clear();
   HDC dc = GetDC(window_);
   HGDIOBJ previous =
       SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(window_, WM_GETFONT, 0, 0)));
@@ -208,6 +215,11 @@ void MainWindow::LayOut() {
   RECT client{};
   GetClientRect(window_, &client);
   if (client.right <= 0 || client.bottom <= 0) return;  // minimised
+  // The dialog's font changed (the window moved to a screen of another
+  // scale): its texts are measured again.
+  RECT unit{0, 0, 4, 8};
+  MapDialogRect(window_, &unit);
+  if (measuredUnit_ != 0 && unit.right != measuredUnit_) MeasureTexts();
   const DialogScale scale = Scale();
   const std::vector<ControlPlacement> placements =
       LayOutMainDialog(client.right, client.bottom, scale);
@@ -309,6 +321,11 @@ INT_PTR MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
       LayOut();
       return TRUE;
+    case WM_DPICHANGED:
+      // The row images for the new scale; the dialog manager scales the
+      // dialog's font and size, and the layout follows in WM_SIZE.
+      list_.MakeRowImages(HIWORD(wParam));
+      return FALSE;
     case WM_GETMINMAXINFO:
       LimitSize(*reinterpret_cast<MINMAXINFO*>(lParam));
       return TRUE;

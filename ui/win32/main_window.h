@@ -116,6 +116,7 @@ class MainWindow : public MessageTarget,
   TrackListControl list_;
 
   std::map<int, int> neededWidths_;  // by control id, from MeasureTexts
+  int measuredUnit_ = 0;             // the dialog unit they were measured at
   HWND window_ = nullptr;
   HMENU menu_ = nullptr;
   HICON bigIcon_ = nullptr;

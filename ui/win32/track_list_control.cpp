@@ -34,23 +34,7 @@ TrackListControl::~TrackListControl() {
 void TrackListControl::Attach(HWND list) {
   list_ = list;
   ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
-  // With a mask as well as the alpha: an image list takes a picture whose
-  // every pixel is transparent (the empty row image) as one without alpha,
-  // and would draw it black.
-  // Twice or three times as large on a screen of twice or three times the
-  // density, each pixel a square: sharp, never smoothed.
-  const int factor = std::max(1, PixelsPerInch() / 96);
-  images_ = ImageList_Create(kRowImageSize * factor, kRowImageSize * factor, ILC_COLOR32 | ILC_MASK,
-                             kRowImageCount, 0);
-  for (int image = 0; image < kRowImageCount; ++image) {
-    const RgbaPicture picture = Enlarged(RowImagePicture(static_cast<RowImage>(image)), factor);
-    HBITMAP bitmap = BitmapWithAlpha(picture);
-    HBITMAP mask = TransparencyMask(picture);
-    ImageList_Add(images_, bitmap, mask);
-    DeleteObject(bitmap);
-    DeleteObject(mask);
-  }
-  ListView_SetImageList(list_, images_, LVSIL_SMALL);
+  MakeRowImages(PixelsPerInch());
   for (int column = 0; column < kTrackListColumnCount; ++column) {
     std::wstring title = WideFromUtf8(TrackListColumnTitle(column));
     LVCOLUMNW entry{};
@@ -61,6 +45,30 @@ void TrackListControl::Attach(HWND list) {
     entry.pszText = title.data();
     ListView_InsertColumn(list_, column, &entry);
   }
+}
+
+void TrackListControl::MakeRowImages(int pixelsPerInch) {
+  if (list_ == nullptr) return;
+  // Twice or three times as large on a screen of twice or three times the
+  // density, each pixel a square: sharp, never smoothed.
+  const int factor = std::max(1, pixelsPerInch / 96);
+  // With a mask as well as the alpha: an image list takes a picture whose
+  // every pixel is transparent (the empty row image) as one without alpha,
+  // and would draw it black.
+  HIMAGELIST images = ImageList_Create(kRowImageSize * factor, kRowImageSize * factor,
+                                       ILC_COLOR32 | ILC_MASK, kRowImageCount, 0);
+  for (int image = 0; image < kRowImageCount; ++image) {
+    const RgbaPicture picture = Enlarged(RowImagePicture(static_cast<RowImage>(image)), factor);
+    HBITMAP bitmap = BitmapWithAlpha(picture);
+    HBITMAP mask = TransparencyMask(picture);
+    ImageList_Add(images, bitmap, mask);
+    DeleteObject(bitmap);
+    DeleteObject(mask);
+  }
+  ListView_SetImageList(list_, images, LVSIL_SMALL);
+  // The control has LVS_SHAREIMAGELISTS: the list it drew before is ours.
+  if (images_ != nullptr) ImageList_Destroy(images_);
+  images_ = images;
 }
 
 void TrackListControl::OnRowChanged(int row) {

@@ -34,6 +34,9 @@ class TrackListControl : public TrackListObserver {
 
   // Takes the dialog's list view: its columns, image list and styles.
   void Attach(HWND list);
+  // The row images for a screen of this density (the window moved to a
+  // screen of another scale).
+  void MakeRowImages(int pixelsPerInch);
   HWND Handle() const { return list_; }
 
   void Render();
