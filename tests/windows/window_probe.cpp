@@ -15,6 +15,13 @@
 //                                         else "closed"
 //   tempyra-window-probe message          the text of the message box
 //                                         the window shows
+//   tempyra-window-probe forge-results    starts a run (Project > Analyze
+//                                         Files), sends the window 1026
+//                                         (the dialog manager's
+//                                         DM_REPOSITION) and 1027 without
+//                                         the analysis worker's mark, and
+//                                         prints the status line before
+//                                         and after them
 //
 // Rectangles print as "X Y WIDTH HEIGHT" in screen pixels. Texts come
 // through messages the system carries between processes; a list cell, which
@@ -42,6 +49,11 @@ constexpr int kNotThere = 1;
 constexpr int kUsage = 2;
 // The id of a message box's text.
 constexpr int kMessageBoxText = 0xFFFF;
+// The numbers of the analysis worker's result messages.
+constexpr UINT kAnalysisDone = WM_USER + 2;
+constexpr UINT kAnalysisFailed = WM_USER + 3;
+// Project > Analyze Files.
+constexpr WPARAM kAnalyzeFiles = 32777;
 
 struct Found {
   HWND main = nullptr;     // the dialog with the track list
@@ -182,7 +194,7 @@ int main(int argc, char** argv) {
                             : 1;
   if (what.empty() || args.size() != needed) {
     std::fprintf(stderr,
-                 "usage: tempyra-window-probe rows|path|columns|message|menu-open | "
+                 "usage: tempyra-window-probe rows|path|columns|message|menu-open|forge-results | "
                  "text|rect|enabled ID | row-rect ROW | cell ROW COLUMN | image ROW\n");
     return kUsage;
   }
@@ -199,6 +211,17 @@ int main(int argc, char** argv) {
   HWND window = found.main;
   if (window == nullptr) return kNotThere;
   HWND list = GetDlgItem(window, kTrackListView);
+  if (what == "forge-results") {
+    HWND status = GetDlgItem(window, kStatusLine);
+    // Sent messages go before the posted ones: the worker's first result
+    // cannot come between these, and the run is at its first file.
+    SendMessageW(window, WM_COMMAND, kAnalyzeFiles, 0);
+    const std::string before = WindowText(status);
+    SendMessageW(window, kAnalysisDone, 0, 0);
+    SendMessageW(window, kAnalysisFailed, 0, 0);
+    std::printf("%s\n%s\n", before.c_str(), WindowText(status).c_str());
+    return 0;
+  }
   if (what == "rows") {
     std::printf("%d\n", static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)));
   } else if (what == "path") {

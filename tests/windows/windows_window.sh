@@ -17,8 +17,10 @@
 #   files are renamed;
 # - Help > About shows the About box, which Escape closes;
 # - Escape closes the window and the program ends with status 0;
-# - at 200 % the window's controls are twice as large (screenshots of the
-#   window and the About box).
+# - at 200 % the window's controls are twice as large; a run over a long
+#   mix is not ended by another program's messages that have the numbers
+#   of the worker's results (the dialog manager's DM_REPOSITION is 1026);
+#   screenshots of the window and the About box.
 # Screenshots are kept in the build folder. `tempyra.exe --version` prints
 # the version on a pipe.
 #
@@ -81,7 +83,19 @@ wait_for() {
 
 # The Windows form of a path on this machine (wine's drive Z: is /).
 windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
-probe() { "$wine_run" "$probe" "$@" 2> /dev/null | tr -d '\r'; }
+# The probe's answer; asked again (up to three times) when it finds no
+# such window, control or row, or wine could not start it.
+probe() {
+  local answer attempt
+  for attempt in 1 2 3; do
+    if answer=$("$wine_run" "$probe" "$@" 2> /dev/null); then
+      printf '%s\n' "$answer" | tr -d '\r'
+      return 0
+    fi
+    sleep 0.3
+  done
+  return 1
+}
 # Whether the probe prints $1 for the rest of the arguments.
 probe_shows() {
   local expected=$1
@@ -348,6 +362,10 @@ close_window
 read -r _ _ go_width go_height <<< "$go"
 "$wine_run" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 192 /f \
   > /dev/null 2>&1 || fail "could not set 200 %"
+# A long mix, listed first, for the run below.
+for copy in $(seq 10); do echo "file '$demo/house-128bpm.mp3'"; done > "$work/mix.txt"
+ffmpeg -loglevel error -f concat -safe 0 -i "$work/mix.txt" -c copy "$work/music/!long-mix.mp3" ||
+  fail "ffmpeg could not make the long mix"
 (cd "$work" && exec "$wine_run" "$exe" "$folder") >> "$work/run.log" 2>&1 &
 program=$!
 files=$(find "$work/music" -name '*.mp3' | wc -l)
@@ -356,6 +374,22 @@ read -r _ _ large_width large_height <<< "$(probe rect 1011)"
 [ $((large_height * 10 / go_height)) -ge 18 ] && [ $((large_height * 10 / go_height)) -le 22 ] ||
   fail "Go! is $large_width x $large_height at 200 %, $go_width x $go_height at 100 %"
 window=$(xdotool search --name '^Tempyra$' | head -n 1)
+
+# A run starts, and while the long mix (its first file) is analysed another
+# program sends the window the dialog manager's DM_REPOSITION, which has
+# the number of the worker's result (1026), and 1027: without the worker's
+# mark neither is taken for a result, and the run stays on the mix.
+mix=$(windows_path "$work/music/!long-mix.mp3")
+status=$(probe forge-results)
+[ "$status" = "$(printf '%s\n%s' "$mix" "$mix")" ] ||
+  fail "the status line before and after the forged results: $status"
+save=$(timeout 120 xdotool search --sync --name '^Would you like to save a log file\?$' | head -n 1)
+[ -n "$save" ] || fail "the run at 200 % did not end"
+xdotool windowactivate --sync "$save" key Escape
+wait_for 10 probe_shows "" text 1024 || fail "the run at 200 % did not end"
+mix_analysed() { [ "$(probe image 0)" = 1 ] && [[ $(probe cell 0 0) =~ ^12[0-9]\.[0-9][0-9]$ ]]; }
+wait_for 10 mix_analysed ||
+  fail "the long mix of a 128 BPM track shows '$(probe cell 0 0)', image $(probe image 0)"
 sleep 0.5  # drawn
 "$grab" "$out/windows-window-200.png" && echo "screenshot: $out/windows-window-200.png"
 about_box windows-about-200.png
