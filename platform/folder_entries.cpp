@@ -1,9 +1,10 @@
 // What a walk does with a folder's entries. See folder_entries.h.
 #include "platform/folder_entries.h"
 
-void VisitFolderEntries(const std::string& folder, const std::vector<FolderEntry>& entries,
-                        const FolderWalkRules& rules, FolderWalkVisitor& visitor,
-                        const std::function<void(const std::string& path, bool throughLink)>& enter) {
+void VisitFolderEntries(
+    const std::string& folder, const std::vector<FolderEntry>& entries,
+    const FolderWalkRules& rules, FolderWalkVisitor& visitor,
+    const std::function<void(const std::string& path, bool throughLink)>& enter) {
   for (const FolderEntry& entry : entries) {
     if (visitor.StopRequested()) return;
     switch (entry.kind) {

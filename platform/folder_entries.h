@@ -26,6 +26,7 @@ struct FolderEntry {
 // Goes through a folder's entries in their order: hands the files the rules
 // take to the visitor and calls enter(path, throughLink) for each subfolder
 // to walk, at the point where it is met. Ends early when the visitor asks.
-void VisitFolderEntries(const std::string& folder, const std::vector<FolderEntry>& entries,
-                        const FolderWalkRules& rules, FolderWalkVisitor& visitor,
-                        const std::function<void(const std::string& path, bool throughLink)>& enter);
+void VisitFolderEntries(
+    const std::string& folder, const std::vector<FolderEntry>& entries,
+    const FolderWalkRules& rules, FolderWalkVisitor& visitor,
+    const std::function<void(const std::string& path, bool throughLink)>& enter);
