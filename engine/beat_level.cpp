@@ -308,7 +308,9 @@ BeatLevel::Choice BeatLevel::Choose(const BeatLevelEvidence& evidence) {
   // over frequencies spread at irrational steps.
   const StretchedPower power(*evidence.curve, evidence.curveRate);
   const double typical = TypicalPower(power, 8.0);
-  auto grid = [&](double hz, double ceiling = kGridCeiling) {
+  // The grid fit, log power against the typical, clamped to the floor and
+  // to `ceiling`.
+  auto grid = [&](double hz, double ceiling) {
     if (hz < kLowestGridHz || hz > kHighestGridHz) return 0.0;
     const double p = power(hz);
     return std::clamp(std::log(std::max(p, 1e-30) / typical), kGridFloor, ceiling);
@@ -343,11 +345,13 @@ BeatLevel::Choice BeatLevel::Choose(const BeatLevelEvidence& evidence) {
     f[kCorrelationThreeBeats] = CorrelationAt(r, 3 * period);
     f[kCorrelationFourBeats] = CorrelationAt(r, 4 * period);
     const double hz = bpm / 60.0;
-    f[kGridHalf] = grid(0.5 * hz);
-    f[kGridBeat] = grid(hz);
-    f[kGridThreeHalves] = grid(1.5 * hz);
-    f[kGridDouble] = grid(2 * hz);
-    f[kGridTriple] = grid(3 * hz);
+    const double gridHalf = grid(0.5 * hz, kGridDifferenceCeiling);
+    const double gridBeat = grid(hz, kGridDifferenceCeiling);
+    f[kGridHalf] = std::min(gridHalf, kGridCeiling);
+    f[kGridBeat] = std::min(gridBeat, kGridCeiling);
+    f[kGridThreeHalves] = grid(1.5 * hz, kGridCeiling);
+    f[kGridDouble] = grid(2 * hz, kGridCeiling);
+    f[kGridTriple] = grid(3 * hz, kGridCeiling);
     if (standardKnown) {
       const double s = evidence.standardBpm;
       f[kStandardSame] = Near(bpm, s, kAgreement) ? 1.0 : 0.0;
@@ -365,13 +369,12 @@ BeatLevel::Choice BeatLevel::Choose(const BeatLevelEvidence& evidence) {
     f[kBeatsWithoutOnset] = std::max(0.0, std::log2(hz / onsetsPerSecond));
     f[kSnareWithOthersBeat] = snareWithOthers(hz);
     f[kSnareWithOthersHalf] = snareWithOthers(0.5 * hz);
-    f[kGridQuarter] = grid(0.25 * hz);
-    f[kGridQuadruple] = grid(4 * hz);
+    f[kGridQuarter] = grid(0.25 * hz, kGridCeiling);
+    f[kGridQuadruple] = grid(4 * hz, kGridCeiling);
     f[kKickQuarter] = kick(0.25 * hz);
     f[kSnareQuarter] = snare(0.25 * hz);
     f[kEveryOtherBeat] = std::max(0.0, f[kCorrelationTwoBeats] - f[kCorrelationBeat]);
-    f[kGridHalfOverBeat] =
-        grid(0.5 * hz, kGridDifferenceCeiling) - grid(hz, kGridDifferenceCeiling);
+    f[kGridHalfOverBeat] = gridHalf - gridBeat;
     for (size_t k = 0; k < kFeatureCount; ++k)
       c.score += (kWeights[k] + kWeightsPerOctave[k] * octaves) * f[k];
     c.periodicity = Periodicity(r, valueRate, bpm);
