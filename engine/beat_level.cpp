@@ -119,19 +119,31 @@ double Periodicity(const std::vector<double>& r, double valueRate, double bpm) {
   return weights == 0 ? 0.0 : sum / weights;
 }
 
+// The length of the stretches of a curve of `size` values at `rate` values
+// per second: kStretchSeconds, or the whole curve where it is shorter.
+size_t StretchLength(size_t size, double rate) {
+  const auto wanted = static_cast<size_t>(kStretchSeconds * rate);
+  return std::max<size_t>(2, std::min(wanted, size));
+}
+
+std::vector<float> HannWindow(size_t length) {
+  std::vector<float> window(length);
+  for (size_t i = 0; i < length; ++i)
+    window[i] = static_cast<float>(0.5 - 0.5 * std::cos(kTwoPi * (static_cast<double>(i) + 0.5) /
+                                                        static_cast<double>(length)));
+  return window;
+}
+
 // Power of the curve at one frequency, summed over overlapping stretches,
 // each weighted by a Hann window.
 class StretchedPower {
  public:
-  StretchedPower(const std::vector<float>& curve, double rate) : curve_(curve), rate_(rate) {
-    const auto wanted = static_cast<size_t>(kStretchSeconds * rate);
-    length_ = std::max<size_t>(2, std::min(wanted, curve.size()));
-    hop_ = std::max<size_t>(1, length_ / 2);
-    window_.resize(length_);
-    for (size_t i = 0; i < length_; ++i)
-      window_[i] = static_cast<float>(0.5 - 0.5 * std::cos(kTwoPi * (static_cast<double>(i) + 0.5) /
-                                                           static_cast<double>(length_)));
-  }
+  StretchedPower(const std::vector<float>& curve, double rate)
+      : curve_(curve),
+        rate_(rate),
+        length_(StretchLength(curve.size(), rate)),
+        hop_(std::max<size_t>(1, length_ / 2)),
+        window_(HannWindow(length_)) {}
 
   double operator()(double hz) const {
     if (curve_.size() < length_) return 0.0;
@@ -180,13 +192,9 @@ class StretchedCoherence {
     usable_ = a != nullptr && b != nullptr && rate > 0 && a->size() == b->size() &&
               a->size() > 2 * static_cast<size_t>(rate);
     if (!usable_) return;
-    const auto wanted = static_cast<size_t>(kStretchSeconds * rate);
-    length_ = std::max<size_t>(2, std::min(wanted, a->size()));
+    length_ = StretchLength(a->size(), rate);
     hop_ = std::max<size_t>(1, length_ / 2);
-    window_.resize(length_);
-    for (size_t i = 0; i < length_; ++i)
-      window_[i] = static_cast<float>(0.5 - 0.5 * std::cos(kTwoPi * (static_cast<double>(i) + 0.5) /
-                                                           static_cast<double>(length_)));
+    window_ = HannWindow(length_);
   }
 
   double operator()(double hz) const {

@@ -338,6 +338,15 @@ def main():
     jobs = int(sys.argv[sys.argv.index("--jobs") + 1]) if "--jobs" in sys.argv else 1
     os.makedirs(set_dir, exist_ok=True)
     train = "--train" in sys.argv
+    # Files not in the set are removed below: a training set must never be
+    # made into the evaluation set's folder, nor the other way round.
+    listing = os.path.join(set_dir, "truth.tsv")
+    if os.path.exists(listing):
+        halves = {line.rstrip("\n").split("\t")[-1] for line in open(listing) if line.strip()}
+        if halves and (halves == {"train"}) != train:
+            sys.exit("%s holds %s set; make the %s set into another folder" %
+                     (set_dir, "a training" if "train" in halves else "an evaluation",
+                      "training" if train else "evaluation"))
     if train:
         items = (midi_items(build, TRAIN_PREFIX, TRAIN_SONGS) +
                  module_items(build, TRAIN_PREFIX, TRAIN_MODULES) +
