@@ -203,7 +203,8 @@ TEST(BeatLevel, SnareOnOrOffTheBeatAgainstKickAndHats) {
   EXPECT_LT(beat->features[BeatLevel::kSnareWithOthersHalf], -0.5);
   EXPECT_LT(half->features[BeatLevel::kSnareWithOthersBeat], -0.5);
   // Without the band curves the same evidence is neutral.
-  const BeatLevel::Candidate* bare = Near(BeatLevel::Choose(t.Evidence(100, kNaN)), 100);
+  const BeatLevel::Choice withoutBands = BeatLevel::Choose(t.Evidence(100, kNaN));
+  const BeatLevel::Candidate* bare = Near(withoutBands, 100);
   ASSERT_NE(bare, nullptr);
   EXPECT_EQ(bare->features[BeatLevel::kSnareWithOthersBeat], 0.0);
   EXPECT_EQ(bare->features[BeatLevel::kSnareWithOthersHalf], 0.0);
