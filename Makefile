@@ -175,14 +175,22 @@ eval: build
 	eval/run_eval.py $(BUILD) $(EVAL_SET) --jobs $(EVAL_JOBS)
 
 # Refits the beat-level decision's weights on the development half of the
-# evaluation set (made by `make eval`) and writes them into its source.
+# evaluation set (made by `make eval`) and the training set (made here into
+# EVAL_TRAIN, more files of the same sources under other names), and writes
+# them into its source. The held-out half is never read.
+EVAL_TRAIN ?= $(BUILD)/eval/train
 eval-fit: build
+	@$(MAKE) --no-print-directory install-packages WANT="$(EVAL_PACKAGES)"
 	cmake --build $(BUILD) --target tempyra-levelfeatures
+	eval/make_eval_set.py $(BUILD) $(EVAL_TRAIN) --jobs $(EVAL_JOBS) --train
 	mkdir -p $(BUILD)/eval
 	awk -F'\t' '$$5 == "dev" { print "$(EVAL_SET)/" $$1 }' $(EVAL_SET)/truth.tsv | \
 	  xargs $(BUILD)/tools/levelfeatures/tempyra-levelfeatures > $(BUILD)/eval/features.tsv || true
+	awk -F'\t' '{ print "$(EVAL_TRAIN)/" $$1 }' $(EVAL_TRAIN)/truth.tsv | \
+	  xargs $(BUILD)/tools/levelfeatures/tempyra-levelfeatures > $(BUILD)/eval/train-features.tsv \
+	  || true
 	eval/fit_beat_level.py $(EVAL_SET)/truth.tsv $(BUILD)/eval/features.tsv \
-	  --write engine/beat_level.cpp
+	  --train $(EVAL_TRAIN)/truth.tsv $(BUILD)/eval/train-features.tsv --write engine/beat_level.cpp
 
 # Installation. The program finds its help documents in
 # $(PREFIX)/share/doc/tempyra beside $(PREFIX)/bin, wherever PREFIX is.

@@ -30,10 +30,24 @@
 //     half the beat frequency of the right level;
 //   - max(0, log2(beats per second / onsets per second)): a level with
 //     fewer onsets than beats is rarely the one a listener taps;
-//   - the hats' grid fit at once and twice the beat frequency.
-// A linear score of these numbers (the weights below, fitted on the
-// development half of the evaluation set by eval/fit_beat_level.py) gives
-// each candidate a probability (softmax). The most probable one is the
+//   - whether the snare band pulses with the kick and hat bands or against
+//     them at the beat frequency and at half of it (on the beat or on the
+//     off-beat of this level);
+//   - the grid fit at a quarter of the beat frequency (a bar of four) and
+//     at four times it (sixteenths), and of the kick and snare bands at a
+//     quarter of it;
+//   - how much more the onsets repeat at two beats than at one (every
+//     other beat empty);
+//   - the grid fit at half the beat frequency less that at the beat
+//     frequency, without the ceiling that the other grid fits have (so that
+//     it still tells the two apart on bare clicks, whose harmonics all reach
+//     that ceiling).
+// A linear score of these numbers gives each candidate a probability
+// (softmax). Each number's weight changes linearly with log2(tempo / 120):
+// the same evidence may count differently for a slow and a fast reading.
+// The weights (below) are fitted by eval/fit_beat_level.py on the
+// development half of the evaluation set and a training set made by the
+// same generators, never on the held-out half. The most probable one is the
 // beat level, and its probability, lowered on tracks whose onsets hardly
 // repeat, the confidence; the second most probable is the alternative a
 // user may prefer, with its confidence on the same scale.
@@ -53,11 +67,11 @@ struct BeatLevelEvidence {
   const std::vector<float>* curve = nullptr;
   double curveRate = 0;
   // The coarse curves of the low band (kick drum), of the middle bands
-  // (snare) and of the top band (hats) at bandRate values per second; may
-  // be null.
+  // (snare) and of the top band (hats) at bandRate values per second, all
+  // of one length; may be null.
   const std::vector<float>* kickCurve = nullptr;
   const std::vector<float>* snareCurve = nullptr;
-  const std::vector<float>* hatCurve = nullptr;  // the top band (hats)
+  const std::vector<float>* hatCurve = nullptr;
   double bandRate = 0;
   // The level the periodicity scan chose (beats per minute).
   double scanBpm = 0;
@@ -94,8 +108,14 @@ class BeatLevel {
     kSnareHalf,
     kSnareBeat,
     kBeatsWithoutOnset,
-    kHatBeat,
-    kHatDouble,
+    kSnareWithOthersBeat,
+    kSnareWithOthersHalf,
+    kGridQuarter,
+    kGridQuadruple,
+    kKickQuarter,
+    kSnareQuarter,
+    kEveryOtherBeat,
+    kGridHalfOverBeat,
     kFeatureCount
   };
   using Features = std::array<double, kFeatureCount>;

@@ -2,12 +2,19 @@
 """Refits the beat-level decision's weights (engine/beat_level.cpp) on the
 development half of the evaluation set.
 
-    fit_beat_level.py TRUTH.tsv FEATURES.tsv [--write SOURCE.cpp] [--l2 X]
+    fit_beat_level.py TRUTH.tsv FEATURES.tsv [--train TRUTH.tsv FEATURES.tsv]
+                      [--write SOURCE.cpp] [--l2 X]
 
 FEATURES.tsv is what tempyra-levelfeatures prints for the files of the set.
 Only files whose half in TRUTH.tsv is "dev" are read; the held-out half
-stays unseen. The decision gives every candidate the probability
-softmax(w . features); the fit maximises the log-probability of the right
+stays unseen. --train adds the files of a training set (make_eval_set.py
+--train) to every fit; the accuracies printed are those of the development
+half alone, the cross-validated one over folds of the development half
+(each fold's fit reads the training set and the other folds).
+
+The decision gives every candidate the probability softmax(w . features),
+each weight a constant plus a slope times log2(tempo / 120) (so the fit
+sees every feature twice, once as it is and once times that number); the fit maximises the log-probability of the right
 candidate (the one within 4 % of the true tempo; files with none are left
 out) less an L2 penalty, by Adam on standardised features. It prints the
 development half's Acc1 under the weights in the source and under the new
@@ -16,6 +23,7 @@ ones, with a five-fold cross-validated Acc1 for each penalty tried, and with
 of SOURCE.cpp.
 """
 import math
+import operator
 import os
 import random
 import re
@@ -23,28 +31,37 @@ import sys
 
 NAMES = [
     "log2(tempo / 120)", "its square", "correlation at the beat", "at two beats",
-    "at half a beat", "at a third of a beat", "at three beats", "at four beats", "grid at half the beat frequency",
-    "at the beat frequency", "at three halves of it", "at twice it", "at three times it",
-    "the standard estimate agrees", "it reads an octave away", "it reads three to two away",
-    "the scan's own pick", "tempo by onset density", "kick at half the beat frequency",
-    "kick at the beat frequency", "kick at twice it", "snare at half the beat frequency",
-    "snare at the beat frequency", "beats without an onset", "hats at the beat frequency",
-    "hats at twice it",
+    "at half a beat", "at a third of a beat", "at three beats", "at four beats",
+    "grid at half the beat frequency", "at the beat frequency", "at three halves of it",
+    "at twice it", "at three times it", "the standard estimate agrees", "it reads an octave away",
+    "it reads three to two away", "the scan's own pick", "tempo by onset density",
+    "kick at half the beat frequency", "kick at the beat frequency", "kick at twice it",
+    "snare at half the beat frequency", "snare at the beat frequency", "beats without an onset",
+    "snare with kick and hats at the beat frequency", "at half of it",
+    "grid at a quarter of the beat frequency", "at four times it",
+    "kick at a quarter of the beat frequency", "snare at a quarter of it", "every other beat empty",
+    "grid at half the beat frequency less at it",
 ]
 
 
-def load(truth_path, features_path):
+def load(truth_path, features_path, half="dev"):
     truth = {}
     for line in open(truth_path):
-        name, bpm, genre, source, half = line.rstrip("\n").split("\t")
-        truth[name] = (float(bpm), half)
+        name, bpm, genre, source, part = line.rstrip("\n").split("\t")
+        truth[name] = (float(bpm), part)
     files = {}
     for line in open(features_path):
         parts = line.rstrip("\n").split("\t")
         name = os.path.basename(parts[0])
-        if name not in truth or truth[name][1] != "dev" or parts[1] == "failed":
+        if name not in truth or truth[name][1] != half or parts[1] == "failed":
             continue
-        files.setdefault(name, []).append((float(parts[2]), [float(x) for x in parts[3:]]))
+        features = [float(x) for x in parts[3:]]
+        if len(features) != len(NAMES):
+            sys.exit("%s: %d features, %d expected (rebuild tempyra-levelfeatures)" %
+                     (features_path, len(features), len(NAMES)))
+        octaves = features[0]
+        files.setdefault(name, []).append((float(parts[2]),
+                                           features + [octaves * x for x in features]))
     data = []
     missing = 0
     for name, candidates in sorted(files.items()):
@@ -83,35 +100,49 @@ def miss_classes(data, weights, counts):
 
 def fit(data, count, l2, iterations=600):
     # Standardise each feature over all candidates, fit, then scale back.
+    # The sums run over columns of all candidates at once (map in C), not
+    # over single values in Python.
     rows = [f for _, candidates, _, _ in data for f in candidates]
-    mean = [sum(r[k] for r in rows) / len(rows) for k in range(count)]
-    scale = [math.sqrt(sum((r[k] - mean[k]) ** 2 for r in rows) / len(rows)) or 1.0
-             for k in range(count)]
-    scaled = [([[(x - m) / s for x, m, s in zip(f, mean, scale)] for f in c], right)
-              for _, c, right, _ in data]
+    n = len(rows)
+    columns = []
+    scale = []
+    for k in range(count):
+        column = [r[k] for r in rows]
+        mean = sum(column) / n
+        spread = math.sqrt(sum((x - mean) ** 2 for x in column) / n) or 1.0
+        columns.append([(x - mean) / spread for x in column])
+        scale.append(spread)
+    scaled_rows = [list(r) for r in zip(*columns)]
+    files = []  # (first row, number of rows, right row)
+    at = 0
+    for _, candidates, right, _ in data:
+        files.append((at, len(candidates), at + right))
+        at += len(candidates)
     w = [0.0] * count
     m1 = [0.0] * count
     m2 = [0.0] * count
     rate, beta1, beta2 = 0.05, 0.9, 0.999
+    share = 1.0 / len(files)
     for t in range(1, iterations + 1):
-        grad = [l2 * x for x in w]
-        for candidates, right in scaled:
-            scores = [sum(a * b for a, b in zip(w, f)) for f in candidates]
-            top = max(scores)
-            e = [math.exp(s - top) for s in scores]
+        scores = [sum(map(operator.mul, w, r)) for r in scaled_rows]
+        coefficients = [0.0] * n
+        for first, length, right in files:
+            top = max(scores[first:first + length])
+            e = [math.exp(x - top) for x in scores[first:first + length]]
             total = sum(e)
-            for p, f, i in zip(e, candidates, range(len(candidates))):
-                g = p / total - (1.0 if i == right else 0.0)
-                for k in range(count):
-                    grad[k] += g * f[k] / len(scaled)
+            for i in range(length):
+                coefficients[first + i] = e[i] / total * share
+            coefficients[right] -= share
         for k in range(count):
-            m1[k] = beta1 * m1[k] + (1 - beta1) * grad[k]
-            m2[k] = beta2 * m2[k] + (1 - beta2) * grad[k] ** 2
+            g = l2 * w[k] + sum(map(operator.mul, coefficients, columns[k]))
+            m1[k] = beta1 * m1[k] + (1 - beta1) * g
+            m2[k] = beta2 * m2[k] + (1 - beta2) * g * g
             w[k] -= rate * (m1[k] / (1 - beta1 ** t)) / (math.sqrt(m2[k] / (1 - beta2 ** t)) + 1e-8)
     return [wk / s for wk, s in zip(w, scale)]
 
 
 def read_weights(source):
+    """Both blocks of the source's weights, constants first, as one list."""
     text = open(source).read()
     block = text[text.index("// BEGIN WEIGHTS"):text.index("// END WEIGHTS")]
     return [float(x) for x in re.findall(r"^\s*(-?[0-9.e+-]+),", block, re.M)]
@@ -121,10 +152,13 @@ def write_weights(source, weights):
     text = open(source).read()
     start = text.index("// BEGIN WEIGHTS")
     end = text.index("// END WEIGHTS")
-    lines = ["// BEGIN WEIGHTS", "constexpr BeatLevel::Features kWeights = {"]
-    for w, name in zip(weights, NAMES):
-        lines.append("    %.4f,  // %s" % (w, name))
-    lines.append("};")
+    lines = ["// BEGIN WEIGHTS"]
+    for array, part in (("kWeights", weights[:len(NAMES)]),
+                        ("kWeightsPerOctave", weights[len(NAMES):])):
+        lines.append("constexpr BeatLevel::Features %s = {" % array)
+        for w, name in zip(part, NAMES):
+            lines.append("    %.4f,  // %s" % (w, name))
+        lines.append("};")
     with open(source, "w") as f:
         f.write(text[:start] + "\n".join(lines) + "\n" + text[end:])
 
@@ -134,13 +168,21 @@ def main():
     if len(args) < 2:
         sys.exit(__doc__)
     data, missing, total = load(args[0], args[1])
-    count = len(NAMES)
+    extra = []
+    if "--train" in args:
+        at = args.index("--train")
+        extra, extra_missing, extra_total = load(args[at + 1], args[at + 2], "train")
+        print("training files: %d, of which %d have no candidate within 4 %%" %
+              (extra_total, extra_missing))
+    count = 2 * len(NAMES)
     source = args[args.index("--write") + 1] if "--write" in args else None
     print("development files: %d, of which %d have no candidate within 4 %%" % (total, missing))
     if source:
         old = read_weights(source)
+        if len(old) != count:
+            old = [0.0] * count
         print("weights in the source: Acc1 %.1f %%" % (100 * accuracy(data, old) / total))
-    penalties = [float(args[args.index("--l2") + 1])] if "--l2" in args else [0.003, 0.01, 0.03, 0.3]
+    penalties = [float(args[args.index("--l2") + 1])] if "--l2" in args else [0.001, 0.002, 0.004, 0.01]
     folds = 5
     order = list(range(len(data)))
     random.Random(1).shuffle(order)
@@ -151,18 +193,19 @@ def main():
         for k in range(folds):
             test = [data[i] for j, i in enumerate(order) if j % folds == k]
             train = [data[i] for j, i in enumerate(order) if j % folds != k]
-            weights = fit(train, count, l2)
+            weights = fit(train + extra, count, l2)
             hits += accuracy(test, weights)
             miss_classes(test, weights, classes)
-        print("L2 %.3f: cross-validated Acc1 %.1f %% (level misses: %s)" % (
-            l2, 100 * hits / total, ", ".join("%s %d" % kv for kv in sorted(classes.items()))))
+        print("L2 %.4f: cross-validated Acc1 %.1f %% (level misses: %s)" % (
+            l2, 100 * hits / total, ", ".join("%s %d" % kv for kv in sorted(classes.items()))),
+            flush=True)
         if best is None or hits > best[0]:
             best = (hits, l2)
-    weights = fit(data, count, best[1])
-    print("refitted (L2 %.3f): Acc1 %.1f %% on the development half" %
+    weights = fit(data + extra, count, best[1])
+    print("refitted (L2 %.4f): Acc1 %.1f %% on the development half" %
           (best[1], 100 * accuracy(data, weights) / total))
-    for w, name in zip(weights, NAMES):
-        print("  %9.4f  %s" % (w, name))
+    for w, slope, name in zip(weights, weights[len(NAMES):], NAMES):
+        print("  %9.4f %+9.4f per octave  %s" % (w, slope, name))
     if source:
         write_weights(source, weights)
         print("written to", source)

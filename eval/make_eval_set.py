@@ -3,7 +3,7 @@
 (nothing is downloaded), into SET_DIR, with SET_DIR/truth.tsv listing each
 file, its true tempo, its genre, its source and its half.
 
-    make_eval_set.py BUILD_DIR SET_DIR [--jobs N]
+    make_eval_set.py BUILD_DIR SET_DIR [--jobs N] [--train]
 
 Sources, all MP3 (lame) at several sampling rates, CBR and VBR:
   midi       songs of 23 genres written by midi_song.py (fast pieces with a
@@ -27,6 +27,11 @@ listener taps: the quarter note, in 6/8 and 12/8 the dotted quarter.
 Half: "dev" when the first byte of the file's SHA-256 is below 128, else
 "held". Fitting and tuning look only at the dev half; the held-out half is
 for the figures that are reported.
+
+With --train, SET_DIR receives a training set instead: more files of the
+same sources under other names (so other tempi, seeds and sounds), all of
+half "train", which the fit of the beat-level decision reads beside the
+development half; the evaluation set itself and its halves stay as they are.
 
 Each file is named after a hash of its recipe (generator, arguments and the
 generator's own source), so a file is made again only when its recipe
@@ -105,6 +110,13 @@ TUNES = [
 MODULE_GENRES = {"four": (118, 140, 5), "breaks": (85, 110, 5), "fast": (160, 190, 5),
                  "shuffle": (90, 140, 5), "offbeat": (75, 100, 4), "tresillo": (95, 125, 4)}
 
+# The training set (--train): songs of every MIDI genre, modules of every
+# module genre and a share of the pulses, named with TRAIN_PREFIX.
+TRAIN_PREFIX = "train-"
+TRAIN_SONGS = 10
+TRAIN_MODULES = 4
+TRAIN_PULSE_SHARE = 0.5
+
 
 def run(args, **kw):
     subprocess.run(args, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, **kw)
@@ -150,16 +162,20 @@ def make_midi(item, work, out):
     encode(wav, out, item.seconds, item.turn, work)
 
 
-def midi_items(build):
+def midi_items(build, prefix="", per_genre=None):
     items = []
     script = file_hash(os.path.join(HERE, "midi_song.py"))
     turn = 0
-    songs = [(genre, low, high, k) for genre, (low, high, count) in MIDI_GENRES.items()
-             for k in range(count)]
-    songs += [(genre, low, high, count + k) for genre, (low, high, count) in MIDI_GENRES.items()
-              for k in range(MIDI_MORE)]
+    if per_genre is None:
+        songs = [(genre, low, high, k) for genre, (low, high, count) in MIDI_GENRES.items()
+                 for k in range(count)]
+        songs += [(genre, low, high, count + k)
+                  for genre, (low, high, count) in MIDI_GENRES.items() for k in range(MIDI_MORE)]
+    else:
+        songs = [(genre, low, high, k) for genre, (low, high, _) in MIDI_GENRES.items()
+                 for k in range(per_genre)]
     for genre, low, high, k in songs:
-        name = "midi-%s-%d" % (genre, k + 1)
+        name = "%smidi-%s-%d" % (prefix, genre, k + 1)
         rng = seeded(name)
         bpm = round(rng.uniform(low, high), 2)
         seconds = rng.randint(30, 60)
@@ -179,13 +195,13 @@ def midi_items(build):
     return items
 
 
-def module_items(build):
+def module_items(build, prefix="", per_genre=None):
     items = []
     script = file_hash(os.path.join(HERE, "tracker_module.py"))
     turn = 3
     for genre, (low, high, count) in MODULE_GENRES.items():
-        for k in range(count):
-            name = "mod-%s-%d" % (genre, k + 1)
+        for k in range(count if per_genre is None else per_genre):
+            name = "%smod-%s-%d" % (prefix, genre, k + 1)
             rng = seeded(name)
             bpm = rng.randint(low, high)
             seconds = rng.randint(30, 60)
@@ -231,15 +247,16 @@ def pattern_items(build):
     return items
 
 
-def pulse_items(build):
+def pulse_items(build, prefix="", share=1.0):
     beatgen = os.path.join(build, "tools", "beatgen", "tempyra-beatgen")
     drumgen = os.path.join(build, "tools", "drumgen", "tempyra-drumgen")
     tools = file_hash(beatgen)[:16] + file_hash(drumgen)[:16]
     items = []
     turn = 4
     for style, low, high, count in PULSES:
-        for k in range(count):
-            name = "%s-%s-%d" % ("pulse" if style == "pulse" else "drumgen", style, k + 1)
+        for k in range(int(round(count * share))):
+            name = "%s%s-%s-%d" % (prefix, "pulse" if style == "pulse" else "drumgen", style,
+                                   k + 1)
             rng = seeded(name)
             seconds = rng.randint(30, 60)
             if style == "pulse":
@@ -320,8 +337,23 @@ def main():
     build, set_dir = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
     jobs = int(sys.argv[sys.argv.index("--jobs") + 1]) if "--jobs" in sys.argv else 1
     os.makedirs(set_dir, exist_ok=True)
-    items = (midi_items(build) + module_items(build) + pattern_items(build) + pulse_items(build) +
-             abc_items(build))
+    train = "--train" in sys.argv
+    # Files not in the set are removed below: a training set must never be
+    # made into the evaluation set's folder, nor the other way round.
+    listing = os.path.join(set_dir, "truth.tsv")
+    if os.path.exists(listing):
+        halves = {line.rstrip("\n").split("\t")[-1] for line in open(listing) if line.strip()}
+        if halves and (halves == {"train"}) != train:
+            sys.exit("%s holds %s set; make the %s set into another folder" %
+                     (set_dir, "a training" if "train" in halves else "an evaluation",
+                      "training" if train else "evaluation"))
+    if train:
+        items = (midi_items(build, TRAIN_PREFIX, TRAIN_SONGS) +
+                 module_items(build, TRAIN_PREFIX, TRAIN_MODULES) +
+                 pulse_items(build, TRAIN_PREFIX, TRAIN_PULSE_SHARE))
+    else:
+        items = (midi_items(build) + module_items(build) + pattern_items(build) +
+                 pulse_items(build) + abc_items(build))
     missing = [i for i in items if not os.path.exists(os.path.join(set_dir, i.file))]
     if missing:
         print("making %d of %d evaluation files in %s" % (len(missing), len(items), set_dir),
@@ -345,10 +377,11 @@ def main():
             path = os.path.join(set_dir, i.file)
             if not os.path.exists(path):
                 continue
-            half = "dev" if int(file_hash(path)[:2], 16) < 128 else "held"
+            half = "train" if train else "dev" if int(file_hash(path)[:2], 16) < 128 else "held"
             f.write("%s\t%.4f\t%s\t%s\t%s\n" % (i.file, i.bpm, i.genre, i.source, half))
     os.replace(os.path.join(set_dir, "truth.tsv.part"), os.path.join(set_dir, "truth.tsv"))
-    print("evaluation set: %d files in %s" % (len(items) - failed, set_dir))
+    print("%s set: %d files in %s" % ("training" if train else "evaluation", len(items) - failed,
+                                      set_dir))
     if failed:
         sys.exit("%d files could not be made" % failed)
 

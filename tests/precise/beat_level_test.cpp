@@ -174,6 +174,58 @@ TEST(BeatLevel, GridFitTellsBinaryFromTernarySubdivision) {
   EXPECT_LT(t->features[BeatLevel::kCorrelationHalfBeat], 0.2);
 }
 
+TEST(BeatLevel, SnareOnOrOffTheBeatAgainstKickAndHats) {
+  // A backbeat at 100 BPM in the band curves: kick on one and three, snare
+  // on two and four, hats on every beat. At 100 the snare falls on the
+  // beats (with the hats) and against the kick at half the beat frequency;
+  // read at 50 it falls on the off-beats.
+  constexpr double kBandRate = kValueRate / BandCurves::kStep;
+  const Track t = MakeTrack({0, 1, 2, 3}, 4, 100, 60);
+  const auto n = static_cast<size_t>(60 * kBandRate);
+  std::vector<float> kick(n, 0.0f), snare(n, 0.0f), hats(n, 0.0f);
+  const double valuesPerBeat = 0.6 * kBandRate;
+  for (int beat = 0; beat * valuesPerBeat < static_cast<double>(n); ++beat) {
+    const auto at = static_cast<size_t>(std::lround(beat * valuesPerBeat));
+    if (at >= n) break;
+    hats[at] += 1.0f;
+    (beat % 2 == 0 ? kick : snare)[at] += 1.0f;
+  }
+  BeatLevelEvidence e = t.Evidence(100, kNaN);
+  e.kickCurve = &kick;
+  e.snareCurve = &snare;
+  e.hatCurve = &hats;
+  e.bandRate = kBandRate;
+  const BeatLevel::Choice c = BeatLevel::Choose(e);
+  const BeatLevel::Candidate* beat = Near(c, 100);
+  const BeatLevel::Candidate* half = Near(c, 50);
+  ASSERT_TRUE(beat && half);
+  EXPECT_GT(beat->features[BeatLevel::kSnareWithOthersBeat], 0.5);
+  EXPECT_LT(beat->features[BeatLevel::kSnareWithOthersHalf], -0.5);
+  EXPECT_LT(half->features[BeatLevel::kSnareWithOthersBeat], -0.5);
+  // Without the band curves the same evidence is neutral.
+  const BeatLevel::Choice withoutBands = BeatLevel::Choose(t.Evidence(100, kNaN));
+  const BeatLevel::Candidate* bare = Near(withoutBands, 100);
+  ASSERT_NE(bare, nullptr);
+  EXPECT_EQ(bare->features[BeatLevel::kSnareWithOthersBeat], 0.0);
+  EXPECT_EQ(bare->features[BeatLevel::kSnareWithOthersHalf], 0.0);
+}
+
+TEST(BeatLevel, EveryOtherBeatEmptyAtTheDoubleOfBareClicks) {
+  // Clicks at 57 BPM: read at 114, every other beat of that level is
+  // silent, and the grid fit at half its beat frequency (the clicks' own)
+  // stands above the one at its beat frequency even where both pass the
+  // ceiling of the other grid fits.
+  const Track t = MakeTrack({0}, 1, 57, 60);
+  const BeatLevel::Choice c = BeatLevel::Choose(t.Evidence(114, kNaN));
+  const BeatLevel::Candidate* clicks = Near(c, 57);
+  const BeatLevel::Candidate* doubled = Near(c, 114);
+  ASSERT_TRUE(clicks && doubled);
+  EXPECT_GT(doubled->features[BeatLevel::kEveryOtherBeat], 0.5);
+  EXPECT_LT(clicks->features[BeatLevel::kEveryOtherBeat], 0.2);
+  EXPECT_GT(doubled->features[BeatLevel::kGridHalfOverBeat], 0.0);
+  EXPECT_EQ(c.bpm(), clicks->bpm);
+}
+
 TEST(BeatLevel, LowConfidenceWhereTheOnsetsHardlyRepeat) {
   const Track clear = MakeTrack({0, 1, 2, 3}, 4, 128, 60);
   const Track noisy = MakeTrack({0, 1, 2, 3}, 4, 128, 60, 7, 0.97);

@@ -178,6 +178,21 @@ TEST(PreciseTempo, RightLevelOnFastHalfTimeAndOnShuffles) {
   EXPECT_NEAR(Precise(Render(oneDrop, 4, 78.6, 50, 44100), 44100).bpm, 78.6, 0.02);
 }
 
+TEST(PreciseTempo, RightLevelOnSlowClicksAndFastDrivingBackbeats) {
+  // Bare clicks (tempyra-beatgen's bursts) at 57.0 and 58.6 BPM: not 114
+  // or 117, whose every other beat would be silent.
+  for (const uint32_t interval : {46421u, 45153u}) {
+    const double bpm = 44100.0 * 60.0 / interval;
+    EXPECT_NEAR(Precise(BeatStream(44100, interval, 44100 * 45), 44100).bpm, bpm, 0.02) << bpm;
+  }
+  // Metal at 189.7: kick on every eighth, snare on two and four, hats on
+  // the beats: not 94.9, at which the snare would fall on the off-beats.
+  std::vector<Hit> metal = {{1, 0.8, 0}, {3, 0.8, 0}};
+  for (int i = 0; i < 8; ++i) metal.push_back({i * 0.5, 0.6, 60});
+  for (int b = 0; b < 4; ++b) metal.push_back({b + 0.0, 0.25, 0});
+  EXPECT_NEAR(Precise(Render(metal, 4, 189.7, 45, 44100), 44100).bpm, 189.7, 0.02);
+}
+
 TEST(PreciseTempo, NothingToMeasureGivesNoTempo) {
   // Silence, a few seconds of beats, and steady noise with no beat.
   EXPECT_TRUE(std::isnan(Precise(std::vector<int16_t>(44100 * 40, 0), 44100).bpm));
