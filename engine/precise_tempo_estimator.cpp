@@ -225,12 +225,12 @@ void PreciseTempoEstimator::FillCurveSpectrum() {
   // its first and last 15 %, so that its ends (and the mirror image at -hz)
   // leak next to nothing into the peak while the peak stays nearly as
   // narrow as the whole track allows.
-  const uint64_t total = chunks_.size() * kChunkValues + pendingCount_;
+  const size_t total = chunks_.size() * kChunkValues + pendingCount_;
   const double taperLength = kTaperShare * static_cast<double>(total);
   const double toStep = taperLength > 0 ? (kTaperSteps - 1) / taperLength : 0.0;
   std::vector<double>& out = spectrum_.Values();
   out.resize(total);
-  uint64_t index = 0;
+  size_t index = 0;
   auto add = [&](const float* values, const int8_t* q, float scale, uint32_t n) {
     for (uint32_t i = 0; i < n; ++i, ++index) {
       double v = values != nullptr ? values[i] : static_cast<double>(q[i]) * scale;

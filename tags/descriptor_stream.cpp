@@ -28,7 +28,8 @@ long DescriptorStream::length() {
 TagLib::ByteVector DescriptorStream::readBlock(unsigned long length) {
   const uint64_t size = static_cast<uint64_t>(this->length());
   if (length == 0 || position_ >= size) return TagLib::ByteVector();
-  const uint64_t wanted = std::min<uint64_t>(length, size - position_);
+  // At most `length`, which fits in memory's sizes on every system.
+  const auto wanted = static_cast<size_t>(std::min<uint64_t>(length, size - position_));
   TagLib::ByteVector block(static_cast<unsigned int>(wanted), '\0');
   size_t got = 0;
   while (got < wanted) {

@@ -28,7 +28,10 @@ void BackgroundTagRead::Start(TagReadRequest request) {
           for (TagReadItem& read : batch) done_.items.push_back(std::move(read));
         }
         batch.clear();
-        target_.Post(kTagsRead, request.listing, 0);
+        // The message only wakes the window, which takes the results with
+        // their listing number; the number in it is for reading a trace
+        // (cut to the pointer's width on 32-bit systems).
+        target_.Post(kTagsRead, static_cast<uintptr_t>(request.listing), 0);
       }
     }
   });
