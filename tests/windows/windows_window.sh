@@ -15,6 +15,9 @@
 # - Rename Files refuses a name that another file has: that file and the
 #   row's file keep their bytes, the message names both, the other rows'
 #   files are renamed;
+# - "..." opens the folder chooser, whose choice the window lists; a run
+#   there, then Rename Files with "Duplicate" copies the files with their
+#   tempi at the end of the names;
 # - Help > About shows the About box, which Escape closes;
 # - Escape closes the window and the program ends with status 0;
 # - at 200 % the window's controls are twice as large; a run over a long
@@ -133,6 +136,10 @@ opened=$work/opened.txt
   "$wine_run" reg add 'HKCR\TempyraTestDocument\shell\open\command' /ve \
     /d "\"$(windows_path "$recorder")\" \"$(windows_path "$opened")\" \"%1\"" /f > /dev/null 2>&1 ||
   fail "could not associate .html with the stand-in"
+
+# 100 % first (a prefix that ran this test before was left at 200 %).
+"$wine_run" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f \
+  > /dev/null 2>&1 || fail "could not set 100 %"
 
 "$wine_run" "$unit_tests" --gtest_brief=1 || fail "the window's unit tests failed"
 
@@ -330,6 +337,41 @@ wait_for 10 renamed_all || fail "the other rows' files were not renamed: $(ls "$
 [ ! -e "$work/music/house-128bpm.mp3" ] && [ ! -e "$work/music/steady-140bpm.mp3" ] &&
   [ -e "$work/music/Café Ωmega.mp3" ] || fail "the folder holds: $(ls "$work/music")"
 
+# The folder chooser: "..." opens it; a folder's path typed into its name
+# field and Return choose that folder, which the window lists at once.
+mkdir "$work/second"
+cp "$demo/steady-140bpm.mp3" "$demo/breaks-174bpm.mp3" "$work/second/"
+second=$(windows_path "$work/second")
+click_in "$(probe rect 1001)"
+chooser=$(timeout 30 xdotool search --sync --name '^Select a folder' | head -n 1)
+[ -n "$chooser" ] || fail "\"...\" did not open the folder chooser"
+xdotool windowactivate --sync "$chooser"
+xdotool type --delay 20 "$second"
+xdotool key Return
+wait_for 20 probe_shows "$second" path || fail "the path shows '$(probe path)', not '$second'"
+wait_for 20 probe_shows 2 rows || fail "the chosen folder shows $(probe rows) rows, not 2"
+
+# Duplicate, with the tempo at the end of the name: after Go! (the run
+# leaves no row selected) and Invert Selection, Project > Rename Files
+# copies each file beside itself; the files themselves stay as they were.
+click_in "$(probe rect 1005)" 8
+click_in "$(probe rect 1009)" 8
+click_in "$(probe rect 1011)"
+save=$(timeout 120 xdotool search --sync --name '^Would you like to save a log file\?$' | head -n 1)
+[ -n "$save" ] || fail "the run over the chosen folder did not end"
+xdotool windowactivate --sync "$save" key Escape
+wait_for 10 probe_shows "" text 1024 || fail "the run over the chosen folder did not end"
+click_in "$(probe rect 1025)"
+menu_command p r
+copied() {
+  cmp -s "$demo/breaks-174bpm.mp3" "$work/second/breaks-174bpm (174).mp3" &&
+    cmp -s "$demo/steady-140bpm.mp3" "$work/second/steady-140bpm (140).mp3"
+}
+wait_for 20 copied || fail "the files were not copied with their tempi: $(ls "$work/second")"
+cmp -s "$demo/breaks-174bpm.mp3" "$work/second/breaks-174bpm.mp3" &&
+  cmp -s "$demo/steady-140bpm.mp3" "$work/second/steady-140bpm.mp3" ||
+  fail "a copied file itself changed: $(ls "$work/second")"
+
 # Help > About Tempyra...: the box from its table, its screenshot $1,
 # closed by Escape.
 about_closed() { [ -z "$(xdotool search --name '^About Tempyra$' 2> /dev/null)" ]; }
@@ -394,4 +436,4 @@ sleep 0.5  # drawn
 "$grab" "$out/windows-window-200.png" && echo "screenshot: $out/windows-window-200.png"
 about_box windows-about-200.png
 close_window
-echo "window listed, analysed, tapped, renamed and closed; documents opened; shown at 200 %"
+echo "window listed, analysed, tapped, renamed, browsed, duplicated and closed; documents opened; shown at 200 %"
