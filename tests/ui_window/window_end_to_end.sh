@@ -20,6 +20,7 @@ export NO_AT_BRIDGE=1 GSETTINGS_BACKEND=memory
 
 die() {
   echo "FAIL: $*"
+  [ -n "${pid:-}" ] && [ -n "${DISPLAY:-}" ] && list_windows
   [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null
   [ -s "${work:-/nonexistent}/stderr" ] && { echo "tempyra's standard error:"; cat "$work/stderr"; }
   exit 1

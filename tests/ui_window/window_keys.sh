@@ -23,6 +23,7 @@ export NO_AT_BRIDGE=1 GSETTINGS_BACKEND=memory
 
 die() {
   echo "FAIL: $*"
+  [ -n "${pid:-}" ] && [ -n "${DISPLAY:-}" ] && list_windows
   [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null
   [ -n "${wm:-}" ] && kill "$wm" 2>/dev/null
   [ -s "${work:-/nonexistent}/stderr" ] && { echo "tempyra's standard error:"; cat "$work/stderr"; }
@@ -58,10 +59,11 @@ start_window "$music"
 # The window takes input once F1 opens the help (a slow start, under a
 # sanitizer on a loaded machine, may miss the first keys: F1 again then).
 opened_count() { [ -f "$work/opened" ] && wc -l <"$work/opened" || echo 0; }
+opened_more_than() { [ "$(opened_count)" -gt "$1" ]; }
 for attempt in 1 2 3; do
   xdotool windowfocus --sync "$win"
   xdotool key F1
-  wait_for 20 test "$(opened_count)" -ge 1 && break
+  wait_for 20 opened_more_than 0 && break
 done
 [ "$(opened_count)" -ge 1 ] || die "F1 opened nothing"
 [ "$(basename "$(head -1 "$work/opened")")" = help.html ] || die "F1 opened $(cat "$work/opened")"
@@ -70,29 +72,20 @@ done
 # Escape: the menu closes, the program runs on. The menu's popup is one more
 # window of the program than before. Escape is pressed once only: a second
 # press after the menu has closed would rightly end the program.
-before=$(windows_shown)
-for attempt in 1 2; do
-  xdotool mousemove --window "$win" 20 12 click 1
-  wait_for 30 test "$(windows_shown)" -gt "$before" && break
-done
-[ "$(windows_shown)" -gt "$before" ] || die "a click on File did not open the menu"
+click_file() { xdotool mousemove --window "$win" 20 12 click 1; }
+try_open_menu 30 click_file || die "a click on File did not open the menu"
 sleep 1
 xdotool key Escape
-wait_for 30 test "$(windows_shown)" -eq "$before" || die "Escape did not close the menu"
+wait_for 30 shown_exactly "$before" || die "Escape did not close the menu"
 sleep 1
 alive || die "Escape in a menu opened with the mouse ended the program"
 
 # The same with Alt+H. A second Alt+H would close a menu that was only slow
 # to show: each press gets a long wait.
-for attempt in 1 2; do
-  xdotool windowfocus --sync "$win"
-  xdotool key alt+h
-  wait_for 30 test "$(windows_shown)" -gt "$before" && break
-done
-[ "$(windows_shown)" -gt "$before" ] || die "Alt+H did not open the Help menu"
+try_open_menu 30 key_in_window alt+h || die "Alt+H did not open the Help menu"
 sleep 1
 xdotool key Escape
-wait_for 30 test "$(windows_shown)" -eq "$before" || die "Escape did not close the Help menu"
+wait_for 30 shown_exactly "$before" || die "Escape did not close the Help menu"
 sleep 1
 alive || die "Escape in a menu opened with Alt+H ended the program"
 
@@ -116,14 +109,14 @@ screenshot "$win" "$out/tempyra-after-run${manager:+-$manager}.png"
 count=$(opened_count)
 xdotool windowfocus --sync "$win"
 xdotool key F1
-wait_for 30 test "$(opened_count)" -gt "$count" || die "F1 after the run opened nothing"
+wait_for 30 opened_more_than "$count" || die "F1 after the run opened nothing"
 [ "$(basename "$(tail -1 "$work/opened")")" = help.html ] || die "F1 opened $(tail -1 "$work/opened")"
 
 # A double click on the row (the first below the list's header) opens the
 # file by its own name.
 count=$(opened_count)
 xdotool mousemove --window "$win" 200 160 click --repeat 2 --delay 80 1
-wait_for 30 test "$(opened_count)" -gt "$count" || die "a double click on the row opened nothing"
+wait_for 30 opened_more_than "$count" || die "a double click on the row opened nothing"
 [ "$(tail -1 "$work/opened")" = "$latin" ] ||
   die "the double click opened $(tail -1 "$work/opened" | od -c | head -3)"
 

@@ -23,6 +23,10 @@ screenshot() {
 
 # How many windows of the program are on the screen (a menu's popup counts).
 windows_shown() { xdotool search --onlyvisible --pid "$pid" 2>/dev/null | wc -l; }
+# Conditions for wait_for, counted at each poll (an argument "$(...)" to
+# wait_for would be counted once, before the first).
+shown_more_than() { [ "$(windows_shown)" -gt "$1" ]; }
+shown_exactly() { [ "$(windows_shown)" -eq "$1" ]; }
 
 # The desktop's opener: a stand-in on $work/bin, first on the PATH of a
 # window started with start_window, that writes down what it was given in
@@ -42,16 +46,38 @@ start_window() {
   [ -n "$win" ] || die "the window did not come up within 60 s"
 }
 
-# Opens a menu with the key $1 (alt+p, alt+h): its popup is one more window
-# of the program. Pressed again after a long wait only: a second press
-# would close a menu that was only slow to show.
-open_menu() {
-  local before
-  before=$(windows_shown)
+# Runs the command after the time-out $1 (a click or keys that open a
+# menu) up to three times, until the program shows one window more (the
+# menu's popup) than just before that try; $before is left at that count.
+# Each try counts afresh, so that a menu that a slow try opened late (and
+# this try closed again), or a window gone meanwhile, cannot spoil it.
+try_open_menu() {
+  local seconds=$1 attempt
+  shift
   for attempt in 1 2 3; do
-    xdotool windowfocus --sync "$win" || die "cannot focus the window"
-    xdotool key "$1"
-    wait_for 10 test "$(windows_shown)" -gt "$before" && return 0
+    before=$(windows_shown)
+    "$@"
+    wait_for "$seconds" shown_more_than "$before" && return 0
   done
-  die "$1 did not open its menu"
+  return 1
+}
+
+# The key $1 (alt+p, alt+h) pressed in the window.
+key_in_window() {
+  xdotool windowfocus --sync "$win" || die "cannot focus the window"
+  xdotool key "$1"
+}
+
+# Opens a menu with the key $1.
+open_menu() {
+  try_open_menu 10 key_in_window "$1" || die "$1 did not open its menu"
+}
+
+# The program's visible windows, for a failure's report.
+list_windows() {
+  local w
+  for w in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
+    echo "window $w: $(xdotool getwindowname "$w" 2>/dev/null)" \
+      "$(xdotool getwindowgeometry "$w" 2>/dev/null | tr '\n' ' ')"
+  done
 }
